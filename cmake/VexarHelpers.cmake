@@ -3,6 +3,9 @@
 # program folder and under a comma-decimal locale with a pinned time zone,
 # so nothing depends on the machine's own settings.
 function(vexar_add_test)
+  if(NOT VEXAR_TESTS)
+    return()
+  endif()
   cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS;ENV" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} vexar_test_support)
