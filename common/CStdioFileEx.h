@@ -41,7 +41,8 @@ public:
     bool WriteString(std::u16string_view text);
 
     bool Flush();
-    // Closes the file; false when buffered data could not be written.
+    // Closes the file; false when a write failed since the opening or
+    // buffered data could not be written.
     bool Close();
     bool IsOpen() const { return m_stream != nullptr; }
     // True when a read or write error occurred since the file was opened.

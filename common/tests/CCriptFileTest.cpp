@@ -44,6 +44,21 @@ std::vector<std::u16string> ReadLines(const std::string& path)
     return lines;
 }
 
+// The plaintext of a file as the cipher library itself deciphers it.
+std::string SigilkitDecipher(const std::string& path)
+{
+    const char key[] = "3FA0C81D5E7B29640D1CE8A7B5F23961";
+    if (CryptInit(reinterpret_cast<const unsigned char*>(key), 32, 32) != 0)
+        return "cannot key";
+    int length = 0;
+    unsigned char* plain = FileDecrypt(path.c_str(), &length, SIGILKIT_CFB);
+    if (!plain)
+        return "cannot decipher";
+    std::string result(reinterpret_cast<const char*>(plain), static_cast<std::size_t>(length));
+    DataFree(plain);
+    return result;
+}
+
 std::vector<std::string> FolderEntries(const std::string& folder)
 {
     std::vector<std::string> names;
@@ -93,6 +108,7 @@ TEST(CCriptFile, WrittenFileHoldsMarkTextMarkerAndZeroPadding)
         EXPECT_EQ(cipher.size(), (2 + 2 * units + 31) / 32 * 32) << n;
 
         const std::string plain = McryptDecipher(cipher);
+        EXPECT_EQ(SigilkitDecipher(path), plain) << n;
         EXPECT_EQ(plain.substr(0, 2), "\xFF\xFE");
         EXPECT_EQ(FromUtf16Le(plain.substr(2, 2 * units)), text + kMarker) << n;
         EXPECT_EQ(plain.substr(2 + 2 * units), std::string(cipher.size() - 2 - 2 * units, '\0')) << n;
