@@ -140,7 +140,7 @@ TEST(Format, Conversions)
     EXPECT_EQ(Format(u"%f", 3), u"3.000000");
 }
 
-TEST(Format, MissingArgumentsAndBrokenSpecificationsAreSafe)
+TEST(Format, MissingArgumentsAndBrokenConversionsAreSafe)
 {
     EXPECT_EQ(Format(u"a%db%sc"), u"abc");
     EXPECT_EQ(Format(u"%d %d", 1), u"1 ");
