@@ -1,14 +1,17 @@
 // The main of every test executable.
 //
-// It takes the locale from the environment (the test registration sets a
-// comma-decimal locale), so that code which formats or parses numbers under
-// the user's locale by mistake fails here, and it fails the run when the
+// It runs every test under a comma-decimal locale and a time zone with
+// daylight saving (unless the environment already names others), so that
+// code which formats or parses numbers under the user's locale, or gets
+// local time wrong, fails here; and it fails the run when the
 // tests changed the process's working directory, which no code of ours may
 // do. ctest runs each test in its own process, so the check is per test.
 #include <gtest/gtest.h>
 
 #include <clocale>
 #include <cstdio>
+#include <cstdlib>
+#include <ctime>
 #include <string>
 #include <unistd.h>
 
@@ -24,7 +27,13 @@ std::string CurrentDirectory()
 
 int main(int argc, char** argv)
 {
-    std::setlocale(LC_ALL, "");
+    setenv("LC_ALL", "de_DE.UTF-8", 0);
+    setenv("TZ", "Europe/Rome", 0);
+    tzset();
+    if (!std::setlocale(LC_ALL, "")) {
+        std::fprintf(stderr, "FAILED: the test locale %s is not installed\n", std::getenv("LC_ALL"));
+        return 1;
+    }
     ::testing::InitGoogleTest(&argc, argv);
     const std::string before = CurrentDirectory();
     int result = RUN_ALL_TESTS();
