@@ -30,7 +30,7 @@ struct SRecordCase {
     std::string line;
     std::uint32_t vectorBound;
     int result;
-    std::uint32_t start, stop;  // after the line, from start 0xFFFF and stop 0x9000
+    std::uint32_t start, stop;  // after the line, from start 0xFFFF and stop 0
     std::uint32_t storedAt;
     std::string stored;
 };
@@ -39,35 +39,35 @@ std::vector<SRecordCase> SRecordCases()
 {
     const std::string s1 = SRecordLine(1, 0x0000, kSixteen);
     return {
-        {"DataAtZero", s1, 0xFFE0, 1, 0x0000, 0x9000, 0, kSixteen},
-        {"CrLfEnding", s1 + "\r", 0xFFE0, 1, 0x0000, 0x9000, 0, kSixteen},
+        {"DataAtZero", s1, 0xFFE0, 1, 0x0000, 0x000F, 0, kSixteen},
+        {"CrLfEnding", s1 + "\r", 0xFFE0, 1, 0x0000, 0x000F, 0, kSixteen},
         {"RaisesStop", SRecordLine(1, 0xA000, kSixteen), 0xFFE0, 1, 0xA000, 0xA00F, 0xA000, kSixteen},
-        {"ResetVectorStoresWithoutMovingStop", SRecordLine(1, 0xFFFE, "\x81\x23"), 0xFFE0, 1, 0xFFFE, 0x9000,
+        {"ResetVectorStoresWithoutMovingStop", SRecordLine(1, 0xFFFE, "\x81\x23"), 0xFFE0, 1, 0xFFFE, 0x0000,
          0xFFFE, "\x81\x23"},
-        {"HandheldVectorAtItsBound", SRecordLine(1, 0xFFCC, "\x12\x34"), 0xFFCC, 1, 0xFFCC, 0x9000, 0xFFCC,
+        {"HandheldVectorAtItsBound", SRecordLine(1, 0xFFCC, "\x12\x34"), 0xFFCC, 1, 0xFFCC, 0x0000, 0xFFCC,
          "\x12\x34"},
-        {"FFD0IsAVectorForTheHandheld", SRecordLine(1, 0xFFD0, kSixteen), 0xFFCC, 1, 0xFFD0, 0x9000, 0xFFD0,
+        {"FFD0IsAVectorForTheHandheld", SRecordLine(1, 0xFFD0, kSixteen), 0xFFCC, 1, 0xFFD0, 0x0000, 0xFFD0,
          kSixteen},
         {"FFD0IsCodeForTheKd01", SRecordLine(1, 0xFFD0, kSixteen), 0xFFE0, 1, 0xFFD0, 0xFFDF, 0xFFD0, kSixteen},
-        {"LowerCaseDigits", "S1050010abcd7c", 0xFFE0, 1, 0x0010, 0x9000, 0x0010, "\xAB\xCD"},
-        {"ChecksumIsNotVerified", "S1050010ABCD00", 0xFFE0, 1, 0x0010, 0x9000, 0x0010, "\xAB\xCD"},
+        {"LowerCaseDigits", "S1050010abcd7c", 0xFFE0, 1, 0x0010, 0x0011, 0x0010, "\xAB\xCD"},
+        {"ChecksumIsNotVerified", "S1050010ABCD00", 0xFFE0, 1, 0x0010, 0x0011, 0x0010, "\xAB\xCD"},
         {"S2WithinTheImage", SRecordLine(2, 0x00B000, "\x01\x02"), 0xFFE0, 2, 0xB000, 0xB001, 0xB000, "\x01\x02"},
         {"S3WithinTheImage", SRecordLine(3, 0x0000B000, "\x01\x02"), 0xFFE0, 3, 0xB000, 0xB001, 0xB000,
          "\x01\x02"},
-        {"DataRecordWithoutData", SRecordLine(1, 0x1000, ""), 0xFFE0, 1, 0xFFFF, 0x9000, 0, ""},
-        {"Header", SRecordLine(0, 0, "HDR"), 0xFFE0, 0, 0xFFFF, 0x9000, 0, ""},
-        {"Count", SRecordLine(5, 3, ""), 0xFFE0, 5, 0xFFFF, 0x9000, 0, ""},
-        {"Termination", SRecordLine(9, 0x8000, ""), 0xFFE0, 9, 0xFFFF, 0x9000, 0, ""},
-        {"NotAnSRecord", ":020000040001F9", 0xFFE0, kNotARecord, 0xFFFF, 0x9000, 0, ""},
-        {"EmptyLine", "", 0xFFE0, kNotARecord, 0xFFFF, 0x9000, 0, ""},
-        {"LoneS", "S", 0xFFE0, kRecordInvalid, 0xFFFF, 0x9000, 0, ""},
-        {"NoTypeDigit", "SX130000", 0xFFE0, kRecordInvalid, 0xFFFF, 0x9000, 0, ""},
-        {"ShorterThanItsCount", s1.substr(0, s1.size() - 2), 0xFFE0, kRecordInvalid, 0xFFFF, 0x9000, 0, ""},
-        {"CountBelowAddressAndChecksum", "S1020000FD", 0xFFE0, kRecordInvalid, 0xFFFF, 0x9000, 0, ""},
-        {"NotHexadecimal", "S1050010ABXD00", 0xFFE0, kRecordInvalid, 0xFFFF, 0x9000, 0, ""},
-        {"RunsPastTheImage", SRecordLine(1, 0xFFF8, kSixteen), 0xFFE0, kRecordOutside, 0xFFFF, 0x9000, 0, ""},
-        {"S2BeyondTheImage", SRecordLine(2, 0x018000, kSixteen), 0xFFE0, kRecordOutside, 0xFFFF, 0x9000, 0, ""},
-        {"S3FarBeyondTheImage", SRecordLine(3, 0xFFFFFFF8, kSixteen), 0xFFE0, kRecordOutside, 0xFFFF, 0x9000, 0,
+        {"DataRecordWithoutData", SRecordLine(1, 0x1000, ""), 0xFFE0, 1, 0xFFFF, 0x0000, 0, ""},
+        {"Header", SRecordLine(0, 0, "HDR"), 0xFFE0, 0, 0xFFFF, 0x0000, 0, ""},
+        {"Count", SRecordLine(5, 3, ""), 0xFFE0, 5, 0xFFFF, 0x0000, 0, ""},
+        {"Termination", SRecordLine(9, 0x8000, ""), 0xFFE0, 9, 0xFFFF, 0x0000, 0, ""},
+        {"NotAnSRecord", ":020000040001F9", 0xFFE0, kNotARecord, 0xFFFF, 0x0000, 0, ""},
+        {"EmptyLine", "", 0xFFE0, kNotARecord, 0xFFFF, 0x0000, 0, ""},
+        {"LoneS", "S", 0xFFE0, kRecordInvalid, 0xFFFF, 0x0000, 0, ""},
+        {"NoTypeDigit", "SX130000", 0xFFE0, kRecordInvalid, 0xFFFF, 0x0000, 0, ""},
+        {"ShorterThanItsCount", s1.substr(0, s1.size() - 2), 0xFFE0, kRecordInvalid, 0xFFFF, 0x0000, 0, ""},
+        {"CountBelowAddressAndChecksum", "S1020000FD", 0xFFE0, kRecordInvalid, 0xFFFF, 0x0000, 0, ""},
+        {"NotHexadecimal", "S1050010ABXD00", 0xFFE0, kRecordInvalid, 0xFFFF, 0x0000, 0, ""},
+        {"RunsPastTheImage", SRecordLine(1, 0xFFF8, kSixteen), 0xFFE0, kRecordOutside, 0xFFFF, 0x0000, 0, ""},
+        {"S2BeyondTheImage", SRecordLine(2, 0x018000, kSixteen), 0xFFE0, kRecordOutside, 0xFFFF, 0x0000, 0, ""},
+        {"S3FarBeyondTheImage", SRecordLine(3, 0xFFFFFFF8, kSixteen), 0xFFE0, kRecordOutside, 0xFFFF, 0x0000, 0,
          ""},
     };
 }
@@ -80,7 +80,7 @@ TEST_P(SRecordLine_, StoresItsDataAndMovesTheRange)
 {
     const SRecordCase& c = GetParam();
     std::vector<std::uint8_t> image(0x10000, 0xFF);
-    std::uint32_t start = 0xFFFF, stop = 0x9000;
+    std::uint32_t start = 0xFFFF, stop = 0;
     EXPECT_EQ(ParseSRecord(image, c.line, start, stop, c.vectorBound), c.result);
     EXPECT_EQ(start, c.start);
     EXPECT_EQ(stop, c.stop);
