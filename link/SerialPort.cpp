@@ -97,6 +97,8 @@ bool IsUnsupported(int error)
     return error == ENOTTY || error == EINVAL;
 }
 
+// Clears wake-ups. Every read, write and wait starts with it, so that a
+// PortPurge or PortSetEventMask ends only a call that is in progress.
 void Drain(int wakeFd)
 {
     std::uint64_t count = 0;
@@ -510,6 +512,7 @@ int PortWrite(int port, const void* buffer, int count)
     PortSlot* slot = OpenSlot(port, code);
     if (!slot)
         return code;
+    Drain(slot->wakeFd);
     if (count < 0)
         return Record(PORT_BAD_COUNT);
     count = std::min(count, slot->outQueue);
@@ -535,6 +538,7 @@ int PortWriteByte(int port, std::uint8_t byte)
     PortSlot* slot = OpenSlot(port, code);
     if (!slot)
         return code;
+    Drain(slot->wakeFd);
     int sent = 0;
     switch (WriteBytes(*slot, &byte, 1, sent)) {
     case Transfer::Complete:
@@ -555,6 +559,7 @@ int PortRead(int port, void* buffer, int count)
     PortSlot* slot = OpenSlot(port, code);
     if (!slot)
         return code;
+    Drain(slot->wakeFd);
     if (!buffer)
         return Record(PORT_NULL_BUFFER);
     // A negative count would read past any buffer: refuse it like a write does.
@@ -581,6 +586,7 @@ int PortReadByte(int port)
     PortSlot* slot = OpenSlot(port, code);
     if (!slot)
         return code;
+    Drain(slot->wakeFd);
     std::uint8_t byte = 0;
     int got = 0;
     switch (ReadBytes(*slot, &byte, 1, DeadlineAfter(slot->readTimeoutMs), got)) {
@@ -601,6 +607,7 @@ int PortReadUntil(int port, void* buffer, int count, std::uint8_t terminator)
     PortSlot* slot = OpenSlot(port, code);
     if (!slot)
         return code;
+    Drain(slot->wakeFd);
     if (!buffer)
         return Record(PORT_NULL_BUFFER);
     count = std::min(count, slot->inQueue);
@@ -798,7 +805,7 @@ int PortWaitEvent(int port, unsigned* mask)
         return RecordSystemError();
     }
     *mask = 0;
-    Drain(slot->wakeFd);  // a wake-up meant for an earlier wait
+    Drain(slot->wakeFd);
     const int linesAtStart = ModemLines(*slot);
     for (;;) {
         unsigned seen = 0;

@@ -13,7 +13,9 @@
 // time-outs (1000 ms after the open; PortSetTimeout changes the read one).
 //
 // Threads: a port belongs to one thread at a time. PortPurge and
-// PortSetEventMask may come from another thread to end a wait on the port.
+// PortSetEventMask may come from another thread to end a read, write or
+// event wait in progress on the port (a read or write then ends as if timed
+// out); with no such call in progress they end nothing later.
 
 #include <cstdint>
 

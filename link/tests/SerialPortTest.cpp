@@ -488,6 +488,19 @@ TEST_F(SerialPortTest, PurgeFromAnotherThreadEndsAPendingRead)
     purger.join();
 }
 
+TEST_F(SerialPortTest, AWakeUpWithNothingPendingDoesNotEndTheNextCall)
+{
+    ASSERT_EQ(Open(), PORT_OK);
+    ASSERT_EQ(PortPurge(kPort), PORT_OK);
+    ASSERT_EQ(PortSetEventMask(kPort, PORT_EV_RXCHAR), PORT_OK);
+    std::thread sender([this] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        m_peer->Write({0x42});
+    });
+    EXPECT_EQ(PortReadByte(kPort), 0x42);
+    sender.join();
+}
+
 TEST_F(SerialPortTest, WaitEventReportsInputAndEndsWhenTheMaskChanges)
 {
     ASSERT_EQ(Open(), PORT_OK);
