@@ -45,6 +45,10 @@ bool ParseArguments(int argc, char** argv, Settings& s, std::string& error)
 {
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
+        if (option == "--help" || option == "-h") {
+            error.clear();
+            return false;
+        }
         auto flag = [&](const char* name, bool& target) {
             if (option != name)
                 return false;
@@ -55,7 +59,7 @@ bool ParseArguments(int argc, char** argv, Settings& s, std::string& error)
             flag("--quiet", s.quiet))
             continue;
         if (i + 1 >= argc) {
-            error = option == "--help" ? "" : "unknown option or missing value: " + option;
+            error = "unknown option or missing value: " + option;
             return false;
         }
         const std::string value = argv[++i];
