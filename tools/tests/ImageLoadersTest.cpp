@@ -64,7 +64,8 @@ protected:
             WriteAll(piece, RandomBytes(pieces[i].size, static_cast<std::uint32_t>(i + 1)));
             command += " " + piece + " -binary -offset " + std::to_string(pieces[i].at);
         }
-        ASSERT_TRUE(RunCommand(command + " -o " + m_s19 + " -motorola -address-length=2"));
+        ASSERT_TRUE(RunCommand(command + " -execution-start-address=0x8010 -o " + m_s19 +
+                               " -motorola -address-length=2"));
         ASSERT_TRUE(RunCommand(kSrecCat + " " + m_s19 + " -motorola -fill 0xFF 0 0x10000 -o " + m_dir.file("ref.bin") +
                                " -binary"));
         m_reference = ReadAll(m_dir.file("ref.bin"));
@@ -79,7 +80,8 @@ protected:
         EXPECT_EQ(image.start, 0x8010u);
         EXPECT_EQ(image.stop, 0xC400u + 0x2B01 - 1);
         EXPECT_EQ(image.resetVector,
-                  static_cast<unsigned char>(m_reference[0xFFFE]) * 256u + static_cast<unsigned char>(m_reference[0xFFFF]));
+                  static_cast<unsigned char>(m_reference[0xFFFE]) * 256u +
+                      static_cast<unsigned char>(m_reference[0xFFFF]));
         EXPECT_EQ(image.checksum, (ByteSum(m_reference.substr(image.start, image.stop - image.start + 1)) +
                                    ByteSum(m_reference.substr(vectorBound))) & 0xFFFF);
     }
@@ -281,8 +283,8 @@ std::vector<LoadCase> LoadCases()
          true, {}, 0x18000, 0x1801F},
         {"HhwriterStopsAtABlankLine", LoadHhwriterKd02HexImage, "a.hex", linear1 + "\n" + kd02Code + hexEnd, false,
          {}},
-        {"Kd02DataPastItsImage", LoadKd02HexImage, "a.hex", linear1 + kd02Code + linear3 + HexLine(0, 0xFFF0, kCode.substr(0, 16)) + "\n",
-         false, {stopOut}},
+        {"Kd02DataPastItsImage", LoadKd02HexImage, "a.hex",
+         linear1 + kd02Code + linear3 + HexLine(0, 0xFFF0, kCode.substr(0, 16)) + "\n", false, {stopOut}},
         {"HhwriterDataToItsImageEnd", LoadHhwriterKd02HexImage, "a.hex",
          linear1 + kd02Code + linear3 + HexLine(0, 0xFFF0, kCode.substr(0, 16)) + "\n", true, {}, 0x18000, 0x3FFFF},
         {"HhwriterDataPastItsImage", LoadHhwriterKd02HexImage, "a.hex",
@@ -396,7 +398,8 @@ TEST(FirmwareFileSize, EmptyOrUnreadableFilesAreCorrupted)
     EXPECT_TRUE(CheckFirmwareFileSize(dir.file("fw.run"), ToolLanguage::English, reporter));
     EXPECT_FALSE(CheckFirmwareFileSize(dir.file("empty.run"), ToolLanguage::English, reporter));
     EXPECT_FALSE(CheckFirmwareFileSize(dir.file("missing.run"), ToolLanguage::Italian, reporter));
-    EXPECT_EQ(reporter.messages, (std::vector<std::string>{"ERROR: corrupted firmware!", "ERRORE: firmware corrotto!"}));
+    EXPECT_EQ(reporter.messages,
+              (std::vector<std::string>{"ERROR: corrupted firmware!", "ERRORE: firmware corrotto!"}));
 }
 
 TEST(LanguageSetting, LangEngZeroIsItalian)
