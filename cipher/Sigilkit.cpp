@@ -7,17 +7,16 @@
 
 #include "CRijndael.h"
 #include "platform/AtomicFile.h"
+#include "platform/FileRead.h"
 
-#include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
-#include <new>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <string>
 
 namespace {
+
+using vexar::platform::ReadFileResult;
 
 sigilkit::CRijndael g_cipher;
 uint32_t g_blockLength = 16;
@@ -103,44 +102,20 @@ unsigned char* RunData(const unsigned char* input, uint32_t n, int* outLength, i
     return output;
 }
 
-enum class ReadResult { Ok, OpenFailed, ReadFailed, OutOfMemory };
-
-// Reads a whole regular file into a zero-filled buffer of its rounded length.
-ReadResult ReadRounded(const char* path, unsigned char** buffer, uint64_t* rounded)
+// Reads a whole file into a zero-filled library buffer of its rounded length.
+vexar::platform::ReadFileResult ReadRounded(const char* path, unsigned char** buffer, uint64_t* rounded)
 {
-    if (!path)
-        return ReadResult::OpenFailed;
-    int fd = ::open(path, O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return ReadResult::OpenFailed;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return ReadResult::OpenFailed;
-    }
-    const uint64_t length = static_cast<uint64_t>(st.st_size);
-    *rounded = RoundUp(length);
+    using vexar::platform::ReadFileResult;
+    std::string bytes;
+    ReadFileResult result = path ? vexar::platform::ReadRegularFile(path, bytes) : ReadFileResult::OpenFailed;
+    if (result != ReadFileResult::Ok)
+        return result;
+    *rounded = RoundUp(bytes.size());
     *buffer = *rounded > INT_MAX ? nullptr : AllocateZeroed(*rounded);
-    if (!*buffer) {
-        ::close(fd);
-        return ReadResult::OutOfMemory;
-    }
-    uint64_t done = 0;
-    while (done < length) {
-        ssize_t got = ::read(fd, *buffer + done, length - done);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            break;
-        done += static_cast<uint64_t>(got);
-    }
-    ::close(fd);
-    if (done < length) {
-        std::free(*buffer);
-        *buffer = nullptr;
-        return ReadResult::ReadFailed;
-    }
-    return ReadResult::Ok;
+    if (!*buffer)
+        return ReadFileResult::NoMemory;
+    std::memcpy(*buffer, bytes.data(), bytes.size());
+    return ReadFileResult::Ok;
 }
 
 }  // namespace
@@ -187,16 +162,16 @@ int FileEncrypt(const char* inputPath, const char* outputPath, int mode)
     unsigned char* plain = nullptr;
     uint64_t rounded = 0;
     switch (ReadRounded(inputPath, &plain, &rounded)) {
-    case ReadResult::OpenFailed:
+    case ReadFileResult::OpenFailed:
         SetLastError("Invalid file name input");
         return -4;
-    case ReadResult::ReadFailed:
+    case ReadFileResult::ShortRead:
         SetLastError("Read file error");
         return -7;
-    case ReadResult::OutOfMemory:
+    case ReadFileResult::NoMemory:
         SetLastError(kOutOfMemory);
         return -6;
-    case ReadResult::Ok:
+    case ReadFileResult::Ok:
         break;
     }
 
@@ -223,18 +198,18 @@ unsigned char* FileDecrypt(const char* inputPath, int* outLength, int mode)
     unsigned char* cipher = nullptr;
     uint64_t rounded = 0;
     switch (ReadRounded(inputPath, &cipher, &rounded)) {
-    case ReadResult::OpenFailed:
+    case ReadFileResult::OpenFailed:
         SetLastError("Invalid file name input");
         return nullptr;
-    case ReadResult::ReadFailed:
+    case ReadFileResult::ShortRead:
         SetLastError("Read file error");
         *outLength = 0;
         return nullptr;
-    case ReadResult::OutOfMemory:
+    case ReadFileResult::NoMemory:
         SetLastError(kOutOfMemory);
         *outLength = 0;
         return nullptr;
-    case ReadResult::Ok:
+    case ReadFileResult::Ok:
         break;
     }
 

@@ -1,53 +1,23 @@
 #include "ProgramReplacer.h"
 
 #include "platform/AtomicFile.h"
+#include "platform/FileRead.h"
 
 #include <cerrno>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <vector>
 
 extern char** environ;
 
 namespace vexar::updater {
-namespace {
-
-// Reads a regular file whole; false when it cannot be opened, is not a
-// regular file or reads short.
-bool ReadRegularFile(const std::string& path, std::vector<unsigned char>& bytes, mode_t& mode)
-{
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    struct stat st {};
-    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    if (ok) {
-        mode = st.st_mode & 07777;
-        bytes.resize(static_cast<std::size_t>(st.st_size));
-        std::size_t done = 0;
-        while (done < bytes.size()) {
-            const ssize_t got = ::read(fd, bytes.data() + done, bytes.size() - done);
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got <= 0)
-                break;
-            done += static_cast<std::size_t>(got);
-        }
-        ok = done == bytes.size();
-    }
-    ::close(fd);
-    return ok;
-}
-
-}  // namespace
 
 bool ReplaceProgramFile(const std::string& source, const std::string& destination)
 {
-    std::vector<unsigned char> bytes;
+    std::string bytes;
     mode_t sourceMode = 0;
-    if (!ReadRegularFile(source, bytes, sourceMode))
+    if (platform::ReadRegularFile(source, bytes, bytes.max_size(), &sourceMode) != platform::ReadFileResult::Ok)
         return false;
 
     struct stat old {};

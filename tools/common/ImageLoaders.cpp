@@ -1,59 +1,23 @@
 #include "ImageLoaders.h"
 
 #include "RecordReaders.h"
+#include "platform/FileRead.h"
 #include "sigilkit.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <fcntl.h>
-#include <limits>
-#include <new>
 #include <string_view>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace vexar::tools {
 namespace {
+
+using vexar::platform::ReadFileResult;
+using vexar::platform::ReadRegularFile;
 
 // The key, key length, block length and chaining mode of every ".run" file.
 constexpr char kRunFileKey[] = "3FA0C81D5E7B29640D1CE8A7B5F23961";
 constexpr int kRunKeyLength = 32;
 constexpr int kRunBlockLength = 32;
-
-enum class ReadStatus { Ok, OpenFailed, NoMemory };
-
-// Reads a regular file whole, or its first `limit` bytes.
-ReadStatus ReadFile(const std::string& path, std::string& bytes,
-                    std::size_t limit = std::numeric_limits<std::size_t>::max())
-{
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return ReadStatus::OpenFailed;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return ReadStatus::OpenFailed;
-    }
-    ReadStatus status = ReadStatus::Ok;
-    try {
-        bytes.assign(std::min<std::size_t>(static_cast<std::size_t>(st.st_size), limit), '\0');
-        std::size_t done = 0;
-        while (done < bytes.size()) {
-            const ssize_t got = ::read(fd, bytes.data() + done, bytes.size() - done);
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got <= 0)
-                break;
-            done += static_cast<std::size_t>(got);
-        }
-        if (done < bytes.size())
-            status = ReadStatus::OpenFailed;
-    } catch (const std::bad_alloc&) {
-        status = ReadStatus::NoMemory;
-    }
-    ::close(fd);
-    return status;
-}
 
 std::u16string Widened(const char* text)
 {
@@ -223,10 +187,11 @@ bool LoadHhwriterKd01Image(const std::string& path, LOADER_IMAGE& image, CLoader
     if (!EndsWith(path, ".s19"))
         return report.Refuse(LoaderText::InvalidFileType);
     std::string text;
-    switch (ReadFile(path, text)) {
-    case ReadStatus::OpenFailed: return report.Refuse(LoaderText::OpenKd01Failed);
-    case ReadStatus::NoMemory: return report.Refuse(LoaderText::MemoryAllocation);
-    case ReadStatus::Ok: break;
+    switch (ReadRegularFile(path, text)) {
+    case ReadFileResult::OpenFailed:
+    case ReadFileResult::ShortRead: return report.Refuse(LoaderText::OpenKd01Failed);
+    case ReadFileResult::NoMemory: return report.Refuse(LoaderText::MemoryAllocation);
+    case ReadFileResult::Ok: break;
     }
     return LoadSRecordText(text, kKd01Layout, image, report);
 }
@@ -236,7 +201,7 @@ bool LoadHc08Image(const std::string& path, LOADER_IMAGE& image, CLoaderReporter
     LoadReport report(reporter, ToolLanguage::English);
     image.Reset(kHandheldMcuLayout.bufferSize, kHandheldMcuLayout.startInitial);
     std::string text;
-    if (ReadFile(path, text) != ReadStatus::Ok)
+    if (ReadRegularFile(path, text) != ReadFileResult::Ok)
         return report.Refuse(LoaderText::Hc08OpenFailed);
     return LoadSRecordText(text, kHandheldMcuLayout, image, report);
 }
@@ -246,7 +211,7 @@ bool LoadKd02HexImage(const std::string& path, LOADER_IMAGE& image, CLoaderRepor
     LoadReport report(reporter, ToolLanguage::English);
     image.Reset(kKd02FlashLayout.bufferSize, kKd02FlashLayout.startInitial);
     std::string text;
-    if (ReadFile(path, text) != ReadStatus::Ok)
+    if (ReadRegularFile(path, text) != ReadFileResult::Ok)
         return false;
     return LoadHexText(text, kKd02FlashLayout, true, image, report);
 }
@@ -258,7 +223,7 @@ bool LoadKd02BinImage(const std::string& path, LOADER_IMAGE& image, CLoaderRepor
     // Reading one byte more than the image holds is enough to refuse a
     // longer file.
     std::string bytes;
-    if (ReadFile(path, bytes, kKd02FlashLayout.bufferSize - kKd02BinaryBase + 1) != ReadStatus::Ok)
+    if (ReadRegularFile(path, bytes, kKd02FlashLayout.bufferSize - kKd02BinaryBase + 1) != ReadFileResult::Ok)
         return false;
     return PlaceKd02Binary(bytes, kKd02FlashLayout, image, report);
 }
@@ -268,7 +233,7 @@ bool LoadHhwriterKd02HexImage(const std::string& path, LOADER_IMAGE& image, CLoa
     LoadReport report(reporter, ToolLanguage::English);
     image.Reset(kHhwriterKd02Layout.bufferSize, kHhwriterKd02Layout.startInitial);
     std::string text;
-    if (ReadFile(path, text) != ReadStatus::Ok)
+    if (ReadRegularFile(path, text) != ReadFileResult::Ok)
         return report.Refuse(LoaderText::OpenKd02Failed);
     return LoadHexText(text, kHhwriterKd02Layout, false, image, report);
 }
@@ -278,7 +243,7 @@ bool LoadHhwriterKd02BinImage(const std::string& path, LOADER_IMAGE& image, CLoa
     LoadReport report(reporter, ToolLanguage::English);
     image.Reset(kHhwriterKd02Layout.bufferSize, kHhwriterKd02Layout.startInitial);
     std::string bytes;
-    if (ReadFile(path, bytes, kHhwriterKd02BinaryMaximum + 1) != ReadStatus::Ok)
+    if (ReadRegularFile(path, bytes, kHhwriterKd02BinaryMaximum + 1) != ReadFileResult::Ok)
         return report.Refuse(LoaderText::OpenKd02Failed);
     if (bytes.size() > kHhwriterKd02BinaryMaximum)
         return report.Refuse(LoaderText::Kd02FileTooBig);
@@ -290,7 +255,7 @@ bool LoadHandheldLanguageFile(const std::string& path, std::vector<std::uint8_t>
 {
     LoadReport report(reporter, ToolLanguage::English);
     std::string bytes;
-    if (ReadFile(path, bytes, kHandheldLanguageSize) != ReadStatus::Ok)
+    if (ReadRegularFile(path, bytes, kHandheldLanguageSize) != ReadFileResult::Ok)
         return report.Refuse(LoaderText::OpenLangFailed);
     if (bytes.empty())
         return report.Refuse(LoaderText::LangFileEmpty);
