@@ -1,5 +1,6 @@
 #include "common/CUtilityLang.h"
 
+#include "DefinitionFixtures.h"
 #include "TempDir.h"
 #include "common/ErrorReporter.h"
 #include "common/Text.h"
@@ -151,4 +152,44 @@ TEST_F(LanguageTest, MissingListGivesNoMenu)
     EXPECT_TRUE(menu.items.empty());
     EXPECT_EQ(m_reporter.messages,
               (std::vector<std::string>{"Error to access file " + LangFile("GestLang.cfg") + "!"}));
+}
+
+// The language folder of the test installation, installed as the program
+// has it: English in UTF-16, Italiano in Windows-1252.
+TEST_F(LanguageTest, TestInstallationTexts)
+{
+    auto source = [](const std::string& name) {
+        return vexar::ToUtf16(vexar::testing::ReadAll(vexar::fixtures::DataFolder() + "/Lang/" + name));
+    };
+    WriteAll(LangFile("English.lng"), Utf16File(source("English.lng")));
+    WriteAll(LangFile("Italiano.lng"), AnsiFile(source("Italiano.lng")));
+    WriteAll(LangFile("GestLang.cfg"), AnsiFile(source("GestLang.cfg")));
+
+    struct Case {
+        std::int32_t id;
+        std::u16string english;
+        std::u16string italian;
+    };
+    const Case cases[] = {
+        {100, u"Connect", u"Connetti"},
+        {301, u"", u"Citt\u00E0, perch\u00E9, \u20AC"},
+        {3000, u"  Text with blanks around its key  ", u"  Testo con spazi attorno alla chiave  "},
+        {3001, u"Two columns:\tsecond column", u"Due colonne:\tseconda colonna"},
+        {3002, u"First of two", u"Primo di due"},
+        {0, u"A key of letters reads as zero", u"Una chiave di lettere vale zero"},
+        {12, u"A key of digits then letters reads as its digits", u"Una chiave di cifre e lettere vale le sue cifre"},
+        {4242, u"", u""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(CUtility::LoadLangString(LangFile("English.lng"), c.id), c.english) << c.id;
+        EXPECT_EQ(CUtility::LoadLangString(LangFile("Italiano.lng"), c.id), c.italian) << c.id;
+    }
+
+    CUtility::LangMenu menu;
+    EXPECT_EQ(CUtility::FillLangMenu(Program(), LangFile("English.lng"), menu), 2);
+    ASSERT_EQ(menu.items.size(), 2u);
+    EXPECT_EQ(menu.items[0].text, u"English");
+    EXPECT_EQ(menu.items[1].text, u"Italiano");
+    EXPECT_EQ(menu.checkedId, 2000);
+    EXPECT_TRUE(m_reporter.messages.empty());
 }
