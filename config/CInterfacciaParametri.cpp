@@ -80,6 +80,11 @@ void ClearPage(REC_PAGINA& page)
 CInterfacciaParametri::CInterfacciaParametri(std::string path, REC_INTERFACCIA& layout, const std::u16string& logName)
     : m_log(logName, u"Processazione files dell'interfaccia grafica"), m_strFile(std::move(path)), m_layout(layout)
 {
+    ClearLayout();
+}
+
+void CInterfacciaParametri::ClearLayout()
+{
     m_layout.NUMERO_TAB = 0;
     m_layout.CARTELLE.clear();
     ClearPage(m_layout.BARRA_STATO);
@@ -225,6 +230,7 @@ int CInterfacciaParametri::ReadLanguageBlock(std::u16string_view block, std::u16
 int CInterfacciaParametri::LoadLayout(std::u16string& currentLanguage, const std::vector<std::u16string>& languages)
 {
     m_nLine = 0;
+    ClearLayout();  // a second read starts from empty pages, never appends to the first
     if (!FileExists(m_strFile)) {
         m_log.Write(Format(kMsgFileMissing, m_strFile));
         return 1;

@@ -53,6 +53,7 @@ public:
     const std::string& GetLogPath() const { return m_log.GetPath(); }
 
 private:
+    void ClearLayout();
     int ReadLayout(std::u16string& language, const std::vector<std::u16string>& languages);
     int ReadPage(REC_PAGINA& page, std::u16string& language, const std::vector<std::u16string>& languages);
     int ReadTab(REC_CARTELLA& tab, std::u16string& language, const std::vector<std::u16string>& languages);

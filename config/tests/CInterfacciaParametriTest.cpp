@@ -188,6 +188,12 @@ TEST_F(LayoutTest, ParameterWindowReadFieldByField)
     EXPECT_EQ(tab2.PAGINA.TESTI[1].OPERATORE, OPR_REM);
     EXPECT_EQ(tab2.PAGINA.TESTI[1].POS_X, 10);
     EXPECT_EQ(tab2.PAGINA.TESTI[1].POS_Y, 6);
+
+    language = u"English";  // read again: the same record, not twice the tabs
+    ASSERT_EQ(reader.LoadLayout(language, kLanguages), 0);
+    EXPECT_EQ(layout.CARTELLE.size(), 2u);
+    EXPECT_EQ(layout.BARRA_STATO.CONTROLLI.size(), 2u);
+    EXPECT_EQ(layout.CARTELLE[0].ETICHETTA, u"Change-over");
 }
 
 TEST_F(LayoutTest, VariableWindowWithoutStatusBarInEnglish)
