@@ -1,0 +1,45 @@
+#pragma once
+
+// What the two ECU protocols (CSeriale, CSerialeNew) share with their
+// callers: the result codes of a transaction, the record of one read block,
+// and the time-outs and pauses of the transaction.
+
+#include <chrono>
+#include <cstdint>
+
+namespace vexar::link {
+
+// Results of a transaction and of every protocol command.
+constexpr int RES_OK = 0;
+constexpr int RES_BAD_CRC = -1;         // a reply of the right length, wrong CRC
+constexpr int RES_NO_ECHO = -2;         // the command code was not repeated
+constexpr int RES_NO_ECHO_INDEX = -3;   // the index (address) was not repeated
+constexpr int RES_TIMEOUT = -4;         // no valid reply within the attempts
+constexpr int RES_NO_ACK = -5;          // the acknowledge byte was not 6
+constexpr int RES_NO_ECHO_BLOCK = -6;   // the block or frame number was not repeated
+constexpr int RES_NO_ECHO_OFFSET = -7;  // the address was not repeated
+constexpr int RES_NO_ECHO_BAUD = -8;    // the speed code was not repeated
+constexpr int RES_BAD_RANGE = -9;       // refused before sending: the range lies outside the image
+constexpr int RES_REMOTE_GONE = -10;    // the bridge delivered the close notice
+
+// One block of ECU memory read in one transaction: a byte offset into the
+// image and a byte count. Lists of blocks are sorted by address.
+struct REC_UPLD_SV {
+    std::int32_t address = 0;
+    std::int32_t length = 0;
+};
+
+// How long a transaction waits. The defaults are the ECU's; tests shorten
+// them. Every transaction makes up to kAttempts attempts.
+struct ProtocolTiming {
+    // Waiting for the echo or the reply of one attempt. The time the
+    // frame's bytes need on the line at the current speed is added, so that
+    // long frames at low speeds can arrive at all.
+    double readTimeoutSeconds = 0.5;
+    // Pause after a failed attempt.
+    std::chrono::milliseconds retryPause{200};
+};
+
+constexpr int kAttempts = 5;
+
+}  // namespace vexar::link
