@@ -1,6 +1,7 @@
 #include "config/CCentralineInstallate.h"
 
 #include "CryptFixtures.h"
+#include "DefinitionFixtures.h"
 #include "SessionLogText.h"
 #include "TempDir.h"
 #include "common/Text.h"
@@ -256,4 +257,30 @@ TEST_F(CatalogueTest, ConfigurationFolderIsFoundWhateverItsCase)
     catalogue.GetConfigurationPath(path);
     EXPECT_EQ(path, m_home.path() + "/configuration/");
     EXPECT_TRUE(catalogue.ScanInstalled());
+}
+
+// The synthetic installation that the later layers are tested on must be
+// offered by the catalogue with all five of its files.
+TEST_F(CatalogueTest, OffersTheSyntheticInstallation)
+{
+    vexar::fixtures::SyntheticConfiguration installed;
+    std::string error;
+    ASSERT_TRUE(vexar::fixtures::InstallSyntheticConfiguration(m_home.path() + "/", installed, error)) << error;
+
+    CCentralineInstallate catalogue(u"InfoCentraline");
+    ASSERT_TRUE(catalogue.ScanInstalled());
+    std::u16string ecu, revision;
+    ASSERT_TRUE(catalogue.GetFirstEcu(ecu));
+    EXPECT_EQ(ecu, u"VXG4");
+    ASSERT_TRUE(catalogue.GetFirstFirmware(ecu, revision));
+    EXPECT_EQ(revision, u"VXG4_R0107");
+    FILE_CONFIGURAZIONE files;
+    ASSERT_TRUE(catalogue.GetConfigFiles(ecu, revision, files));
+    EXPECT_EQ(files.FILE_PAR, u"VXG4_R0107.PAR");
+    EXPECT_EQ(files.FILE_VAR, u"VXG4_R0107.VAR");
+    EXPECT_EQ(files.FILE_GDG, u"VXG4_R0107.GDG");
+    EXPECT_EQ(files.FILE_GPC, u"VXG4_R0107.GPC");
+    EXPECT_EQ(files.FILE_GVS, u"VXG4_R0107.GVS");
+    EXPECT_FALSE(catalogue.GetNextFirmware(revision));
+    EXPECT_FALSE(catalogue.GetNextEcu(ecu));
 }
