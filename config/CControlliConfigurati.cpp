@@ -1,5 +1,6 @@
 #include "config/CControlliConfigurati.h"
 
+#include "common/NoCase.h"
 #include "common/TagLine.h"
 #include "common/Text.h"
 #include "config/DefinitionText.h"
@@ -73,7 +74,7 @@ bool FileExists(const std::string& path)
 
 bool EqualsIgnoringCase(std::u16string_view a, std::u16string_view b)
 {
-    return vexar::config::ToUpperText(a) == vexar::config::ToUpperText(b);
+    return vexar::ToUpper(a) == vexar::ToUpper(b);
 }
 
 // The last three characters of the path: the file kind.
@@ -317,7 +318,7 @@ int CControlliConfigurati::Load(std::u16string& currentLanguage, const std::vect
 {
     m_nBlocksBegun = 0;
     m_nLine = 0;
-    currentLanguage = vexar::config::ToUpperText(currentLanguage);
+    currentLanguage = vexar::ToUpper(currentLanguage);
 
     if (!FileExists(m_strFile)) {
         m_log.Write(Format(kMsgFileMissing, m_strFile));
@@ -370,7 +371,7 @@ int CControlliConfigurati::Load(std::u16string& currentLanguage, const std::vect
     const std::u16string kind = FileKind(m_strFile);
     if (!CheckCategories(kind) || !CheckGrids() || !CheckDuplicateIds() || !CheckCalcFormulas())
         return 4;
-    if (vexar::config::ToUpperText(kind) == u"GDG" && !CheckActions())
+    if (vexar::ToUpper(kind) == u"GDG" && !CheckActions())
         return 4;
     LogExtentsBeyondAreas();
     return 0;
@@ -603,7 +604,7 @@ int CControlliConfigurati::ReadLanguageBlock(std::u16string_view block, std::u16
     if (!ReadOpenTag(block))
         return 4;
     for (const std::u16string& name : languages) {
-        const std::u16string tag = vexar::config::ToUpperText(name);
+        const std::u16string tag = vexar::ToUpper(name);
         std::u16string value;
         if (!ReadTagValue(value, tag))
             return 4;
@@ -1209,7 +1210,7 @@ int CControlliConfigurati::ReadHeader(INTESTAZIONE_GRIGLIA& header, std::int32_t
     header.VET_ETICHETTE.assign(static_cast<std::size_t>(cells), std::u16string());
     VEXAR_EXPECT(ReadOpenTag(u"VET_ETICHETTE"));
     for (const std::u16string& name : languages) {
-        const std::u16string tag = vexar::config::ToUpperText(name);
+        const std::u16string tag = vexar::ToUpper(name);
         std::u16string rest;
         VEXAR_EXPECT(ReadTagValue(rest, tag));
         if (tag != language)
@@ -1238,7 +1239,7 @@ bool CControlliConfigurati::CheckCategories(std::u16string_view kind)
     static const std::int32_t kVar[] = {CTRL_NUMERIC, CTRL_LED, CTRL_BAR, CTRL_VMETER,
                                         CTRL_TERM,    CTRL_STATO, CTRL_RPM, CTRL_NUMCALC};
     static const std::int32_t kGdg[] = {CTRL_DIAG, CTRL_DIAG_BIT, CTRL_RESET, CTRL_RIPR};
-    const std::u16string upper = vexar::config::ToUpperText(kind);
+    const std::u16string upper = vexar::ToUpper(kind);
     const std::span<const std::int32_t> allowed = upper == u"PAR"   ? std::span<const std::int32_t>(kPar)
                                                   : upper == u"VAR" ? std::span<const std::int32_t>(kVar)
                                                                     : std::span<const std::int32_t>(kGdg);
@@ -1412,7 +1413,7 @@ std::int32_t CControlliConfigurati::GetRestoreAreaSize() const
 // image: such records are named in the log (the load still succeeds).
 void CControlliConfigurati::LogExtentsBeyondAreas()
 {
-    const std::u16string kind = vexar::config::ToUpperText(FileKind(m_strFile));
+    const std::u16string kind = vexar::ToUpper(FileKind(m_strFile));
     const bool diagnosis = kind != u"PAR" && kind != u"VAR";
     const std::int32_t paramArea = GetParamAreaSize();
     const std::int32_t diagArea = GetDiagAreaSize();

@@ -1,5 +1,6 @@
 #include "config/CInterfacciaParametri.h"
 
+#include "common/NoCase.h"
 #include "common/TagLine.h"
 #include "common/Text.h"
 #include "config/DefinitionText.h"
@@ -213,9 +214,9 @@ int CInterfacciaParametri::ReadLanguageBlock(std::u16string_view block, std::u16
 {
     if (!ReadOpenTag(block))
         return 4;
-    language = vexar::config::ToUpperText(language);
+    language = vexar::ToUpper(language);
     for (const std::u16string& entry : languages) {
-        const std::u16string tag = vexar::config::ToUpperText(entry);
+        const std::u16string tag = vexar::ToUpper(entry);
         std::u16string value;
         if (!ReadTagValue(value, tag))
             return 4;
