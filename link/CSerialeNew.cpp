@@ -173,16 +173,9 @@ int CSerialeNew::Transact()
 {
     const auto request = std::span<std::uint8_t>(m_txBuffer).first(m_nTxLength);
     detail::SealFrame(m_crc, request);
-    detail::Exchange x;
-    x.host = m_pHost;
-    x.crc = &m_crc;
-    x.timing = m_timing;
-    x.port = m_nPort;
-    x.baud = m_nBaud;
-    x.commandAt = kCommandAt;
     // The command code is checked by each command, not here.
-    const int result = detail::RunTransaction(x, request, std::span<std::uint8_t>(m_rxBuffer).first(m_nRxLength),
-                                              false, m_pHost ? m_pHost->Remote() : nullptr);
+    const int result = Run(request, std::span<std::uint8_t>(m_rxBuffer).first(m_nRxLength), false,
+                           m_pHost ? m_pHost->Remote() : nullptr);
     if ((result == RES_REMOTE_GONE || result == RES_TIMEOUT || result == RES_BAD_CRC) && m_pHost &&
         m_pHost->Tracing())
         m_pHost->PostTraceLine(std::u16string(detail::ResultText(result)));
@@ -194,6 +187,13 @@ int CSerialeNew::TransactRaw(std::span<const std::uint8_t> frame, std::span<std:
     expected = RawReplyLength(frame);
     if (static_cast<std::size_t>(expected) > reply.size())
         return RES_BAD_RANGE;
+    // The relay does check the command code of the reply.
+    return Run(frame, reply.first(static_cast<std::size_t>(expected)), true, nullptr);
+}
+
+int CSerialeNew::Run(std::span<const std::uint8_t> request, std::span<std::uint8_t> reply, bool checkCommand,
+                     RemoteLine* remote)
+{
     detail::Exchange x;
     x.host = m_pHost;
     x.crc = &m_crc;
@@ -201,7 +201,7 @@ int CSerialeNew::TransactRaw(std::span<const std::uint8_t> frame, std::span<std:
     x.port = m_nPort;
     x.baud = m_nBaud;
     x.commandAt = kCommandAt;
-    return detail::RunTransaction(x, frame, reply.first(static_cast<std::size_t>(expected)), true, nullptr);
+    return detail::RunTransaction(x, request, reply, checkCommand, remote);
 }
 
 // ---- Block transfers --------------------------------------------------------

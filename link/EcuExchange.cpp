@@ -32,8 +32,6 @@ class AttemptLine {
 public:
     AttemptLine(const Exchange& x, RemoteLine* remote) : m_x(x), m_remote(remote) {}
 
-    bool OverBridge() const { return m_remote != nullptr; }
-
     void Send(std::span<const std::uint8_t> request)
     {
         if (m_remote) {
