@@ -475,8 +475,11 @@ int CSerialeNew::UploadList(std::uint16_t value, std::span<const REC_UPLD_SV> bl
     if (!pieces.empty())
         frames.push_back(std::move(pieces));
 
-    if (progress && !blocks.empty())
-        progress->PostRange(static_cast<std::size_t>(blocks.back().address - blocks.front().address) / kMaxPieceData);
+    if (progress && !blocks.empty()) {
+        // The list is sorted; an unsorted one gets an empty range, not a huge one.
+        const std::int32_t spread = std::max(blocks.back().address - blocks.front().address, 0);
+        progress->PostRange(static_cast<std::size_t>(spread) / kMaxPieceData);
+    }
     for (std::size_t k = 0; k < frames.size(); ++k) {
         if (const int result = SendFrame(static_cast<std::uint16_t>(k), frames[k], value); result != RES_OK)
             return ReportError(result);
