@@ -1,8 +1,11 @@
 #pragma once
 
 // What the two ECU protocols (CSeriale, CSerialeNew) share with their
-// callers: the result codes of a transaction, the record of one read block,
-// and the time-outs and pauses of the transaction.
+// callers: the result codes of a transaction, the record of one read block
+// (REC_UPLD_SV, defined with the upload-block builder in config), and the
+// time-outs and pauses of the transaction.
+
+#include "config/RecUpload.h"
 
 #include <chrono>
 #include <cstdint>
@@ -22,12 +25,6 @@ constexpr int RES_NO_ECHO_BAUD = -8;    // the speed code was not repeated
 constexpr int RES_BAD_RANGE = -9;       // refused before sending: the range lies outside the image
 constexpr int RES_REMOTE_GONE = -10;    // the bridge delivered the close notice
 
-// One block of ECU memory read in one transaction: a byte offset into the
-// image and a byte count. Lists of blocks are sorted by address.
-struct REC_UPLD_SV {
-    std::int32_t address = 0;
-    std::int32_t length = 0;
-};
 
 // How long a transaction waits. The defaults are the ECU's; tests shorten
 // them. Every transaction makes up to kAttempts attempts.
