@@ -2,6 +2,7 @@
 
 #include "common/TagLine.h"
 #include "config/ControlCodes.h"
+#include "config/CUtilityCtrl.h"
 
 #include <array>
 #include <cstring>
@@ -150,6 +151,41 @@ bool GetDatoMask(std::int32_t type, std::uint32_t mask, std::int32_t value, bool
     keepMask = MemoryWord(keep);
     positioned = MemoryWord(bits);
     return true;
+}
+
+void GetCtrlWriteMask(const CTRL_WND& entry, std::int32_t value, bool littleEndian, std::uint32_t& keepMask,
+                      std::uint32_t& positioned)
+{
+    keepMask = 0;
+    positioned = 0xFFFFFFFFu;
+    switch (entry.category) {
+    case CTRL_BAR:
+    case CTRL_DIAG:
+    case CTRL_DIAG_BIT:
+    case CTRL_LED:
+    case CTRL_NUMERIC:
+    case CTRL_RPM:
+    case CTRL_STATO:
+    case CTRL_TERM:
+    case CTRL_VMETER:
+        break;
+    default:
+        return;
+    }
+    REC_CONTROLLO record;
+    if (GetCtrlDefinition(entry, record))
+        GetDatoMask(record.TIPO, record.MASCHERA, value, littleEndian, keepMask, positioned);
+}
+
+void GetCtrlAddress(const CTRL_WND& entry, std::int32_t& address, std::int32_t& size)
+{
+    address = -1;
+    size = -1;
+    REC_CONTROLLO record;
+    if (!GetCtrlDefinition(entry, record))
+        return;
+    address = record.LSB;
+    size = GetDatoSize(record.TIPO);
 }
 
 void GetDatoRange(std::int32_t type, double& minimum, double& maximum)

@@ -11,6 +11,7 @@
 // Every image access is checked against the image: a datum that does not
 // lie wholly inside it is refused and nothing is read or written.
 
+#include "config/CtrlWnd.h"
 #include "config/RecUpload.h"
 
 #include <cstdint>
@@ -48,6 +49,18 @@ bool ReadDatoValue(std::span<const std::uint8_t> image, std::int32_t offset, std
 // bits in place. False, outputs untouched, for an unknown type.
 bool GetDatoMask(std::int32_t type, std::uint32_t mask, std::int32_t value, bool littleEndian,
                  std::uint32_t& keepMask, std::uint32_t& positioned);
+
+// The same pair for the datum of a control-table entry: keep-mask 0 and
+// positioned value 0xFFFFFFFF, replaced by GetDatoMask over the control's
+// TIPO and MASCHERA for the live-value categories (CTRL_BAR, CTRL_DIAG,
+// CTRL_DIAG_BIT, CTRL_LED, CTRL_NUMERIC, CTRL_RPM, CTRL_STATO, CTRL_TERM,
+// CTRL_VMETER) when the entry has a control.
+void GetCtrlWriteMask(const CTRL_WND& entry, std::int32_t value, bool littleEndian, std::uint32_t& keepMask,
+                      std::uint32_t& positioned);
+
+// The byte address (LSB) and byte size (of TIPO) of a control's datum; both
+// -1 when the entry has no control with a definition.
+void GetCtrlAddress(const CTRL_WND& entry, std::int32_t& address, std::int32_t& size);
 
 // The value range of a data type (DATO_FLAG 0..1 whatever its mask); both
 // 0 for an unknown type.

@@ -1,6 +1,7 @@
 #include "config/CUtilityCodec.h"
 
 #include "config/ControlCodes.h"
+#include "config/IDataCtrl.h"
 
 #include <gtest/gtest.h>
 
@@ -36,6 +37,29 @@ void ApplyMaskedWrite(Bytes& image, std::size_t offset, std::uint32_t keepMask, 
     std::memcpy(bits, &positioned, 4);
     for (std::size_t i = 0; i < 4 && offset + i < image.size(); ++i)
         image[offset + i] = static_cast<std::uint8_t>((image[offset + i] & keep[i]) | (bits[i] & ~keep[i]));
+}
+
+// A control that only carries its definition.
+class DefinitionOnly : public IDataCtrl {
+public:
+    explicit DefinitionOnly(REC_CONTROLLO definition) : m_definition(std::move(definition)) {}
+    const REC_CONTROLLO& GetDefinition() const override { return m_definition; }
+    double GetValue() const override { return 0.0; }
+    bool SaveParam(CCriptFile&, CModifica&) override { return true; }
+    bool LoadParam(std::u16string) override { return false; }
+
+private:
+    REC_CONTROLLO m_definition;
+};
+
+REC_CONTROLLO Definition(std::int32_t category, std::int32_t type, std::uint32_t mask, std::int32_t address)
+{
+    REC_CONTROLLO record;
+    record.CATEGORIA = category;
+    record.TIPO = type;
+    record.MASCHERA = mask;
+    record.LSB = address;
+    return record;
 }
 
 }  // namespace
@@ -343,5 +367,64 @@ TEST(UploadBlocks, SortsAndJoinsWithinTheProtocolsBound)
         std::vector<REC_UPLD_SV> expected{{99, 1}};
         expected.insert(expected.end(), c.blocks.begin(), c.blocks.end());
         EXPECT_EQ(blocks, expected);
+    }
+}
+
+TEST(CtrlDatum, WriteMaskOnlyForLiveValueCategories)
+{
+    struct Case {
+        std::int32_t category;
+        bool withControl;
+        bool masked;  // the flag's pair, else the initial 0 and 0xFFFFFFFF
+    };
+    const Case cases[] = {
+        {CTRL_LED, true, true},     {CTRL_DIAG_BIT, true, true}, {CTRL_VMETER, true, true},
+        {CTRL_NUMERIC, true, true}, {CTRL_BAR, true, true},      {CTRL_KNOB, true, false},
+        {CTRL_CHECK, true, false},  {CTRL_LED, false, false},
+    };
+    for (const Case& c : cases) {
+        DefinitionOnly control(Definition(c.category, DATO_FLAG, 0x30, 7));
+        CTRL_WND entry;
+        entry.category = c.category;
+        entry.wnd = c.withControl ? &control : nullptr;
+        std::uint32_t keep = 42, positioned = 42;
+        CUtility::GetCtrlWriteMask(entry, 2, false, keep, positioned);
+        Bytes keepBytes(4), valueBytes(4);
+        std::memcpy(keepBytes.data(), &keep, 4);
+        std::memcpy(valueBytes.data(), &positioned, 4);
+        SCOPED_TRACE("category " + std::to_string(c.category));
+        if (c.masked) {
+            EXPECT_EQ(Hex(keepBytes), Hex({0xCF, 0xFF, 0xFF, 0xFF}));
+            EXPECT_EQ(Hex(valueBytes), Hex({0x20, 0, 0, 0}));
+        } else {
+            EXPECT_EQ(keep, 0u);
+            EXPECT_EQ(positioned, 0xFFFFFFFFu);
+        }
+    }
+}
+
+TEST(CtrlDatum, AddressAndSizeFromTheDefinition)
+{
+    DefinitionOnly word(Definition(CTRL_NUMERIC, DATO_WORD, 0, 0x120));
+    DefinitionOnly unknownType(Definition(CTRL_NUMERIC, 9, 0, 8));
+    struct Case {
+        IDataCtrl* control;
+        std::int32_t category;
+        std::int32_t address, size;
+    };
+    const Case cases[] = {
+        {&word, CTRL_NUMERIC, 0x120, 2},
+        {&unknownType, CTRL_NUMERIC, 8, 0},
+        {nullptr, CTRL_NUMERIC, -1, -1},
+        {&word, 11, -1, -1},  // no control class has category 11
+    };
+    for (const Case& c : cases) {
+        CTRL_WND entry;
+        entry.category = c.category;
+        entry.wnd = c.control;
+        std::int32_t address = 42, size = 42;
+        CUtility::GetCtrlAddress(entry, address, size);
+        EXPECT_EQ(address, c.address);
+        EXPECT_EQ(size, c.size);
     }
 }
