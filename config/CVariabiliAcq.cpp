@@ -144,7 +144,10 @@ std::int32_t CVariabiliAcq::OpenForReading(const std::string& path)
         Log(vexar::Format(u"Impossibile leggere il file %s", path));
         return 1;
     }
-    if (!m_file.Open(path, CStdioFileEx::modeRead | CStdioFileEx::shareDenyNone | CStdioFileEx::typeText)) {
+    // A folder opens as a stream on this system but holds no lines.
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error) ||
+        !m_file.Open(path, CStdioFileEx::modeRead | CStdioFileEx::shareDenyNone | CStdioFileEx::typeText)) {
         Log(vexar::Format(u"Impossibile aprire il file %s in lettura", path));
         return 2;
     }
