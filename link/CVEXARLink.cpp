@@ -1,0 +1,352 @@
+#include "link/CVEXARLink.h"
+
+#include "common/Text.h"
+#include "link/LinkMessages.h"
+#include "link/SerialPort.h"
+
+#include <algorithm>
+#include <exception>
+#include <system_error>
+
+namespace vexar::link {
+
+namespace {
+
+// Initial periods of the channels, in ticks, in channel order.
+constexpr unsigned kChannelTicks[] = {50, 50, 5, 5, 800, 10, 6000};
+constexpr unsigned kMaxTicks = 65535;
+
+// Posts WM_WORKER_ENDED when the worker body is left, whichever way.
+class EndNotice {
+public:
+    explicit EndNotice(ILinkUiSink* sink) : m_sink(sink) {}
+    ~EndNotice()
+    {
+        if (m_sink)
+            m_sink->Post(UiWindow::MainFrame, nullptr, LinkMessage{WM_WORKER_ENDED, 0, 0, nullptr});
+    }
+    EndNotice(const EndNotice&) = delete;
+    EndNotice& operator=(const EndNotice&) = delete;
+
+private:
+    ILinkUiSink* m_sink;
+};
+
+}  // namespace
+
+int LinkThreadEntry(CVEXARLink* app)
+{
+    if (app == nullptr)
+        return 1;
+    app->LinkThreadProc();
+    return 0;
+}
+
+CVEXARLink::CVEXARLink(LinkTiming timing)
+    : m_serial(u"InfoSeriale", nullptr, timing.protocol),
+      m_serialNew(u"InfoSerialeNew", nullptr, timing.protocol),
+      m_timing(timing)
+{
+}
+
+CVEXARLink::~CVEXARLink()
+{
+    SignalQuit();
+    JoinLinkThread();
+}
+
+// ---- Thread ---------------------------------------------------------------------
+
+bool CVEXARLink::StartLinkThread(ILinkUiSink* sink)
+{
+    std::lock_guard lock(m_threadLock);
+    if (m_pLinkThread)
+        return false;
+    m_pUiSink = sink;
+    try {
+        m_pLinkThread = std::make_unique<std::thread>(LinkThreadEntry, this);
+    } catch (const std::system_error&) {
+        m_pLinkThread.reset();
+        return false;
+    }
+    return true;
+}
+
+bool CVEXARLink::PostLinkRequest(unsigned id, std::uintptr_t wParam, std::intptr_t lParam,
+                                 std::unique_ptr<LinkPayload> payload)
+{
+    {
+        std::lock_guard lock(m_threadLock);
+        if (!m_pLinkThread)
+            return false;
+    }
+    m_linkQueue.Post(LinkMessage{id, wParam, lParam, std::move(payload)});
+    return true;
+}
+
+void CVEXARLink::SignalQuit()
+{
+    std::lock_guard lock(m_threadLock);
+    if (m_pLinkThread) {
+        m_linkQueue.SetQuit();
+        return;
+    }
+    // No worker will answer: continue the exit at once, once.
+    if (!m_bEndPosted && m_pUiSink) {
+        m_bEndPosted = true;
+        m_pUiSink->Post(UiWindow::MainFrame, nullptr, LinkMessage{WM_WORKER_ENDED, 0, 0, nullptr});
+    }
+}
+
+void CVEXARLink::JoinLinkThread()
+{
+    std::thread* thread = nullptr;
+    {
+        std::lock_guard lock(m_threadLock);
+        thread = m_pLinkThread.get();
+    }
+    if (thread && thread->joinable() && thread->get_id() != std::this_thread::get_id())
+        thread->join();
+}
+
+void CVEXARLink::LinkThreadProc()
+{
+    EndNotice endNotice(m_pUiSink);
+    m_hSocket = -1;
+
+    // Without a timer the worker still serves requests; nothing is polled
+    // or sampled then.
+    if (m_timer.Start(&m_linkQueue, m_timing.tickMs) != 0 && m_pUiSink)
+        m_pUiSink->ShowError(CMMTimer::kStartErrorText);
+    for (unsigned ticks : kChannelTicks)
+        m_timer.AddTimer(ticks, true);
+
+    for (;;) {
+        LinkMessage request;
+        const CLinkQueue::Wake wake = m_linkQueue.Wait(request);
+        if (wake == CLinkQueue::Wake::Quit) {
+            OnQuit();
+            break;
+        }
+        // A failure in one piece of work (memory exhausted) loses that
+        // piece only; the loop goes on.
+        try {
+            if (wake == CLinkQueue::Wake::Tick)
+                OnTimerChannel();
+            else if (request.id >= kFirstLinkRequest && request.id <= kLastLinkRequest)
+                DispatchLinkRequest(request);
+        } catch (const std::exception&) {
+        }
+    }
+    CloseAuxPort();
+}
+
+void CVEXARLink::OnQuit()
+{
+    m_timer.Stop();
+}
+
+void CVEXARLink::Post(UiWindow window, unsigned message, std::uintptr_t wParam, std::intptr_t lParam)
+{
+    if (m_pUiSink)
+        m_pUiSink->Post(window, nullptr, LinkMessage{message, wParam, lParam, nullptr});
+}
+
+unsigned CVEXARLink::PeriodTicks(std::uint64_t milliseconds)
+{
+    // The timer takes 1..65535 ticks; a shorter period runs every tick.
+    return static_cast<unsigned>(std::min<std::uint64_t>(milliseconds / 10, kMaxTicks));
+}
+
+// ---- Timer channels ---------------------------------------------------------------
+
+void CVEXARLink::OnTimerChannel()
+{
+    for (int channel = m_timer.GetExpired(); channel != -1; channel = m_timer.GetExpired())
+        ServeChannel(channel);
+}
+
+void CVEXARLink::ServeChannel(int channel)
+{
+    switch (channel) {
+    case kChannelAcquisition:
+        // Samples are taken only while the link is up; without it the
+        // acquisition channel stops after this expiry.
+        if (m_bLinked)
+            m_timer.EnableTimer(kChannelAcquisition);
+        break;
+    case kChannelPoll:
+        if (m_bLinked)
+            m_timer.EnableTimer(kChannelPoll);
+        break;
+    case kChannelDtrPulse:
+        EndDtrPulse();
+        break;
+    default:
+        // The remote-assistance and OBD channels are started only by their
+        // own requests, which this build does not serve yet.
+        break;
+    }
+}
+
+// ---- Requests -----------------------------------------------------------------------
+
+void CVEXARLink::DispatchLinkRequest(LinkMessage& request)
+{
+    const auto word = static_cast<unsigned>(request.wParam);
+    switch (request.id) {
+    case WM_LINK_ACQ_START:
+        OnAcquisitionStart(word);
+        break;
+    case WM_LINK_ACQ_STOP:
+        OnAcquisitionStop();
+        break;
+    case WM_LINK_RESET_ECU:
+        ResetEcu();
+        break;
+    case WM_LINK_SET_POLL_PERIOD:
+        OnSetPollPeriod(word);
+        break;
+    case WM_LINK_DTR_PULSE:
+        OnDtrPulse(word);
+        break;
+    case WM_LINK_OBD_DTC_ON:
+        m_bObdReadDtc = 1;
+        break;
+    case WM_LINK_OBD_DTC_OFF:
+        m_bObdReadDtc = 0;
+        break;
+    case WM_LINK_SET_BAUD:
+        SetNewProtocolBaud();
+        break;
+    case WM_LINK_OBD_SET_PERIOD:
+        OnSetObdPeriod(word);
+        break;
+    default:
+        // Not served yet: dropped, and its record with it.
+        break;
+    }
+}
+
+void CVEXARLink::OnAcquisitionStart(unsigned periodMs)
+{
+    m_nAcqPeriod = static_cast<int>(periodMs);
+    m_nAcqElapsed = 0;
+    Post(UiWindow::GraphPage, WM_ACQ_STARTED);
+    m_timer.SetPeriod(kChannelAcquisition, PeriodTicks(periodMs));
+    m_timer.EnableTimer(kChannelAcquisition);
+}
+
+void CVEXARLink::OnAcquisitionStop()
+{
+    m_timer.DisableTimer(kChannelAcquisition);
+    Post(UiWindow::AcqPage, WM_ACQ_STOPPED);
+}
+
+void CVEXARLink::OnSetPollPeriod(unsigned periodMs)
+{
+    m_nPollPeriod = static_cast<int>(periodMs);
+    m_timer.SetPeriod(kChannelPoll, PeriodTicks(periodMs));
+}
+
+void CVEXARLink::OnSetObdPeriod(unsigned periodMs)
+{
+    m_nObdPeriod = static_cast<int>(periodMs);
+    m_timer.SetPeriod(kChannelObdPoll, PeriodTicks(periodMs));
+}
+
+void CVEXARLink::NotifyBoundControls(bool enable)
+{
+    if (!m_pUiSink)
+        return;
+    const auto notify = [&](const CTRL_TABLE* table) {
+        if (!table)
+            return;
+        for (const CTRL_WND& entry : *table) {
+            if (entry.wnd)
+                m_pUiSink->Post(UiWindow::Control, entry.wnd, LinkMessage{WM_CTRL_ENABLE, enable ? 1u : 0u, 0, nullptr});
+        }
+    };
+    notify(m_pVarTable2);
+    notify(m_pParTable3);
+    Post(UiWindow::DiagWindow, WM_CTRL_ENABLE, enable ? 1 : 0);
+}
+
+void CVEXARLink::SetNewProtocolBaud()
+{
+    int requested = 0;
+    {
+        std::lock_guard lock(m_csBaud);
+        if (m_nBaudCurrent == m_nBaudRequested)
+            return;
+        requested = m_nBaudRequested;
+    }
+    std::uint8_t code = 1;
+    switch (requested) {
+    case 19200:
+        code = 2;
+        break;
+    case 38400:
+        code = 3;
+        break;
+    case 57600:
+        code = 4;
+        break;
+    case 115200:
+        code = 5;
+        break;
+    default:
+        break;
+    }
+    const int result = m_serialNew.SetBaud(code);
+    std::lock_guard lock(m_csBaud);
+    if (result == RES_OK)
+        m_nBaudCurrent = requested;
+    else
+        m_nBaudRequested = m_nBaudCurrent;
+}
+
+void CVEXARLink::ResetEcu()
+{
+    // A failed reset leaves the link as it is.
+    if (m_nProtocol == 0)
+        m_serial.ResetEcu();
+    else
+        m_serialNew.ResetEcu();
+}
+
+// ---- DTR pulse on the auxiliary port ---------------------------------------------------
+
+void CVEXARLink::OnDtrPulse(unsigned seconds)
+{
+    // A pulse still running is restarted with the new length; an expiry
+    // not yet served must not end the new pulse early.
+    m_timer.DisableTimer(kChannelDtrPulse);
+    m_timer.SetPeriod(kChannelDtrPulse, PeriodTicks(std::uint64_t{seconds} * 1000));
+
+    if (m_hAuxPort == 0 && m_nAuxPort > 0) {
+        const std::u16string path = vexar::Format(u"\\\\.\\COM%d", m_nAuxPort);
+        if (PortOpenConfig(m_nAuxPort, path.c_str(), 9600, PORT_PARITY_NONE, 8, 1, 0, 0) == PORT_OK)
+            m_hAuxPort = m_nAuxPort;
+    }
+    if (m_hAuxPort != 0)
+        PortEscapeFunction(m_hAuxPort, PORT_SETDTR);
+    m_timer.EnableTimer(kChannelDtrPulse);
+}
+
+void CVEXARLink::EndDtrPulse()
+{
+    CloseAuxPort();
+    Post(UiWindow::TestResult, WM_LINK_DTR_PULSE);
+}
+
+void CVEXARLink::CloseAuxPort()
+{
+    if (m_hAuxPort == 0)
+        return;
+    PortEscapeFunction(m_hAuxPort, PORT_CLRDTR);
+    PortClose(m_hAuxPort);
+    m_hAuxPort = 0;
+}
+
+}  // namespace vexar::link

@@ -1,0 +1,210 @@
+#pragma once
+
+// The link-side base of the application object: the ECU images with their
+// locks, the link state, the two protocol objects, the soft-timer channels
+// and the link worker, the one thread that talks to the ECU. Other threads
+// reach the ECU only by posting link requests (LinkMessages.h); the worker
+// answers through the user-interface sink.
+//
+// The worker waits on one object (CLinkQueue): the quit flag first, then
+// the timer's tick, then the requests one at a time in posting order. It
+// serves every expired channel at each tick, so channels that expire
+// together are not delayed to later ticks.
+//
+// Requests whose work is not built yet are taken from the queue and
+// dropped, their records freed; so is any number outside the request
+// range.
+
+#include "config/CVEXARContext.h"
+#include "config/CtrlWnd.h"
+#include "config/RecUpload.h"
+#include "link/CLinkQueue.h"
+#include "link/CMMTimer.h"
+#include "link/CSeriale.h"
+#include "link/CSerialeNew.h"
+#include "link/EcuTypes.h"
+#include "link/ILinkUiSink.h"
+#include "link/LinkRequests.h"
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace vexar::link {
+
+class CVEXARLink;
+
+// The worker thread's body: 1 without an application object, else runs its
+// worker and returns 0.
+int LinkThreadEntry(CVEXARLink* app);
+
+// The timer's tick and the protocols' waits; the defaults are the
+// system's, tests shorten them.
+struct LinkTiming {
+    unsigned tickMs = 10;
+    ProtocolTiming protocol{};
+};
+
+class CVEXARLink : public CVEXARContext {
+public:
+
+    // Soft-timer channels, added in this order when the worker starts.
+    enum Channel : int {
+        kChannelAcquisition = 0,
+        kChannelPoll = 1,
+        kChannelRemoteStart = 2,
+        kChannelRemoteClose = 3,
+        kChannelDtrPulse = 4,
+        kChannelObdPoll = 5,
+        kChannelObdCheck = 6,
+    };
+
+    explicit CVEXARLink(LinkTiming timing = {});
+    // Ends the worker (as SignalQuit) and waits for it.
+    ~CVEXARLink() override;
+
+    // ---- The worker ----
+    // Starts the worker thread; `sink` (not owned, may be null) receives
+    // its posts and must outlive it. False when a worker already runs or the
+    // thread cannot be created.
+    bool StartLinkThread(ILinkUiSink* sink);
+    // Queues a request for the worker; false, and the record freed, when no
+    // worker has been started.
+    bool PostLinkRequest(unsigned id, std::uintptr_t wParam = 0, std::intptr_t lParam = 0,
+                         std::unique_ptr<LinkPayload> payload = nullptr);
+    // The main frame's close: the worker ends its links, stops the timer
+    // and posts WM_WORKER_ENDED as its last act; requests still queued are
+    // not served. Without a worker the end message is posted at once, so
+    // the exit never waits for a thread that is not there.
+    void SignalQuit();
+    // Waits until the worker thread has ended (after SignalQuit).
+    void JoinLinkThread();
+
+    void LinkThreadProc();
+    // Serves every channel the timer reports expired, oldest first.
+    void OnTimerChannel();
+    // Serves one link request; the record goes with it.
+    void DispatchLinkRequest(LinkMessage& request);
+    // Posts WM_CTRL_ENABLE (1 link up, 0 down) to every control of the
+    // variable window's placed table, then of the parameter window's
+    // status area, then to the diagnosis window.
+    void NotifyBoundControls(bool enable);
+    // Second protocol: asks the ECU for the baud chosen in the menu; on a
+    // failure the menu falls back to the speed in use.
+    void SetNewProtocolBaud();
+    // The reset command of the active protocol; a failure leaves the link up.
+    void ResetEcu();
+
+    // ---- Link-side state (the defaults are the system's) ----
+    std::unique_ptr<std::thread> m_pLinkThread;
+    // The quit event, the tick semaphore and the thread's request queue in
+    // one wait object.
+    CLinkQueue m_linkQueue;
+    CMMTimer m_timer;
+    ILinkUiSink* m_pUiSink = nullptr;
+
+    std::atomic<std::uint8_t> m_bLinked{0};  // written only by the worker
+    int m_nProtocol = 0;                      // 0 CSeriale, 1 CSerialeNew
+    CSeriale m_serial;
+    CSerialeNew m_serialNew;
+    std::uint8_t m_bKLine = 0;
+    std::uint8_t m_bLittleEndian = 0;
+    int m_nComPort = 1;
+    std::u16string m_szComPath = u"\\\\.\\COM1";
+    std::vector<unsigned> m_comPorts;
+    int m_nBaud = 9600;
+
+    // Guards the two baud values.
+    std::mutex m_csBaud;
+    int m_nBaudRequested = 9600;
+    int m_nBaudCurrent = 0;
+
+    // Auxiliary COM port of the DTR pulse after a passed test (0: none).
+    // The worker opens it for each pulse and closes it at the pulse's end,
+    // so the port is free for an ECU scan at every other time.
+    int m_nAuxPort = 0;
+    int m_hAuxPort = 0;  // the auxiliary port's number while the worker holds it open, else 0
+
+    std::uint8_t m_bListUpload = 0;
+
+    // ECU images: master (shared, under its lock), working (user-interface
+    // thread only), link buffer (worker only); the variables also keep the
+    // values last announced to the controls.
+    std::mutex m_csParImage;
+    std::unique_ptr<std::uint8_t[]> m_pParMaster;
+    std::unique_ptr<std::uint8_t[]> m_pParWork;
+    std::unique_ptr<std::uint8_t[]> m_pParLink;
+    int m_nParSize = 0;
+    std::mutex m_csVarImage;
+    std::unique_ptr<std::uint8_t[]> m_pVarMaster;
+    std::unique_ptr<std::uint8_t[]> m_pVarWork;
+    std::unique_ptr<std::uint8_t[]> m_pVarLink;
+    std::unique_ptr<std::uint8_t[]> m_pVarLast;
+    int m_nVarSize = 0;
+
+    std::atomic<int> m_nPollPeriod{500};
+    std::atomic<int> m_nAcqPeriod{500};
+    std::atomic<int> m_nAcqElapsed{0};
+    std::atomic<std::uint8_t> m_bForceVarRefresh{0};
+    std::atomic<std::uint8_t> m_bDiagPolling{0};
+    std::atomic<std::uint8_t> m_bForceDiagRefresh{0};
+
+    // Read lists of the poll, the acquisition sample and the checklist.
+    std::vector<REC_UPLD_SV> m_pollBlocks;
+    CTRL_TABLE m_pollVarCtrls;
+    CTRL_TABLE m_pollDiagCtrls;
+    std::vector<REC_UPLD_SV> m_acqBlocks;
+    CTRL_TABLE m_acqCtrls;
+    std::vector<REC_UPLD_SV> m_listBlocks;
+    CTRL_TABLE m_listCtrls;
+
+    // Control tables of the loaded configuration, owned by the page
+    // windows; null until a configuration is loaded.
+    CTRL_TABLE* m_pParTable2 = nullptr;
+    CTRL_TABLE* m_pParTable3 = nullptr;
+    CTRL_TABLE* m_pVarTable = nullptr;
+    CTRL_TABLE* m_pVarTable2 = nullptr;
+    CTRL_TABLE* m_pAcqVarTable = nullptr;
+    CTRL_TABLE* m_pDiagTable2 = nullptr;
+
+    std::mutex m_csAutoSelect;
+    std::uint8_t m_bAutoSelect = 1;
+    std::mutex m_csIdent;
+    std::u16string m_strConfigName;
+    std::u16string m_strEcuIdent;
+    std::u16string m_strIdentRead;
+    int m_nEdition = 1;
+
+    std::atomic<std::uint8_t> m_bObdLinked{0};
+    std::atomic<std::uint8_t> m_bObdReadDtc{0};
+    std::atomic<std::uint8_t> m_bObdAllPids{0};
+    std::atomic<int> m_nObdPeriod{100};
+
+    int m_bRemoteMaster = 1;
+    int m_hSocket = -1;
+
+private:
+    void Post(UiWindow window, unsigned message, std::uintptr_t wParam = 0, std::intptr_t lParam = 0);
+    void ServeChannel(int channel);
+    void OnQuit();
+    // Ticks for a period in milliseconds.
+    static unsigned PeriodTicks(std::uint64_t milliseconds);
+
+    void OnAcquisitionStart(unsigned periodMs);
+    void OnAcquisitionStop();
+    void OnSetPollPeriod(unsigned periodMs);
+    void OnSetObdPeriod(unsigned periodMs);
+    void OnDtrPulse(unsigned seconds);
+    void EndDtrPulse();
+    void CloseAuxPort();
+
+    LinkTiming m_timing;
+    bool m_bEndPosted = false;  // guarded by m_threadLock
+    std::mutex m_threadLock;
+};
+
+}  // namespace vexar::link
