@@ -104,6 +104,7 @@ TestValueCtrl::TestValueCtrl(REC_CONTROLLO definition, Clock clock)
         const std::size_t first = text.find(u'"');
         const std::size_t last = text.rfind(u'"');
         m_text = first != last ? text.substr(first + 1, last - first - 1) : text;
+        m_lastSaved = ValueText();
     } else {
         SetNumber(ReadNumber(m_definition.DEFAULT));
     }

@@ -1,0 +1,260 @@
+// The hand-made calibration and acquisition files of the synthetic
+// configuration, read and written against the controls built from its
+// definition files.
+
+#include "CryptFixtures.h"
+#include "DefinitionFixtures.h"
+#include "SessionLogText.h"
+#include "TempDir.h"
+#include "TestControls.h"
+#include "common/CStdioFileEx.h"
+#include "common/Text.h"
+#include "config/CControlliConfigurati.h"
+#include "config/CParametriFile.h"
+#include "config/CVariabiliAcq.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+
+using vexar::testing::TempDir;
+
+namespace {
+
+const std::vector<std::u16string> kLanguages = {u"English", u"Italiano"};
+
+std::u16string FixtureText(const std::string& relative)
+{
+    return vexar::ToUtf16(vexar::testing::ReadAll(vexar::fixtures::DataFolder() + "/" + relative));
+}
+
+std::u16string CipherContents(const std::string& path)
+{
+    std::u16string text;
+    std::string error;
+    EXPECT_TRUE(vexar::crypt::ReadCipherText(path, text, error)) << error;
+    return text;
+}
+
+const REC_CONTROLLO* FindKey(const std::vector<REC_CONTROLLO>& records, std::int32_t key)
+{
+    for (const REC_CONTROLLO& r : records)
+        if (r.ID_GUI == key)
+            return &r;
+    return nullptr;
+}
+
+// The controls of a loaded configuration, one per definition, in file
+// order, with their control tables.
+class ControlSet {
+public:
+    ControlSet(const std::vector<REC_CONTROLLO>& parameters, const std::vector<REC_CONTROLLO>& diagnosis,
+               vexar::testing::Clock clock)
+    {
+        for (const REC_CONTROLLO& record : parameters)
+            m_first.push_back(Add(record, parameters, clock));
+        for (const REC_CONTROLLO& record : diagnosis)
+            if (record.CATEGORIA == CTRL_RIPR)
+                m_second.push_back(Add(record, diagnosis, clock));
+    }
+
+    void Attach(CParametriFile& file)
+    {
+        file.SetControls(static_cast<std::int32_t>(m_first.size()), m_first.data(),
+                         static_cast<std::int32_t>(m_second.size()), m_second.data());
+    }
+
+    template <class T>
+    T& Get(std::u16string_view identifier)
+    {
+        for (auto& control : m_controls)
+            if (control->GetDefinition().IDENTIFICATORE == identifier)
+                return dynamic_cast<T&>(*control);
+        throw std::runtime_error("no such control");
+    }
+
+private:
+    CTRL_WND Add(const REC_CONTROLLO& record, const std::vector<REC_CONTROLLO>& all, vexar::testing::Clock clock)
+    {
+        std::unique_ptr<IDataCtrl> control;
+        if (const auto* grid = std::get_if<GridBlock>(&record.GRAFICA)) {
+            auto map = std::make_unique<vexar::testing::TestGridCtrl>(record, grid->NUM_RIGHE, grid->NUM_COLONNE, clock);
+            if (grid->PRIMA_RIGA.PRESENTE == PRES_SI && grid->PRIMA_RIGA.TIPO_INT == INTST_CAL)
+                if (const REC_CONTROLLO* axis = FindKey(all, grid->PRIMA_RIGA.ID_VET_BREAKPS))
+                    map->SetXAxis(*axis);
+            if (grid->PRIMA_COLONNA.PRESENTE == PRES_SI && grid->PRIMA_COLONNA.TIPO_INT == INTST_CAL)
+                if (const REC_CONTROLLO* axis = FindKey(all, grid->PRIMA_COLONNA.ID_VET_BREAKPS))
+                    map->SetYAxis(*axis);
+            control = std::move(map);
+        } else if (record.CATEGORIA == CTRL_RIPR) {
+            control = std::make_unique<vexar::testing::TestListCtrl>(record, 1.0, clock);
+        } else {
+            control = std::make_unique<vexar::testing::TestValueCtrl>(record, clock);
+        }
+        CTRL_WND entry;
+        entry.key = record.ID_GUI;
+        entry.category = record.CATEGORIA;
+        entry.access = record.OPERATORE;
+        entry.address = record.LSB;
+        entry.wnd = control.get();
+        m_controls.push_back(std::move(control));
+        return entry;
+    }
+
+    std::vector<std::unique_ptr<IDataCtrl>> m_controls;
+    CTRL_TABLE m_first;
+    CTRL_TABLE m_second;
+};
+
+class SyntheticDataFiles : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        setenv("VEXAR_HOME", m_home.path().c_str(), 1);
+        std::filesystem::create_directories(m_home.file("Log"));
+        std::string error;
+        ASSERT_TRUE(vexar::fixtures::InstallSyntheticConfiguration(m_home.path(), m_config, error)) << error;
+        std::u16string language = u"English";
+        m_par = std::make_unique<CControlliConfigurati>(m_config.par, u"InfoControlliPC");
+        ASSERT_EQ(m_par->Load(language, kLanguages), 0);
+        language = u"English";
+        m_gdg = std::make_unique<CControlliConfigurati>(m_config.gdg, u"InfoControlliGDG");
+        ASSERT_EQ(m_gdg->Load(language, kLanguages), 0);
+        language = u"English";
+        m_var = std::make_unique<CControlliConfigurati>(m_config.var, u"InfoControlliVS");
+        ASSERT_EQ(m_var->Load(language, kLanguages), 0);
+    }
+    void TearDown() override { unsetenv("VEXAR_HOME"); }
+
+    TempDir m_home;
+    vexar::fixtures::SyntheticConfiguration m_config;
+    std::unique_ptr<CControlliConfigurati> m_par;
+    std::unique_ptr<CControlliConfigurati> m_gdg;
+    std::unique_ptr<CControlliConfigurati> m_var;
+};
+
+std::time_t LocalTime(int year, int month, int day, int hour, int minute, int second)
+{
+    std::tm tm{};
+    tm.tm_year = year - 1900;
+    tm.tm_mon = month - 1;
+    tm.tm_mday = day;
+    tm.tm_hour = hour;
+    tm.tm_min = minute;
+    tm.tm_sec = second;
+    tm.tm_isdst = -1;
+    return std::mktime(&tm);
+}
+
+TEST_F(SyntheticDataFiles, TheCalibrationLoadsIntoTheConfigurationAndSavesUnchanged)
+{
+    const std::u16string text = FixtureText("calibration/VXG4_R0107_City.DAT.txt");
+    std::string error;
+    ASSERT_TRUE(vexar::crypt::WriteCipherText(m_home.file("City.DAT"), text, error)) << error;
+
+    const auto clock = [] { return LocalTime(2011, 1, 10, 9, 0, 0); };
+    ControlSet controls(m_par->Controls(), m_gdg->Controls(), clock);
+    CParametriFile file("", u"InfoFileParametri");
+    controls.Attach(file);
+    std::u16string fileFirmware;
+    bool nameFound = false;
+    ASSERT_EQ(file.Read(u"VXG4", u"VXG4_R0107", fileFirmware, m_home.file("City.DAT"), nameFound), 0);
+    EXPECT_TRUE(nameFound);
+    using vexar::testing::TestGridCtrl;
+    using vexar::testing::TestListCtrl;
+    using vexar::testing::TestValueCtrl;
+    EXPECT_EQ(controls.Get<TestValueCtrl>(u"Nome_Calibrazione").Text(), u"CITY 1.2 GPL");
+    EXPECT_EQ(controls.Get<TestValueCtrl>(u"Rpm_Cambio").GetValue(), 2200.0);
+    EXPECT_EQ(controls.Get<TestValueCtrl>(u"Temp_Cambio").GetValue(), 40.0);
+    EXPECT_EQ(controls.Get<TestValueCtrl>(u"Fattore_Iniettori").GetValue(), 1.15);
+    EXPECT_EQ(controls.Get<TestGridCtrl>(u"Breakpoint_Rpm").Cell(0, 2), 4500.0);
+    EXPECT_EQ(controls.Get<TestGridCtrl>(u"Mappa_Correzione").Cell(1, 0), -2.0);
+    EXPECT_EQ(controls.Get<TestGridCtrl>(u"Mappa_Correzione").X(1), 3000.0);
+    EXPECT_EQ(controls.Get<TestGridCtrl>(u"Anticipo_Gas").Cell(1, 3), 3.5);
+    EXPECT_EQ(controls.Get<TestListCtrl>(u"Azioni_Ripristino").Raw(6), 2);
+    ASSERT_EQ(file.GetCommenti().GetCount(), 1);
+    EXPECT_EQ(file.GetCommenti().GetList()[0].text, u"City car, LPG, first tuning.\nChangeover raised to 40 degrees.");
+    EXPECT_EQ(file.GetModifiche().GetCount(), 3);
+
+    // Nothing changed since the load: the saved file is the fixture again.
+    ASSERT_EQ(file.Write(u"VXG4", u"VXG4_R0107", m_home.file("Saved.DAT")), 0);
+    EXPECT_EQ(CipherContents(m_home.file("Saved.DAT")), text);
+}
+
+TEST_F(SyntheticDataFiles, TheAcquisitionReadsAgainstTheVariables)
+{
+    const std::u16string text = FixtureText("acquisition/VXG4_R0107_Prova.ACQ.txt");
+    const std::string path = m_home.file("Prova.ACQ");
+    {
+        CStdioFileEx file;
+        ASSERT_TRUE(file.Open(path, CStdioFileEx::modeCreate | CStdioFileEx::modeWrite | CStdioFileEx::modeWriteUnicode));
+        ASSERT_TRUE(file.WriteString(text));
+        ASSERT_TRUE(file.Close());
+    }
+    CVariabiliAcq replay("", u"InfoFileAcquisizioniOL");
+    std::vector<std::u16string> labels, identifiers;
+    std::u16string comment, fileFirmware;
+    bool hasIdentifiers = false;
+    std::int32_t headerLines = 0;
+    ASSERT_EQ(replay.ReadHeader(u"VXG4_R0107", path, labels, identifiers, comment, hasIdentifiers, headerLines,
+                                fileFirmware),
+              0);
+    EXPECT_EQ(headerLines, 19);
+    EXPECT_EQ(comment, u"Sunday, 31/10/2010\r\n17:05:02\r\nWarm-up and changeover to gas.\nOne pressure sample missing.");
+
+    // Every column is a variable of the configuration, with its label.
+    std::vector<const REC_CONTROLLO*> columns;
+    for (std::size_t i = 0; i < identifiers.size(); ++i) {
+        const REC_CONTROLLO* found = nullptr;
+        for (const REC_CONTROLLO& r : m_var->Controls())
+            if (r.IDENTIFICATORE == identifiers[i])
+                found = &r;
+        ASSERT_NE(found, nullptr) << vexar::ToUtf8(identifiers[i]);
+        EXPECT_EQ(found->ETICHETTA, labels[i]);
+        columns.push_back(found);
+    }
+
+    struct Sink : IGraphPointSink {
+        void OnGraphPoint(const GRAPH_POINT& p) override { points.push_back(p); }
+        void OnGraphPointsEnd() override { ++ends; }
+        std::vector<GRAPH_POINT> points;
+        int ends = 0;
+    } sink;
+    ASSERT_EQ(replay.ReadSamples(path, sink, identifiers, headerLines, {}), 0);
+    ASSERT_EQ(sink.points.size(), 20u);  // five lines of four values; the blank line sends nothing
+    EXPECT_EQ(sink.ends, 1);
+    EXPECT_EQ(sink.points[0].time, 0.05);
+    EXPECT_EQ(sink.points[8].time, 0.2);  // the line after the blank one
+    EXPECT_EQ(sink.points[8].value, 1850.0);
+    EXPECT_EQ(sink.points[9].Identifier(), u"Pressione_Riduttore");
+    EXPECT_EQ(sink.points[9].value, 0.0);  // 'n.d.'
+    EXPECT_EQ(sink.points[19].value, 1.0);
+
+    // A recording of the same variables writes the same header.
+    std::vector<std::unique_ptr<vexar::testing::TestLiveCtrl>> live;
+    CTRL_TABLE table;
+    for (const REC_CONTROLLO* record : columns) {
+        live.push_back(std::make_unique<vexar::testing::TestLiveCtrl>(*record));
+        CTRL_WND entry;
+        entry.key = record->ID_GUI;
+        entry.category = record->CATEGORIA;
+        entry.wnd = live.back().get();
+        table.push_back(entry);
+    }
+    CVariabiliAcq recorder("", u"InfoFileAcquisizioni");
+    recorder.SetClock([] { return LocalTime(2010, 10, 31, 17, 5, 0); });
+    recorder.SetVariables(static_cast<std::int32_t>(table.size()), table.data());
+    ASSERT_EQ(recorder.WriteHeader(u"VXG4", u"VXG4_R0107", u"50", m_home.file("New.ACQ")), 0);
+    recorder.WriteComments();
+    const std::string bytes = vexar::testing::ReadAll(m_home.file("New.ACQ"));
+    std::u16string header;
+    for (std::size_t i = 2; i + 1 < bytes.size(); i += 2)
+        header.push_back(static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
+                                               (static_cast<unsigned char>(bytes[i + 1]) << 8)));
+    EXPECT_EQ(header, text.substr(0, header.size()));
+    EXPECT_EQ(header.size(), text.find(u"850.000000"));
+}
+
+}  // namespace
