@@ -28,13 +28,13 @@ std::u16string Block(const COMMENTO& comment)
 // so a text line that merely mentions it stays text.
 bool IsTextEnd(const std::u16string& line) { return vexar::TrimView(line) == u"</TESTO>"; }
 
-// One block after its opening line: date, time, text, closing line.
-bool ReadBlock(const ReadLineFn& readLine, COMMENTO& comment)
+// One block after its opening line, starting at its date line: date,
+// time, text, closing line.
+bool ReadBlock(const ReadLineFn& readLine, std::u16string line, COMMENTO& comment)
 {
-    std::u16string line;
     std::u16string date;
     std::u16string time;
-    if (!readLine(line) || !GetTagValue(line, date, u"DATA"))
+    if (!GetTagValue(line, date, u"DATA"))
         return false;
     if (!readLine(line) || !GetTagValue(line, time, u"ORA"))
         return false;
@@ -77,14 +77,16 @@ static bool ReadComments(CCommenti& comments, const ReadLineFn& readLine, bool o
     bool expectOpening = openingToRead;
     std::u16string line;
     for (;;) {
+        if (!readLine(line))
+            return true;
         if (expectOpening) {
-            if (!readLine(line))
-                return true;
             if (!HasOpenTag(line, u"COMMENTO"))
                 return HasOpenTag(line, u"INIZIO_MODIFICHE");
+            if (!readLine(line))
+                return false;
         }
         COMMENTO comment;
-        if (!ReadBlock(readLine, comment))
+        if (!ReadBlock(readLine, line, comment))
             return false;
         comments.AddComment(comment);
         expectOpening = true;

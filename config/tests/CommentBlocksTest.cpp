@@ -204,6 +204,7 @@ TEST(CommentBlocks, ReadingStopsWhereTheBlocksEnd)
         {"ends inside the text", truncated, true, false, 0},
         {"no closing COMMENTO", kWinterBlock.substr(0, kWinterBlock.size() - 12), true, false, 0},
         {"opening line already read", kWinterBlock.substr(11) + kSummerBlock, false, true, 2},
+        {"opening line already read, then the end", u"", false, true, 0},
         {"ORA missing", u"<COMMENTO>\n<DATA>\t\tMonday, 03/11/2008\t</DATA>\n<TESTO>\nOK\n</TESTO>\n</COMMENTO>\n",
          true, false, 0},
     };
