@@ -114,7 +114,7 @@ void CConversione::Operands(double (&op)[6]) const
     const ConvFormExt& f = std::get<ConvFormExt>(m_params);
     for (std::size_t k = 0; k < 6; ++k)
         op[k] = f.ID[k] == 0 ? 1.0
-                             : CUtility::GetCtrlNumber(static_cast<const IDataCtrl*>(f.ADDR_ID[k]), f.TIPO_ID[k]);
+                             : CUtility::GetCtrlNumber(f.ADDR_ID[k], f.TIPO_ID[k]);
 }
 
 double CConversione::ToPhysical(std::int32_t raw) const
@@ -237,7 +237,7 @@ bool CConversione::ResolveOperands(const CTRL_TABLE* table)
         return true;
     ConvFormExt& f = std::get<ConvFormExt>(m_params);
     for (std::size_t k = 0; k < 6; ++k) {
-        IDataCtrl* wnd = static_cast<IDataCtrl*>(f.ADDR_ID[k]);
+        IDataCtrl* wnd = f.ADDR_ID[k];
         if (!FindOperand(f.ID[k], wnd, f.TIPO_ID[k], table))
             return false;
         f.ADDR_ID[k] = wnd;

@@ -69,6 +69,8 @@ inline constexpr std::int32_t kUnresolvedOperand = 13;
 
 // ---- Conversion block (PARAM_CONVERSIONE) --------------------------------
 
+class IDataCtrl;  // a data-bound control; the record only points at it
+
 // The six-operand formula shared by CONV_FORM_EXT and CTRL_NUMCALC:
 // (x1*K1*x2 + x3*K2) / (x4*K3*x5 + x6*K4) + KC. ID[k] is the key (ID_GUI)
 // of operand k+1 (ID1..ID6), 0 for none. ADDR_ID and TIPO_ID are filled by
@@ -81,7 +83,7 @@ struct FormulaOperands {
     double K3 = 0.0;
     double K4 = 0.0;
     std::array<std::int32_t, 6> ID{};
-    std::array<void*, 6> ADDR_ID{};
+    std::array<IDataCtrl*, 6> ADDR_ID{};
     std::array<std::int32_t, 6> TIPO_ID{};
 };
 
