@@ -14,12 +14,6 @@ using vexar::Format;
 
 namespace {
 
-const char16_t kMsgCannotReadLine[] = u"Impossibile leggere la riga \"%ld\" all'interno del file: \n%s";
-const char16_t kMsgMissingOpen[] = u"Marcatore <%s> non trovato nella riga \"%ld\" all'interno del file: \n%s";
-const char16_t kMsgMissingClose[] = u"Marcatore </%s> non trovato nella riga \"%ld\" all'interno del file: \n%s";
-const char16_t kMsgBadValue[] = u"Errore nella lettura del valore associato al tag <%s> all'interno del file: \n%s";
-const char16_t kMsgBadValueRead[] = u"\nValore letto:\t\t";
-const char16_t kMsgBadValueLine[] = u"\nNumero linea del file:\t%ld";
 const char16_t kMsgFileMissing[] = u"Impossibile leggere il file: %s";
 const char16_t kMsgCannotOpen[] = u"Impossibile aprire il file %s in lettura";
 const char16_t kMsgCountFileMissing[] = u"Impossibile leggere il file \"%s\"";
@@ -174,7 +168,7 @@ const REC_CONTROLLO* FindKey(std::span<const REC_CONTROLLO> records, std::int32_
 }  // namespace
 
 CControlliConfigurati::CControlliConfigurati(std::string path, const std::u16string& logName)
-    : m_log(logName, u"Caricamento configurazione controlli"), m_strFile(std::move(path))
+    : CTagFileReader(std::move(path), logName, u"Caricamento configurazione controlli")
 {
 }
 
@@ -196,77 +190,6 @@ void CControlliConfigurati::GetFrequencies(std::int32_t& carMs, std::int32_t& ac
 }
 
 // ---- Reading lines ---------------------------------------------------------
-
-namespace {
-
-bool IsCommentOrEmpty(std::u16string_view line) { return line.empty() || line.starts_with(u"//"); }
-
-}  // namespace
-
-void CControlliConfigurati::LogMissingMarker(std::u16string_view tag, bool closing)
-{
-    m_file.Close();
-    m_log.Write(Format(closing ? kMsgMissingClose : kMsgMissingOpen, tag, m_nLine, m_strFile));
-}
-
-// Every line taken from the file counts, skipped ones included, so that
-// messages name the physical line.
-#define VEXAR_READ_SIGNIFICANT(line)                                                   \
-    do {                                                                               \
-        for (;;) {                                                                     \
-            ++m_nLine;                                                                 \
-            if (!m_file.ReadLine(line)) {                                              \
-                m_file.Close();                                                        \
-                m_log.Write(Format(kMsgCannotReadLine, m_nLine, m_strFile));           \
-                return false;                                                          \
-            }                                                                          \
-            vexar::TrimInPlace(line);                                                  \
-            if (!IsCommentOrEmpty(line))                                               \
-                break;                                                                 \
-        }                                                                              \
-    } while (false)
-
-bool CControlliConfigurati::ReadTagValue(std::u16string& value, std::u16string_view tag)
-{
-    std::u16string line;
-    VEXAR_READ_SIGNIFICANT(line);
-    if (GetTagValue(line, value, tag))
-        return true;
-    LogMissingMarker(tag, false);
-    return false;
-}
-
-bool CControlliConfigurati::ReadOpenTag(std::u16string_view tag)
-{
-    std::u16string line;
-    VEXAR_READ_SIGNIFICANT(line);
-    if (HasOpenTag(line, tag))
-        return true;
-    LogMissingMarker(tag, false);
-    return false;
-}
-
-bool CControlliConfigurati::ReadCloseTag(std::u16string_view tag)
-{
-    std::u16string line;
-    VEXAR_READ_SIGNIFICANT(line);
-    if (HasCloseTag(line, tag))
-        return true;
-    LogMissingMarker(tag, true);
-    return false;
-}
-
-#undef VEXAR_READ_SIGNIFICANT
-
-void CControlliConfigurati::ReportValueError(std::u16string_view tag, std::u16string_view value)
-{
-    m_file.Close();
-    std::u16string entry = Format(kMsgBadValue, tag, m_strFile);
-    entry += kMsgBadValueRead;
-    entry += value;
-    entry += Format(kMsgBadValueLine, m_nLine);
-    m_log.Write(std::move(entry));
-}
 
 // ---- Count pass ------------------------------------------------------------
 
@@ -596,23 +519,6 @@ int CControlliConfigurati::LoadConversion(REC_CONTROLLO& rec)
 }
 
 // ---- Value readers shared by the category parsers ----------------------------
-
-int CControlliConfigurati::ReadLanguageBlock(std::u16string_view block, std::u16string& text, std::size_t width,
-                                             const std::u16string& language,
-                                             const std::vector<std::u16string>& languages)
-{
-    if (!ReadOpenTag(block))
-        return 4;
-    for (const std::u16string& name : languages) {
-        const std::u16string tag = vexar::ToUpper(name);
-        std::u16string value;
-        if (!ReadTagValue(value, tag))
-            return 4;
-        if (tag == language)
-            text = vexar::config::CutText(value, width);
-    }
-    return ReadCloseTag(block) ? 0 : 4;
-}
 
 int CControlliConfigurati::ReadKeyword(std::u16string_view tag,
                                        std::initializer_list<std::pair<const char16_t*, std::int32_t>> words,

@@ -8,8 +8,7 @@
 //   3 header tag missing       4 block line missing or a check failed
 //   5 bad value                6 CONTROLLO blocks badly nested
 
-#include "common/CCriptFile.h"
-#include "common/CLogFile.h"
+#include "config/CTagFileReader.h"
 #include "config/RecControllo.h"
 
 #include <cstdint>
@@ -20,7 +19,7 @@
 #include <utility>
 #include <vector>
 
-class CControlliConfigurati {
+class CControlliConfigurati : protected CTagFileReader {
 public:
     // `path` is the definition file (UTF-8); `logName` the session log's
     // name ("InfoControlliPC", "InfoControlliVS", "InfoControlliGDG").
@@ -74,15 +73,7 @@ private:
     int ParseCategory(int index, const std::u16string& language, const std::vector<std::u16string>& languages);
     void LogExtentsBeyondAreas();
 
-    bool ReadTagValue(std::u16string& value, std::u16string_view tag);
-    bool ReadOpenTag(std::u16string_view tag);
-    bool ReadCloseTag(std::u16string_view tag);
-    void ReportValueError(std::u16string_view tag, std::u16string_view value);
-    void LogMissingMarker(std::u16string_view tag, bool closing);
-
     // Shared readers of the category parsers; each returns 0, 4 or 5.
-    int ReadLanguageBlock(std::u16string_view block, std::u16string& text, std::size_t width,
-                          const std::u16string& language, const std::vector<std::u16string>& languages);
     int ReadKeyword(std::u16string_view tag, std::initializer_list<std::pair<const char16_t*, std::int32_t>> words,
                     std::int32_t& value);
     int ReadInteger(std::u16string_view tag, std::int32_t& value);
@@ -119,8 +110,6 @@ private:
     int ParseVmeterBlock(int index);
     int ParseResetBlock(int index);
 
-    CLogFile m_log;
-    std::string m_strFile;
     std::vector<REC_CONTROLLO> m_records;
     std::int32_t m_nRecords = 0;
     std::int32_t m_nProtocol = 0;
@@ -131,6 +120,4 @@ private:
     std::int32_t m_nBaudRate = 0;
     std::int32_t m_nFreqCarMs = 0;
     std::int32_t m_nFreqAcqMs = 0;
-    std::int32_t m_nLine = 0;
-    CCriptFile m_file;
 };

@@ -17,12 +17,6 @@ namespace {
 
 constexpr char16_t kMsgFileMissing[] = u"Impossibile leggere il file %s";
 constexpr char16_t kMsgCannotOpen[] = u"Impossibile aprire il file %s in lettura";
-constexpr char16_t kMsgCannotReadLine[] = u"Impossibile leggere la riga \"%ld\" all'interno del file: \n%s";
-constexpr char16_t kMsgMissingOpen[] = u"Marcatore <%s> non trovato nella riga \"%ld\" all'interno del file: \n%s";
-constexpr char16_t kMsgMissingClose[] = u"Marcatore </%s> non trovato nella riga \"%ld\" all'interno del file: \n%s";
-constexpr char16_t kMsgBadValue[] = u"Errore nella lettura del valore associato al tag <%s> all'interno del file: \n%s";
-constexpr char16_t kMsgBadValueRead[] = u"\nValore letto:\t\t";
-constexpr char16_t kMsgBadValueLine[] = u"\nNumero linea del file:\t%ld";
 
 constexpr char16_t kMsgStatusDuplicate[] =
     u"Identificatore controllo in barra di stato, %s = \"%d\" duplicato nel file: \"%s\"\n";
@@ -35,8 +29,6 @@ constexpr char16_t kMsgNotAParameter[] =
     u"non corrisponde a nessun controllo parametro di calibrazione installato nel tool.\n";
 
 constexpr char16_t kHiddenTabLabel[] = u"Controlli Non Visibili";
-
-bool IsCommentOrEmpty(std::u16string_view line) { return line.empty() || line.substr(0, 2) == u"//"; }
 
 bool FileExists(const std::string& path)
 {
@@ -79,7 +71,7 @@ void ClearPage(REC_PAGINA& page)
 }  // namespace
 
 CInterfacciaParametri::CInterfacciaParametri(std::string path, REC_INTERFACCIA& layout, const std::u16string& logName)
-    : m_log(logName, u"Processazione files dell'interfaccia grafica"), m_strFile(std::move(path)), m_layout(layout)
+    : CTagFileReader(std::move(path), logName, u"Processazione files dell'interfaccia grafica"), m_layout(layout)
 {
     ClearLayout();
 }
@@ -90,74 +82,6 @@ void CInterfacciaParametri::ClearLayout()
     m_layout.CARTELLE.clear();
     ClearPage(m_layout.BARRA_STATO);
     ClearPage(m_layout.CARTELLA_NASCOSTA.PAGINA);
-}
-
-// ---- Line readers ----------------------------------------------------------
-
-// Takes the next line that is neither blank nor a "//" comment; every line
-// taken counts, so that messages name the physical line.
-bool CInterfacciaParametri::ReadSignificantLine(std::u16string& line)
-{
-    for (;;) {
-        ++m_nLine;
-        if (!m_file.ReadLine(line)) {
-            m_file.Close();
-            m_log.Write(Format(kMsgCannotReadLine, m_nLine, m_strFile));
-            return false;
-        }
-        vexar::TrimInPlace(line);
-        if (!IsCommentOrEmpty(line))
-            return true;
-    }
-}
-
-void CInterfacciaParametri::LogMissingMarker(std::u16string_view tag, bool closing)
-{
-    m_file.Close();
-    m_log.Write(Format(closing ? kMsgMissingClose : kMsgMissingOpen, tag, m_nLine, m_strFile));
-}
-
-bool CInterfacciaParametri::ReadTagValue(std::u16string& value, std::u16string_view tag)
-{
-    std::u16string line;
-    if (!ReadSignificantLine(line))
-        return false;
-    if (GetTagValue(line, value, tag))
-        return true;
-    LogMissingMarker(tag, false);
-    return false;
-}
-
-bool CInterfacciaParametri::ReadOpenTag(std::u16string_view tag)
-{
-    std::u16string line;
-    if (!ReadSignificantLine(line))
-        return false;
-    if (HasOpenTag(line, tag))
-        return true;
-    LogMissingMarker(tag, false);
-    return false;
-}
-
-bool CInterfacciaParametri::ReadCloseTag(std::u16string_view tag)
-{
-    std::u16string line;
-    if (!ReadSignificantLine(line))
-        return false;
-    if (HasCloseTag(line, tag))
-        return true;
-    LogMissingMarker(tag, true);
-    return false;
-}
-
-void CInterfacciaParametri::ReportValueError(std::u16string_view tag, std::u16string_view value)
-{
-    m_file.Close();
-    std::u16string entry = Format(kMsgBadValue, tag, m_strFile);
-    entry += kMsgBadValueRead;
-    entry += value;
-    entry += Format(kMsgBadValueLine, m_nLine);
-    m_log.Write(std::move(entry));
 }
 
 // ---- Values ------------------------------------------------------------------
@@ -206,26 +130,6 @@ int CInterfacciaParametri::ReadOperator(std::int32_t& value)
     return 0;
 }
 
-// A block with one value line per language of the list, each tagged with
-// the language's name in upper case; only the current language's value is
-// kept, cut to `width`.
-int CInterfacciaParametri::ReadLanguageBlock(std::u16string_view block, std::u16string& text, std::size_t width,
-                                             std::u16string& language, const std::vector<std::u16string>& languages)
-{
-    if (!ReadOpenTag(block))
-        return 4;
-    language = vexar::ToUpper(language);
-    for (const std::u16string& entry : languages) {
-        const std::u16string tag = vexar::ToUpper(entry);
-        std::u16string value;
-        if (!ReadTagValue(value, tag))
-            return 4;
-        if (tag == language)
-            text = vexar::config::CutText(value, width);
-    }
-    return ReadCloseTag(block) ? 0 : 4;
-}
-
 // ---- Layout ------------------------------------------------------------------
 
 int CInterfacciaParametri::LoadLayout(std::u16string& currentLanguage, const std::vector<std::u16string>& languages)
@@ -250,6 +154,7 @@ int CInterfacciaParametri::ReadLayout(std::u16string& language, const std::vecto
     std::u16string value;
     if (!ReadTagValue(value, u"CODICE_ECU") || !ReadTagValue(value, u"ID_FIRMWARE"))
         return 3;
+    language = vexar::ToUpper(language);
 
     if (const int r = ReadLanguageBlock(u"TITOLO", m_layout.TITOLO, kTitoloWidth, language, languages))
         return r;

@@ -10,8 +10,7 @@
 //   3 CODICE_ECU or ID_FIRMWARE missing   4 line missing or out of order
 //   5 bad value
 
-#include "common/CCriptFile.h"
-#include "common/CLogFile.h"
+#include "config/CTagFileReader.h"
 #include "config/RecInterfaccia.h"
 
 #include <cstdint>
@@ -20,7 +19,7 @@
 #include <string_view>
 #include <vector>
 
-class CInterfacciaParametri {
+class CInterfacciaParametri : protected CTagFileReader {
 public:
     // `path` is the layout file (UTF-8); `logName` the session log's name
     // ("InfoInterfaccePC", "InfoInterfacceVS"). Empties the record's tabs
@@ -57,26 +56,14 @@ private:
     int ReadLayout(std::u16string& language, const std::vector<std::u16string>& languages);
     int ReadPage(REC_PAGINA& page, std::u16string& language, const std::vector<std::u16string>& languages);
     int ReadTab(REC_CARTELLA& tab, std::u16string& language, const std::vector<std::u16string>& languages);
-    int ReadLanguageBlock(std::u16string_view block, std::u16string& text, std::size_t width,
-                          std::u16string& language, const std::vector<std::u16string>& languages);
     int ReadInteger(std::u16string_view tag, std::int32_t& value);
     int ReadCount(std::u16string_view tag, std::int32_t& value);
     int ReadOperator(std::int32_t& value);
 
-    bool ReadTagValue(std::u16string& value, std::u16string_view tag);
-    bool ReadOpenTag(std::u16string_view tag);
-    bool ReadCloseTag(std::u16string_view tag);
-    void ReportValueError(std::u16string_view tag, std::u16string_view value);
-    bool ReadSignificantLine(std::u16string& line);
-    void LogMissingMarker(std::u16string_view tag, bool closing);
 
     std::vector<std::int32_t> StatusBarKeys() const;
     std::vector<std::int32_t> TabKeys() const;
     void FillHiddenTab(const std::vector<std::int32_t>& keys);
 
-    CLogFile m_log;
-    std::string m_strFile;
     REC_INTERFACCIA& m_layout;
-    std::int32_t m_nLine = 0;
-    CCriptFile m_file;
 };
