@@ -1,5 +1,6 @@
 #include "common/TagLine.h"
 
+#include "Dates.h"
 #include "TempDir.h"
 #include "common/CStdioFileEx.h"
 #include "common/Text.h"
@@ -12,6 +13,7 @@
 
 using vexar::testing::ReadAll;
 using vexar::testing::TempDir;
+using vexar::testing::UtcTime;
 using vexar::testing::WriteAll;
 
 TEST(GetTagValue, Table)
@@ -187,18 +189,6 @@ namespace {
 
 constexpr std::uint32_t kReadText = CStdioFileEx::modeRead | CStdioFileEx::typeText | CStdioFileEx::shareDenyNone;
 
-std::time_t Utc(int year, int month, int day, int hour, int minute, int second)
-{
-    std::tm tm{};
-    tm.tm_year = year - 1900;
-    tm.tm_mon = month - 1;
-    tm.tm_mday = day;
-    tm.tm_hour = hour;
-    tm.tm_min = minute;
-    tm.tm_sec = second;
-    return timegm(&tm);
-}
-
 class DateTimeTags : public ::testing::Test {
 protected:
     void SetUp() override
@@ -247,7 +237,7 @@ TEST_F(DateTimeTags, WritesTheTwoLinesWithEnglishWeekday)
     const std::string path = m_dir.file("tags.txt");
     CStdioFileEx file;
     ASSERT_TRUE(file.Open(path, CStdioFileEx::modeCreate | CStdioFileEx::modeWrite));
-    ASSERT_TRUE(WriteDateTimeTags(file, Utc(2008, 11, 3, 13, 5, 9)));
+    ASSERT_TRUE(WriteDateTimeTags(file, UtcTime(2008, 11, 3, 13, 5, 9)));
     EXPECT_EQ(ReadAll(path), "\t<DATA>\t\tMonday, 03/11/2008\t</DATA>\n\t<ORA>\t\t14:05:09\t</ORA>\n");
 
     CStdioFileEx closed;
@@ -261,21 +251,21 @@ TEST_F(DateTimeTags, RoundTripAcrossDaylightSavingChanges)
 {
     ASSERT_STREQ(std::localeconv()->decimal_point, ",");
     const std::time_t instants[] = {
-        Utc(2024, 3, 31, 0, 30, 0),    // 01:30 winter time, spring change day
-        Utc(2024, 3, 31, 0, 59, 59),   // last second before the change
-        Utc(2024, 3, 31, 1, 0, 0),     // 03:00 summer time
-        Utc(2024, 3, 31, 12, 0, 0),
-        Utc(2024, 10, 26, 23, 30, 0),  // 01:30 summer time, autumn change day
-        Utc(2024, 10, 27, 2, 30, 0),   // 03:30 winter time
-        Utc(2024, 10, 27, 22, 59, 59),
-        Utc(2024, 2, 29, 22, 59, 59),  // 23:59:59 on a leap day
-        Utc(2000, 1, 1, 0, 0, 0),
+        UtcTime(2024, 3, 31, 0, 30, 0),    // 01:30 winter time, spring change day
+        UtcTime(2024, 3, 31, 0, 59, 59),   // last second before the change
+        UtcTime(2024, 3, 31, 1, 0, 0),     // 03:00 summer time
+        UtcTime(2024, 3, 31, 12, 0, 0),
+        UtcTime(2024, 10, 26, 23, 30, 0),  // 01:30 summer time, autumn change day
+        UtcTime(2024, 10, 27, 2, 30, 0),   // 03:30 winter time
+        UtcTime(2024, 10, 27, 22, 59, 59),
+        UtcTime(2024, 2, 29, 22, 59, 59),  // 23:59:59 on a leap day
+        UtcTime(2000, 1, 1, 0, 0, 0),
     };
     for (std::uint32_t flags : {0u, static_cast<std::uint32_t>(CStdioFileEx::modeWriteUnicode)}) {
         for (std::time_t when : instants)
             EXPECT_EQ(RoundTrip(when, flags), when) << when << " unicode " << flags;
         // Inside the repeated hour the local time names two instants; either is right.
-        const std::time_t repeated = Utc(2024, 10, 27, 0, 30, 0);  // 02:30 summer time
+        const std::time_t repeated = UtcTime(2024, 10, 27, 0, 30, 0);  // 02:30 summer time
         const std::optional<std::time_t> read = RoundTrip(repeated, flags);
         ASSERT_TRUE(read.has_value());
         EXPECT_TRUE(*read == repeated || *read == repeated + 3600) << *read;
@@ -284,7 +274,7 @@ TEST_F(DateTimeTags, RoundTripAcrossDaylightSavingChanges)
 
 TEST_F(DateTimeTags, ReadingIgnoresTheWeekdayAndRefusesMissingFields)
 {
-    const std::time_t expected = Utc(2008, 11, 3, 13, 5, 9);
+    const std::time_t expected = UtcTime(2008, 11, 3, 13, 5, 9);
     struct Case {
         const char* name;
         std::string text;

@@ -6,6 +6,7 @@
 #include "TestControls.h"
 #include "common/Text.h"
 
+#include "Dates.h"
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -17,21 +18,9 @@ using vexar::testing::TempDir;
 using vexar::testing::TestGridCtrl;
 using vexar::testing::TestListCtrl;
 using vexar::testing::TestValueCtrl;
+using vexar::testing::LocalTime;
 
 namespace {
-
-std::time_t LocalTime(int year, int month, int day, int hour, int minute, int second)
-{
-    std::tm tm{};
-    tm.tm_year = year - 1900;
-    tm.tm_mon = month - 1;
-    tm.tm_mday = day;
-    tm.tm_hour = hour;
-    tm.tm_min = minute;
-    tm.tm_sec = second;
-    tm.tm_isdst = -1;
-    return std::mktime(&tm);
-}
 
 // One expected parameter line, padded by hand.
 std::u16string L(std::u16string_view name, std::u16string_view value, std::u16string_view comment)

@@ -8,6 +8,7 @@
 #include "config/AcqSample.h"
 #include "config/CVEXARContext.h"
 
+#include "Dates.h"
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -16,21 +17,9 @@
 using vexar::testing::MakeDefinition;
 using vexar::testing::TempDir;
 using vexar::testing::TestLiveCtrl;
+using vexar::testing::LocalTime;
 
 namespace {
-
-std::time_t LocalTime(int year, int month, int day, int hour, int minute, int second)
-{
-    std::tm tm{};
-    tm.tm_year = year - 1900;
-    tm.tm_mon = month - 1;
-    tm.tm_mday = day;
-    tm.tm_hour = hour;
-    tm.tm_min = minute;
-    tm.tm_sec = second;
-    tm.tm_isdst = -1;
-    return std::mktime(&tm);
-}
 
 std::u16string Pad(std::u16string_view text)
 {

@@ -7,24 +7,13 @@
 #include "common/CStdioFileEx.h"
 #include "common/Text.h"
 
+#include "Dates.h"
 #include <gtest/gtest.h>
 
 using vexar::testing::TempDir;
+using vexar::testing::LocalTime;
 
 namespace {
-
-std::time_t LocalTime(int year, int month, int day, int hour, int minute, int second)
-{
-    std::tm tm{};
-    tm.tm_year = year - 1900;
-    tm.tm_mon = month - 1;
-    tm.tm_mday = day;
-    tm.tm_hour = hour;
-    tm.tm_min = minute;
-    tm.tm_sec = second;
-    tm.tm_isdst = -1;
-    return std::mktime(&tm);
-}
 
 // 3 November 2008 is winter time, 20 July 2009 summer time in the tests'
 // time zone (set by the test main, hence computed at each use).

@@ -13,6 +13,7 @@
 #include "config/CParametriFile.h"
 #include "config/CVariabiliAcq.h"
 
+#include "Dates.h"
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -20,6 +21,7 @@
 #include <memory>
 
 using vexar::testing::TempDir;
+using vexar::testing::LocalTime;
 
 namespace {
 
@@ -134,19 +136,6 @@ protected:
     std::unique_ptr<CControlliConfigurati> m_gdg;
     std::unique_ptr<CControlliConfigurati> m_var;
 };
-
-std::time_t LocalTime(int year, int month, int day, int hour, int minute, int second)
-{
-    std::tm tm{};
-    tm.tm_year = year - 1900;
-    tm.tm_mon = month - 1;
-    tm.tm_mday = day;
-    tm.tm_hour = hour;
-    tm.tm_min = minute;
-    tm.tm_sec = second;
-    tm.tm_isdst = -1;
-    return std::mktime(&tm);
-}
 
 TEST_F(SyntheticDataFiles, TheCalibrationLoadsIntoTheConfigurationAndSavesUnchanged)
 {
