@@ -73,6 +73,8 @@ public:
     // Writes the result's text to the log when the result is not RES_OK;
     // returns the result.
     int ReportError(int result);
+    // Writes a text of the caller's to the session log.
+    void WriteLog(const std::u16string& text) { m_log.Write(text); }
 
 private:
     int Transact();

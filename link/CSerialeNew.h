@@ -87,6 +87,8 @@ public:
     // Writes the result's text to the log when it is not RES_OK; after a
     // negative acknowledge the ECU's error code selects the text.
     int ReportError(int result, std::uint8_t ecuError = 0);
+    // Writes a text of the caller's to the session log.
+    void WriteLog(const std::u16string& text) { m_log.Write(text); }
 
 private:
     struct Piece {

@@ -172,10 +172,12 @@ void CVEXARLink::ServeChannel(int channel)
     case kChannelAcquisition:
         // Samples are taken only while the link is up; without it the
         // acquisition channel stops after this expiry.
+        AcquisitionSample();
         if (m_bLinked)
             m_timer.EnableTimer(kChannelAcquisition);
         break;
     case kChannelPoll:
+        PollVariables();
         if (m_bLinked)
             m_timer.EnableTimer(kChannelPoll);
         break;
@@ -191,24 +193,103 @@ void CVEXARLink::ServeChannel(int channel)
 
 // ---- Requests -----------------------------------------------------------------------
 
+namespace {
+
+// The request's record as the type it must have; null when it is missing
+// or of another type (the request is then not served).
+template <class Record>
+std::unique_ptr<Record> TakeRecord(LinkMessage& request)
+{
+    if (auto* record = dynamic_cast<Record*>(request.payload.get())) {
+        request.payload.release();
+        return std::unique_ptr<Record>(record);
+    }
+    return nullptr;
+}
+
+}  // namespace
+
 void CVEXARLink::DispatchLinkRequest(LinkMessage& request)
 {
     const auto word = static_cast<unsigned>(request.wParam);
     switch (request.id) {
+    case WM_LINK_WRITE_RANGE:
+        if (m_bLinked)
+            WriteRange(static_cast<int>(request.wParam), static_cast<int>(request.lParam));
+        break;
+    case WM_LINK_CONNECT:
+        Connect();
+        break;
+    case WM_LINK_DISCONNECT:
+        Disconnect(LINK_OK);
+        break;
+    case WM_LINK_READ_ALL:
+        ReadWholeImage();
+        break;
+    case WM_LINK_WRITE_ALL:
+        WriteWholeImage();
+        break;
     case WM_LINK_ACQ_START:
         OnAcquisitionStart(word);
         break;
     case WM_LINK_ACQ_STOP:
         OnAcquisitionStop();
         break;
+    case WM_LINK_WRITE_MEMORY:
+        if (const auto record = TakeRecord<MEMORY_REQUEST>(request))
+            ServeWriteMemory(*record);
+        break;
+    case WM_LINK_READ_MEMORY:
+        if (auto record = TakeRecord<MEMORY_REQUEST>(request))
+            ServeReadMemory(std::move(record));
+        break;
+    case WM_LINK_WRITE_VARIABLE:
+        if (const auto record = TakeRecord<VARIABLE_WRITE>(request))
+            ServeMaskedWrite(*record);
+        break;
+    case WM_LINK_READ_VARIABLE:
+        if (const auto record = TakeRecord<VARIABLE_READ>(request))
+            ServeReadVariable(*record);
+        break;
     case WM_LINK_RESET_ECU:
         ResetEcu();
+        break;
+    case WM_LINK_DIAG_POLL_ON:
+        m_bDiagPolling = 1;
+        m_bForceDiagRefresh = 1;
+        CollectPolledVariables();
+        break;
+    case WM_LINK_DIAG_POLL_OFF:
+        m_bDiagPolling = 0;
+        CollectPolledVariables();
+        break;
+    case WM_LINK_RUN_ECU_LOADER:
+        Disconnect(LINK_OK);
+        Post(UiWindow::View, WM_LINK_RUN_ECU_LOADER, 1);
+        break;
+    case WM_LINK_RELOAD:
+        // The OBD adapter's disconnect joins here with the OBD binding.
+        if (m_bLinked)
+            Disconnect(LINK_OK);
+        Post(UiWindow::View, WM_LINK_RELOAD);
         break;
     case WM_LINK_SET_POLL_PERIOD:
         OnSetPollPeriod(word);
         break;
+    case WM_LINK_RUN_HC08_LOADER:
+    case WM_LINK_RUN_HANDHELD_WRITER:
+        Disconnect(LINK_OK);
+        Post(UiWindow::View, request.id);
+        break;
+    case WM_LINK_REBUILD_POLL_LIST:
+        CollectPolledVariables();
+        break;
     case WM_LINK_DTR_PULSE:
         OnDtrPulse(word);
+        break;
+    case WM_LINK_READ_LIST:
+        if (m_bLinked)
+            ReadListBlocks();
         break;
     case WM_LINK_OBD_DTC_ON:
         m_bObdReadDtc = 1;
@@ -233,6 +314,7 @@ void CVEXARLink::OnAcquisitionStart(unsigned periodMs)
     m_nAcqPeriod = static_cast<int>(periodMs);
     m_nAcqElapsed = 0;
     Post(UiWindow::GraphPage, WM_ACQ_STARTED);
+    BuildAcquisitionList();
     m_timer.SetPeriod(kChannelAcquisition, PeriodTicks(periodMs));
     m_timer.EnableTimer(kChannelAcquisition);
 }
@@ -259,17 +341,62 @@ void CVEXARLink::NotifyBoundControls(bool enable)
 {
     if (!m_pUiSink)
         return;
-    const auto notify = [&](const CTRL_TABLE* table) {
-        if (!table)
-            return;
-        for (const CTRL_WND& entry : *table) {
-            if (entry.wnd)
-                m_pUiSink->Post(UiWindow::Control, entry.wnd, LinkMessage{WM_CTRL_ENABLE, enable ? 1u : 0u, 0, nullptr});
-        }
-    };
-    notify(m_pVarTable2);
-    notify(m_pParTable3);
+    const std::shared_ptr<const LinkCtrlTables> tables = CtrlTables();
+    if (tables) {
+        for (const CTRL_TABLE* table : {&tables->varTable2, &tables->parTable3})
+            for (const CTRL_WND& entry : *table)
+                PostToControl(entry, WM_CTRL_ENABLE, enable ? 1u : 0u);
+    }
     Post(UiWindow::DiagWindow, WM_CTRL_ENABLE, enable ? 1 : 0);
+}
+
+void CVEXARLink::PostToControl(const CTRL_WND& entry, unsigned message, std::uintptr_t wParam,
+                               std::unique_ptr<LinkPayload> payload)
+{
+    if (m_pUiSink && entry.wnd)
+        m_pUiSink->Post(UiWindow::Control, entry.wnd, LinkMessage{message, wParam, 0, std::move(payload)});
+}
+
+void CVEXARLink::SendToView(unsigned message, std::uintptr_t wParam)
+{
+    if (m_pUiSink)
+        m_pUiSink->Send(UiWindow::View, LinkMessage{message, wParam, 0, nullptr});
+}
+
+// ---- What the user-interface thread publishes ----------------------------------------
+
+void CVEXARLink::PublishCtrlTables()
+{
+    std::shared_ptr<const LinkCtrlTables> tables = LinkCtrlTables::Take(
+        m_pParTable, m_pParTable3, m_pVarTable, m_pVarTable2, m_pAcqVarTable, m_pDiagTable2, m_pDiagTable3);
+    std::lock_guard lock(m_csTables);
+    m_tables = std::move(tables);
+}
+
+std::shared_ptr<const LinkCtrlTables> CVEXARLink::CtrlTables() const
+{
+    std::lock_guard lock(m_csTables);
+    return m_tables;
+}
+
+void CVEXARLink::ResizeImages(int parSize, int varSize)
+{
+    parSize = std::max(parSize, 0);
+    varSize = std::max(varSize, 0);
+    const auto zeroed = [](int size) { return std::make_unique<std::uint8_t[]>(static_cast<std::size_t>(size)); };
+    {
+        std::lock_guard lock(m_csParImage);
+        m_pParMaster = zeroed(parSize);
+        m_pParWork = zeroed(parSize);
+        m_pParLink = zeroed(parSize);
+        m_nParSize = parSize;
+    }
+    std::lock_guard lock(m_csVarImage);
+    m_pVarMaster = zeroed(varSize);
+    m_pVarWork = zeroed(varSize);
+    m_pVarLink = zeroed(varSize);
+    m_pVarLast = zeroed(varSize);
+    m_nVarSize = varSize;
 }
 
 void CVEXARLink::SetNewProtocolBaud()
@@ -309,10 +436,9 @@ void CVEXARLink::SetNewProtocolBaud()
 void CVEXARLink::ResetEcu()
 {
     // A failed reset leaves the link as it is.
-    if (m_nProtocol == 0)
-        m_serial.ResetEcu();
-    else
-        m_serialNew.ResetEcu();
+    const int result = m_nProtocol == 0 ? m_serial.ResetEcu() : m_serialNew.ResetEcu();
+    if (result == RES_REMOTE_GONE && m_bRemoteMaster)
+        HandleSlaveLost();
 }
 
 // ---- DTR pulse on the auxiliary port ---------------------------------------------------

@@ -11,9 +11,13 @@
 // serves every expired channel at each tick, so channels that expire
 // together are not delayed to later ticks.
 //
-// Requests whose work is not built yet are taken from the queue and
-// dropped, their records freed; so is any number outside the request
-// range.
+// The worker reads the control tables only as the snapshot the
+// user-interface thread publishes (PublishCtrlTables), and which windows
+// are shown only from the flags that thread keeps current.
+//
+// Requests whose work is not built yet (remote assistance, OBD) are taken
+// from the queue and dropped, their records freed; so is any number outside
+// the request range.
 
 #include "config/CVEXARContext.h"
 #include "config/CtrlWnd.h"
@@ -24,6 +28,8 @@
 #include "link/CSerialeNew.h"
 #include "link/EcuTypes.h"
 #include "link/ILinkUiSink.h"
+#include "link/LinkCtrlTables.h"
+#include "link/LinkMessages.h"
 #include "link/LinkRequests.h"
 
 #include <atomic>
@@ -99,6 +105,66 @@ public:
     // The reset command of the active protocol; a failure leaves the link up.
     void ResetEcu();
 
+    // ---- Connection, identification, image transfer, memory access ----
+    // Scans the ports with the configured protocol, then with the other
+    // when no ECU answered; tells the frame, the view and the maintenance
+    // page how it went.
+    void Connect();
+    // One scan of m_comPorts from the last used port; a link state code
+    // (0 linked, -1 no port opened, -2 no ECU answered, -3 mismatch).
+    int ScanPortsOldProtocol();
+    int ScanPortsNewProtocol();
+    // True when the identification read matches the selected
+    // configuration; a mismatch goes to the view (auto-select) or to the
+    // frame (unknown ECU), alternately.
+    bool CheckEcuIdentity(const std::u16string& ident, int protocolFlag);
+    // Ends the link and tells every window that shows it, with a link
+    // state code (0 by the user, -1 a write failed, -2 a read failed).
+    void Disconnect(int code);
+    void CloseOldProtocolSession();
+    void CloseNewProtocolSession();
+    void RefreshDiagnosisWindow(bool startReset);
+    // The whole parameter image from the ECU into the master image, with
+    // progress; the master image changes only when every byte was read.
+    void ReadWholeImage();
+    // The whole master image to the ECU, with progress.
+    void WriteWholeImage();
+    // Bytes [offset, offset + count) of the master image to the ECU.
+    void WriteRange(int offset, int count);
+    void ServeWriteMemory(const MEMORY_REQUEST& request);
+    // Answers the maintenance page with the record, its value filled in.
+    void ServeReadMemory(std::unique_ptr<MEMORY_REQUEST> request);
+    void ServeMaskedWrite(const VARIABLE_WRITE& request);
+    void ServeReadVariable(const VARIABLE_READ& request);
+
+    // ---- Polling, acquisition sampling, list read ----
+    // Rebuilds the read blocks of the poll and the controls it refreshes
+    // from the published tables and the windows shown.
+    void CollectPolledVariables();
+    // One poll: reads the polled blocks and refreshes the controls whose
+    // bytes changed since they were last told.
+    void PollVariables();
+    // Reads a variable range into the variable images; false on a failure
+    // (the link has then been dropped) or a refused range.
+    bool ReadVariableRange(int address, int length, ProgressTarget* progress);
+    // Second protocol: reads the blocks with one address-list upload.
+    bool ReadVariablesByList(std::uint16_t value, const std::vector<REC_UPLD_SV>& blocks, ProgressTarget* progress);
+    void BuildAcquisitionList();
+    // One acquisition tick: reads the recorded variables and sends each
+    // recorded control its sample.
+    void AcquisitionSample();
+    // Reads the checklist's blocks once and tells the view.
+    void ReadListBlocks();
+
+    // ---- What the user-interface thread publishes for the worker ----
+    // Takes a snapshot of the table pointers below and hands it to the
+    // worker. Call after a configuration load and whenever an entry
+    // changes (hidden, cursorLinked).
+    void PublishCtrlTables();
+    std::shared_ptr<const LinkCtrlTables> CtrlTables() const;
+    // Sizes the images, zero-filled. Only while the link is down.
+    void ResizeImages(int parSize, int varSize);
+
     // ---- Link-side state (the defaults are the system's) ----
     std::unique_ptr<std::thread> m_pLinkThread;
     // The quit event, the tick semaphore and the thread's request queue in
@@ -108,7 +174,7 @@ public:
     ILinkUiSink* m_pUiSink = nullptr;
 
     std::atomic<std::uint8_t> m_bLinked{0};  // written only by the worker
-    int m_nProtocol = 0;                      // 0 CSeriale, 1 CSerialeNew
+    std::atomic<int> m_nProtocol{0};          // 0 CSeriale, 1 CSerialeNew; the connect sets the one that answered
     CSeriale m_serial;
     CSerialeNew m_serialNew;
     std::uint8_t m_bKLine = 0;
@@ -159,11 +225,22 @@ public:
     CTRL_TABLE m_pollDiagCtrls;
     std::vector<REC_UPLD_SV> m_acqBlocks;
     CTRL_TABLE m_acqCtrls;
+    // The checklist's blocks and controls, filled by the view under
+    // m_csLists before it posts WM_LINK_READ_LIST.
+    std::mutex m_csLists;
     std::vector<REC_UPLD_SV> m_listBlocks;
     CTRL_TABLE m_listCtrls;
 
+    // Which windows are shown, kept current by the user-interface thread:
+    // the variable window with one of its configured pages, the parameter
+    // window, the diagnosis window.
+    std::atomic<bool> m_bVarPageShown{false};
+    std::atomic<bool> m_bParWindowShown{false};
+    std::atomic<bool> m_bDiagWindowShown{false};
+
     // Control tables of the loaded configuration, owned by the page
-    // windows; null until a configuration is loaded.
+    // windows; null until a configuration is loaded. User-interface
+    // thread only: the worker sees them through PublishCtrlTables.
     CTRL_TABLE* m_pParTable2 = nullptr;
     CTRL_TABLE* m_pParTable3 = nullptr;
     CTRL_TABLE* m_pVarTable = nullptr;
@@ -187,8 +264,45 @@ public:
     int m_bRemoteMaster = 1;
     int m_hSocket = -1;
 
+protected:
+    // The bridge reported that the remote slave has left while this
+    // workstation drives it: the link stays up and the master window is
+    // told. Remote assistance fills this in; without a bridge the protocols
+    // never report it.
+    virtual void HandleSlaveLost() {}
+
 private:
+    // Posts the steps of a long transfer to the progress window.
+    class ProgressPoster : public ProgressTarget {
+    public:
+        explicit ProgressPoster(CVEXARLink& app) : m_app(app) {}
+        void PostRange(std::size_t steps) override { m_app.Post(UiWindow::ProgressWindow, WM_PROGRESS_RANGE, steps); }
+        void PostStep(std::size_t done) override { m_app.Post(UiWindow::ProgressWindow, WM_PROGRESS_STEP, done); }
+
+    private:
+        CVEXARLink& m_app;
+    };
+
     void Post(UiWindow window, unsigned message, std::uintptr_t wParam = 0, std::intptr_t lParam = 0);
+    void PostToControl(const CTRL_WND& entry, unsigned message, std::uintptr_t wParam = 0,
+                       std::unique_ptr<LinkPayload> payload = nullptr);
+    void SendToView(unsigned message, std::uintptr_t wParam);
+    // A failed protocol call: the slave-lost handling while remote master,
+    // else the link ends with `code`.
+    void ApplyFailureRule(int result, int code);
+    // Refuses a range that does not lie within [0, limit): writes why to
+    // the active protocol's log and returns false.
+    bool RangeAllowed(std::int64_t address, std::int64_t count, std::int64_t limit, const char16_t* what);
+    // Refuses a datum size outside 1..4 bytes the same way.
+    bool SizeAllowed(int size, const char16_t* what);
+    void WriteProtocolLog(const std::u16string& text);
+    int ScanPorts(int protocol);
+    int SessionOfActiveProtocol(std::uint8_t flag);
+    // Step 2 of a poll: reads `blocks` with the active protocol.
+    bool ReadPolledBlocks(const std::vector<REC_UPLD_SV>& blocks, std::uint16_t value, ProgressTarget* progress);
+    bool BytesChanged(const CTRL_WND& entry) const;
+    // The largest range the first protocol's one-byte indexes reach.
+    std::int64_t OldProtocolLimit(int imageSize) const;
     void ServeChannel(int channel);
     void OnQuit();
     // Ticks for a period in milliseconds.
@@ -203,6 +317,10 @@ private:
     void CloseAuxPort();
 
     LinkTiming m_timing;
+    mutable std::mutex m_csTables;
+    std::shared_ptr<const LinkCtrlTables> m_tables;  // guarded by m_csTables
+    std::shared_ptr<const LinkCtrlTables> m_acqTables;  // worker only: the tables of the running acquisition
+    std::vector<std::uint8_t> m_varCopy;  // worker only: the variable master bytes a sample decodes
     bool m_bEndPosted = false;  // guarded by m_threadLock
     std::mutex m_threadLock;
 };

@@ -25,6 +25,11 @@ constexpr int RES_NO_ECHO_BAUD = -8;    // the speed code was not repeated
 constexpr int RES_BAD_RANGE = -9;       // refused before sending: the range lies outside the image
 constexpr int RES_REMOTE_GONE = -10;    // the bridge delivered the close notice
 
+// Link states, the lParam of WM_LINK_STATE.
+constexpr int LINK_OK = 0;              // linked; or ended by the user
+constexpr int LINK_WRITE_FAILED = -1;   // no port opened at connect; a write failed while linked
+constexpr int LINK_READ_FAILED = -2;    // no ECU answered; a read (or the whole-image write) failed
+constexpr int LINK_IDENT_MISMATCH = -3; // the ECU is not the selected configuration's
 
 // How long a transaction waits. The defaults are the ECU's; tests shorten
 // them. Every transaction makes up to kAttempts attempts.

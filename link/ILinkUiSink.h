@@ -9,6 +9,7 @@
 #include "link/LinkRequests.h"
 
 #include <string>
+#include <utility>
 
 class IDataCtrl;
 
@@ -35,6 +36,12 @@ public:
     // Queues `message` for `window` (for UiWindow::Control, for `control`)
     // and returns at once. Called from the worker's thread.
     virtual void Post(UiWindow window, const IDataCtrl* control, LinkMessage message) = 0;
+    // Delivers `message` to `window` and returns once the window has
+    // handled it (the opening of the progress window, which must stand
+    // before the first progress step). It must return at once when the
+    // user interface is gone or going, so that the exit never waits on the
+    // worker. Without a window of its own a sink may deliver it as a post.
+    virtual void Send(UiWindow window, LinkMessage message) { Post(window, nullptr, std::move(message)); }
     // Shows the user an error text in a message box, without blocking the
     // caller.
     virtual void ShowError(std::u16string text) = 0;

@@ -63,12 +63,16 @@ inline constexpr unsigned WM_LIVE_SAMPLE = WM_APP + 23;
 inline constexpr unsigned WM_UNKNOWN_ECU = WM_APP + 26;
 inline constexpr unsigned WM_BUSY_WINDOW = WM_APP + 27;
 inline constexpr unsigned WM_PROGRESS_CLOSE = WM_APP + 28;
-inline constexpr unsigned WM_PROGRESS_OPEN = WM_APP + 29;
+inline constexpr unsigned WM_PROGRESS_OPEN = WM_APP + 29;          // sent: caption text id
+inline constexpr unsigned WM_DIAG_RESET1_RELOAD = WM_APP + 31;
 inline constexpr unsigned WM_LINK_IDLE = WM_APP + 34;
 inline constexpr unsigned WM_SAVE_SESSION = WM_APP + 35;
 inline constexpr unsigned WM_ECU_MISMATCH = WM_APP + 38;
+inline constexpr unsigned WM_COMBO_REFRESH_ARRAY = WM_APP + 41;
 inline constexpr unsigned WM_CTRL_FORCE_REFRESH = WM_APP + 42;
 inline constexpr unsigned WM_ACQ_STARTED = WM_APP + 45;
+inline constexpr unsigned WM_DIAG_RESET2_RELOAD = WM_APP + 46;
+inline constexpr unsigned WM_DIAG_RESET3_RELOAD = WM_APP + 47;
 inline constexpr unsigned WM_REMOTE_STATUS = WM_APP + 50;
 inline constexpr unsigned WM_REMOTE_ID_SENT = WM_APP + 51;
 inline constexpr unsigned WM_REMOTE_STATE = WM_APP + 52;
@@ -78,5 +82,6 @@ inline constexpr unsigned WM_CHECKLIST_READY = WM_APP + 57;
 inline constexpr unsigned WM_OBD_LINK_STATE = WM_APP + 58;
 inline constexpr unsigned WM_OBD_PID_VALUE = WM_APP + 59;
 inline constexpr unsigned WM_OBD_DTC_LIST = WM_APP + 60;
+inline constexpr unsigned WM_DIAG_START_RESET = WM_APP + 62;
 
 }  // namespace vexar::link

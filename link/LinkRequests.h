@@ -6,6 +6,8 @@
 // request, a request still queued at exit, a post to a window that has
 // closed) frees its record with it.
 
+#include "config/AcqSample.h"
+
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -46,6 +48,11 @@ struct VARIABLE_READ : LinkPayload {
 // Remote-assistance client id, most significant byte first.
 struct REMOTE_ID : LinkPayload {
     std::array<std::uint8_t, 4> id{};
+};
+
+// One acquisition sample for a recorded control (WM_ACQ_SAMPLE).
+struct ACQ_SAMPLE_MESSAGE : LinkPayload {
+    ACQ_SAMPLE sample;
 };
 
 // One message: its number, two words and the record it owns (may be null).

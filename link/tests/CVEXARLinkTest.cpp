@@ -185,7 +185,9 @@ TEST_F(LinkWorkerTest, EveryRequestRecordIsFreed)
     app.PostLinkRequest(WM_LINK_ACQ_STOP);
     ASSERT_TRUE(m_sink.WaitFor(WM_ACQ_STOPPED, 2, 5s));
     EXPECT_EQ(CountedRecord::live, 0);
-    EXPECT_EQ(Messages(m_sink.Posts()), (std::vector<unsigned>{WM_ACQ_STOPPED, WM_ACQ_STOPPED}));
+    // The connect (with no port to scan) answers; nothing else does.
+    EXPECT_EQ(Messages(m_sink.Posts()), (std::vector<unsigned>{WM_ACQ_STOPPED, WM_LINK_STATE, WM_LINK_IDLE,
+                                                               WM_LINK_STATE, WM_LINK_STATE, WM_ACQ_STOPPED}));
     for (const RecordedPost& post : m_sink.Posts())
         EXPECT_FALSE(post.hasPayload);
     Stop();
@@ -493,6 +495,7 @@ TEST_F(LinkWorkerTest, BoundControlsHearOfTheLinkState)
     app.NotifyBoundControls(true);  // no tables yet: the diagnosis window only
     app.m_pVarTable2 = &variables;
     app.m_pParTable3 = &status;
+    app.PublishCtrlTables();
     app.NotifyBoundControls(false);
 
     const std::vector<RecordedPost> posts = m_sink.Posts();
