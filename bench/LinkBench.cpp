@@ -1,0 +1,296 @@
+// Link benchmark against the simulated ECU with its wire model on: every
+// byte takes its ten bit times on the line in both directions. Measures the
+// whole-image read and write in both protocols at 9600, 19200 and 57600
+// baud (the first protocol with an image of 256 bytes, the most its
+// one-byte indexes reach; the second with the synthetic configuration's
+// parameter area), and the time from a variable changing in the ECU to the
+// refresh of its control.
+//
+// For each transfer it prints the measured time, the wire minimum (every
+// byte of every request and reply as the simulator logged them, ten bits
+// each, plus the protocol's fixed pauses, which are none on a clean line:
+// the 200 ms pause follows only a failed attempt) and their ratio.
+
+#include "config/CControlliConfigurati.h"
+#include "config/IDataCtrl.h"
+#include "link/CVEXARLink.h"
+#include "link/LinkMessages.h"
+#include "testing/ecusim/EcuSimulator.h"
+#include "testing/fixtures/DefinitionFixtures.h"
+
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <mutex>
+#include <random>
+#include <sys/prctl.h>
+#include <string>
+#include <thread>
+#include <vector>
+
+using namespace vexar::link;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr int kComPort = 3;
+constexpr long kBauds[] = {9600, 19200, 57600};
+
+struct Folders {
+    std::string home;
+    std::string comDir;
+};
+
+Folders MakeFolders()
+{
+    char pattern[] = "/tmp/vexar-link-bench-XXXXXX";
+    const char* root = mkdtemp(pattern);
+    if (!root) {
+        std::perror("mkdtemp");
+        std::exit(1);
+    }
+    Folders folders{std::string(root) + "/home", std::string(root) + "/COM"};
+    std::filesystem::create_directories(folders.home + "/Log");
+    std::filesystem::create_directories(folders.comDir);
+    setenv("VEXAR_HOME", folders.home.c_str(), 1);
+    setenv("VEXAR_COM_DIR", folders.comDir.c_str(), 1);
+    return folders;
+}
+
+// The bytes of every request and reply the simulator logged.
+std::size_t WireBytes(const vexar::ecusim::EcuSimulator& sim)
+{
+    std::size_t bytes = 0;
+    for (const auto& record : sim.FrameLog())
+        if (record.kind == vexar::ecusim::FrameRecord::Kind::Request ||
+            record.kind == vexar::ecusim::FrameRecord::Kind::Reply)
+            bytes += record.bytes.size();
+    return bytes;
+}
+
+double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+
+// A control with nothing but its definition.
+class BenchCtrl : public IDataCtrl {
+public:
+    explicit BenchCtrl(REC_CONTROLLO definition) : m_definition(std::move(definition)) {}
+    const REC_CONTROLLO& GetDefinition() const override { return m_definition; }
+    double GetValue() const override { return 0.0; }
+    bool SaveParam(CCriptFile&, CModifica&) override { return true; }
+    bool LoadParam(std::u16string) override { return false; }
+
+private:
+    REC_CONTROLLO m_definition;
+};
+
+// Notes when each refresh of a control arrives.
+class RefreshSink : public ILinkUiSink {
+public:
+    void Post(UiWindow, const IDataCtrl*, LinkMessage message) override
+    {
+        if (message.id != WM_CTRL_REFRESH && message.id != WM_LINK_IDLE)
+            return;
+        std::lock_guard lock(m_lock);
+        (message.id == WM_LINK_IDLE ? m_idle : m_refreshes).push_back(Clock::now());
+        m_changed.notify_all();
+    }
+    void ShowError(std::u16string) override {}
+
+    bool WaitRefreshes(std::size_t count, Clock::duration limit)
+    {
+        std::unique_lock lock(m_lock);
+        return m_changed.wait_for(lock, limit, [&] { return m_refreshes.size() >= count; });
+    }
+    bool WaitIdle(Clock::duration limit)
+    {
+        std::unique_lock lock(m_lock);
+        return m_changed.wait_for(lock, limit, [&] { return !m_idle.empty(); });
+    }
+    Clock::time_point Refresh(std::size_t i)
+    {
+        std::lock_guard lock(m_lock);
+        return m_refreshes.at(i);
+    }
+
+private:
+    std::mutex m_lock;
+    std::condition_variable m_changed;
+    std::vector<Clock::time_point> m_refreshes;
+    std::vector<Clock::time_point> m_idle;
+};
+
+std::unique_ptr<vexar::ecusim::EcuSimulator> StartSimulator(const Folders& folders, int protocol, long baud)
+{
+    vexar::ecusim::SimulatorOptions options;
+    options.protocol = protocol == 0 ? vexar::ecusim::Protocol::First : vexar::ecusim::Protocol::Second;
+    options.baud = baud;
+    options.wireTiming = true;
+    options.ident = "VXG4_R0107A";
+    auto sim = std::make_unique<vexar::ecusim::EcuSimulator>(options);
+    std::string error;
+    if (!sim->Start(error) || !sim->PublishCom(folders.comDir, kComPort, error)) {
+        std::fprintf(stderr, "simulator: %s\n", error.c_str());
+        std::exit(1);
+    }
+    return sim;
+}
+
+void Configure(CVEXARLink& app, int protocol, long baud, int parSize, int varSize)
+{
+    app.m_nProtocol = protocol;
+    app.m_nBaud = static_cast<int>(baud);
+    app.m_nBaudRequested = static_cast<int>(baud);
+    app.m_strConfigName = u"VXG4_R0107A";
+    app.m_comPorts = {kComPort};
+    app.m_nComPort = kComPort;
+    app.ResizeImages(parSize, varSize);
+}
+
+void PrintRow(const char* what, int protocol, long baud, int bytes, double measured, double minimum)
+{
+    std::printf("%-6s  protocol %d  %6ld baud  %5d-byte image  measured %9.1f ms  wire minimum %9.1f ms  ratio %.3f\n",
+                what, protocol + 1, baud, bytes, measured * 1000.0, minimum * 1000.0, measured / minimum);
+}
+
+void BenchWholeImage(const Folders& folders, int protocol, long baud, int parSize)
+{
+    auto sim = StartSimulator(folders, protocol, baud);
+    std::vector<std::uint8_t> image(static_cast<std::size_t>(parSize));
+    std::mt19937 random(7);
+    for (auto& byte : image)
+        byte = static_cast<std::uint8_t>(random());
+    sim->WriteImage(vexar::ecusim::Image::Parameters, 0, image);
+
+    CVEXARLink app(LinkTiming{});
+    Configure(app, protocol, baud, parSize, 16);
+    app.Connect();  // reads the image once
+    if (!app.m_bLinked) {
+        std::fprintf(stderr, "protocol %d at %ld baud: no link\n", protocol + 1, baud);
+        std::exit(1);
+    }
+
+    sim->ClearFrameLog();
+    auto start = Clock::now();
+    app.ReadWholeImage();
+    double measured = Seconds(Clock::now() - start);
+    double minimum = static_cast<double>(WireBytes(*sim)) * 10.0 / static_cast<double>(baud);
+    PrintRow("read", protocol, baud, parSize, measured, minimum);
+    {
+        std::lock_guard lock(app.m_csParImage);
+        if (!std::equal(image.begin(), image.end(), app.m_pParMaster.get()))
+            std::fprintf(stderr, "the image read differs from the ECU's\n");
+    }
+
+    sim->ClearFrameLog();
+    start = Clock::now();
+    app.WriteWholeImage();
+    measured = Seconds(Clock::now() - start);
+    minimum = static_cast<double>(WireBytes(*sim)) * 10.0 / static_cast<double>(baud);
+    PrintRow("write", protocol, baud, parSize, measured, minimum);
+
+    app.Disconnect(LINK_OK);
+    sim->Stop();
+}
+
+// The second protocol at 19200 baud with the poll every 100 ms: the ECU
+// changes one word at a random moment; how long until its control hears?
+void BenchPollLatency(const Folders& folders)
+{
+    constexpr long kBaud = 19200;
+    constexpr int kPeriodMs = 100;
+    constexpr int kChanges = 30;
+    auto sim = StartSimulator(folders, 1, kBaud);
+
+    REC_CONTROLLO definition;
+    definition.ID_GUI = 201;
+    definition.CATEGORIA = 16;  // CTRL_RPM
+    definition.TIPO = 3;        // DATO_UWORD
+    definition.MASCHERA = 0xFFFF;
+    definition.LSB = 0;
+    BenchCtrl control(definition);
+    CTRL_TABLE placed{CTRL_WND{201, 16, 0, 0, 2, 0, false, &control}};
+
+    RefreshSink sink;
+    CVEXARLink app(LinkTiming{});
+    Configure(app, 1, kBaud, 50, 64);
+    app.m_pVarTable = &placed;
+    app.m_pVarTable2 = &placed;
+    app.PublishCtrlTables();
+    app.m_bVarPageShown = true;
+    app.StartLinkThread(&sink);
+    app.PostLinkRequest(WM_LINK_SET_POLL_PERIOD, kPeriodMs);
+    app.PostLinkRequest(WM_LINK_CONNECT);
+    if (!sink.WaitIdle(std::chrono::seconds(20)) || !sink.WaitRefreshes(1, std::chrono::seconds(5))) {
+        std::fprintf(stderr, "poll latency: no link\n");
+        std::exit(1);
+    }
+    // One poll: the covering read of the word, request and reply.
+    sim->ClearFrameLog();
+    std::this_thread::sleep_for(std::chrono::milliseconds(kPeriodMs * 3 + 50));
+    std::size_t pollBytes = 0, polls = 0;
+    for (const auto& record : sim->FrameLog()) {
+        pollBytes += record.bytes.size();
+        polls += record.kind == vexar::ecusim::FrameRecord::Kind::Request ? 1 : 0;
+    }
+    const double frameTime = polls ? static_cast<double>(pollBytes) / static_cast<double>(polls) * 10.0 / kBaud : 0.0;
+
+    std::mt19937 random(11);
+    std::uniform_int_distribution<int> offset(0, kPeriodMs);
+    double total = 0.0, worst = 0.0;
+    for (int i = 0; i < kChanges; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(offset(random)));
+        const std::uint8_t value[2] = {static_cast<std::uint8_t>(i + 1), static_cast<std::uint8_t>(i * 3)};
+        const auto changed = Clock::now();
+        sim->WriteImage(vexar::ecusim::Image::Variables, 0, value);
+        if (!sink.WaitRefreshes(static_cast<std::size_t>(i) + 2, std::chrono::seconds(2))) {
+            std::fprintf(stderr, "poll latency: change %d never shown\n", i);
+            std::exit(1);
+        }
+        const double latency = Seconds(sink.Refresh(static_cast<std::size_t>(i) + 1) - changed);
+        total += latency;
+        worst = std::max(worst, latency);
+    }
+    const double bound = kPeriodMs / 1000.0 + frameTime;
+    std::printf("poll    protocol 2   %5ld baud  period %d ms, frame %.1f ms: changed variable shown after "
+                "%.1f ms on average, %.1f ms at worst; bound (period + frame) %.1f ms, worst/bound %.3f\n",
+                kBaud, kPeriodMs, frameTime * 1000.0, total / kChanges * 1000.0, worst * 1000.0, bound * 1000.0,
+                worst / bound);
+    app.SignalQuit();
+    app.JoinLinkThread();
+    sim->Stop();
+}
+
+}  // namespace
+
+int main()
+{
+    // The simulator paces each byte with a timed wait; the kernel's default
+    // timer slack (50 us) would add to every byte a delay no serial line
+    // has. Threads started from here on inherit the tight slack.
+    prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
+    const Folders folders = MakeFolders();
+    vexar::fixtures::SyntheticConfiguration config;
+    std::string error;
+    if (!vexar::fixtures::InstallSyntheticConfiguration(folders.home, config, error)) {
+        std::fprintf(stderr, "synthetic configuration: %s\n", error.c_str());
+        return 1;
+    }
+    CControlliConfigurati parameters(config.par, u"InfoControlliPC");
+    std::u16string language = u"English";
+    if (parameters.Load(language, {u"English", u"Italiano"}) != 0) {
+        std::fprintf(stderr, "synthetic configuration: the parameter definitions do not load\n");
+        return 1;
+    }
+    const int syntheticSize = parameters.GetParamAreaSize();
+
+    for (long baud : kBauds)
+        BenchWholeImage(folders, 0, baud, 256);
+    for (long baud : kBauds)
+        BenchWholeImage(folders, 1, baud, syntheticSize);
+    BenchPollLatency(folders);
+    std::filesystem::remove_all(std::filesystem::path(folders.home).parent_path());
+    return 0;
+}
