@@ -1,8 +1,6 @@
 #include "link/CSeriale.h"
 
-#include "common/Text.h"
 #include "link/EcuExchange.h"
-#include "link/SerialPort.h"
 
 #include <algorithm>
 
@@ -46,37 +44,14 @@ int RawReplyLength(std::span<const std::uint8_t> frame)
 }  // namespace
 
 CSeriale::CSeriale(const std::u16string& logName, ProtocolHost* host, ProtocolTiming timing)
-    : m_log(logName, u"Gestione comunicazione seriale con la centralina ECU"), m_pHost(host), m_timing(timing)
+    : CEcuLine(logName, host, timing)
 {
 }
-
-CSeriale::~CSeriale() { m_log.Close(); }
-
-int CSeriale::OpenPort(int port, const std::u16string& devicePath, long baud, int parity, int dataBits,
-                       int stopBits, int inQueue, int outQueue)
-{
-    const int code = PortOpenConfig(port, devicePath.c_str(), baud, parity, dataBits, stopBits, inQueue, outQueue);
-    if (code == PORT_OK) {
-        m_nPort = port;
-        m_nBaud = baud;
-    } else {
-        m_nPort = 0;
-        m_log.Write(Format(u"Impossibile aprire la porta seriale %s\nCodice errore : %d", devicePath, code));
-    }
-    return code;
-}
-
-int CSeriale::ClosePort(int /*port*/) { return PortClose(m_nPort); }
 
 std::uint16_t CSeriale::Crc16(const std::uint8_t* bytes, unsigned count) const
 {
     const std::uint16_t crc = m_crc.Compute(std::span<const std::uint8_t>(bytes, count % 256));
     return static_cast<std::uint16_t>((crc << 8) | (crc >> 8));
-}
-
-void CSeriale::TraceFrame(bool received, bool overBridge, std::span<const std::uint8_t> bytes)
-{
-    detail::TraceFrame(m_pHost, received, overBridge, bytes);
 }
 
 int CSeriale::ReportError(int result)

@@ -1,6 +1,5 @@
 #include "link/CSerialeNew.h"
 
-#include "common/Text.h"
 #include "link/EcuExchange.h"
 #include "link/SerialPort.h"
 
@@ -96,40 +95,14 @@ bool RangeFits(std::uint64_t address, std::uint64_t length, std::size_t imageSiz
 }  // namespace
 
 CSerialeNew::CSerialeNew(const std::u16string& logName, ProtocolHost* host, ProtocolTiming timing)
-    : m_log(logName, u"Gestione comunicazione seriale con la centralina ECU"),
-      m_image(kAddressSpace, 0),
-      m_pHost(host),
-      m_timing(timing)
+    : CEcuLine(logName, host, timing), m_image(kAddressSpace, 0)
 {
 }
-
-CSerialeNew::~CSerialeNew() { m_log.Close(); }
-
-int CSerialeNew::OpenPort(int port, const std::u16string& devicePath, long baud, int parity, int dataBits,
-                          int stopBits, int inQueue, int outQueue)
-{
-    const int code = PortOpenConfig(port, devicePath.c_str(), baud, parity, dataBits, stopBits, inQueue, outQueue);
-    if (code == PORT_OK) {
-        m_nPort = port;
-        m_nBaud = baud;
-    } else {
-        m_nPort = 0;
-        m_log.Write(Format(u"Impossibile aprire la porta seriale %s\nCodice errore : %d", devicePath, code));
-    }
-    return code;
-}
-
-int CSerialeNew::ClosePort(int /*port*/) { return PortClose(m_nPort); }
 
 std::uint16_t CSerialeNew::Crc16(const std::uint8_t* bytes, std::uint16_t count) const
 {
     const std::uint16_t crc = m_crc.Compute(std::span<const std::uint8_t>(bytes, count));
     return static_cast<std::uint16_t>((crc << 8) | (crc >> 8));
-}
-
-void CSerialeNew::TraceFrame(bool received, bool overBridge, std::span<const std::uint8_t> bytes)
-{
-    detail::TraceFrame(m_pHost, received, overBridge, bytes);
 }
 
 int CSerialeNew::ReportError(int result, std::uint8_t ecuError)

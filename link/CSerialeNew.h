@@ -11,10 +11,7 @@
 // transaction does not check the reply's command code: every command does.
 // Not thread-safe: one thread at a time.
 
-#include "common/CLogFile.h"
-#include "link/EcuCrc16.h"
-#include "link/EcuTypes.h"
-#include "link/ProtocolHost.h"
+#include "link/CEcuLine.h"
 
 #include <array>
 #include <cstddef>
@@ -25,29 +22,14 @@
 
 namespace vexar::link {
 
-class CSerialeNew {
+class CSerialeNew : public CEcuLine {
 public:
-    static constexpr std::size_t kIdentLength = 11;
     static constexpr std::size_t kAddressSpace = 65536;
 
     // `logName` names the session log ("InfoSerialeNew" for the
     // application's object). `host` may be null: no K-line, no trace, no
     // bridge.
     explicit CSerialeNew(const std::u16string& logName, ProtocolHost* host = nullptr, ProtocolTiming timing = {});
-    virtual ~CSerialeNew();
-    CSerialeNew(const CSerialeNew&) = delete;
-    CSerialeNew& operator=(const CSerialeNew&) = delete;
-
-    void SetHost(ProtocolHost* host) { m_pHost = host; }
-
-    int OpenPort(int port, const std::u16string& devicePath, long baud, int parity, int dataBits, int stopBits,
-                 int inQueue, int outQueue);
-    int ClosePort(int port);
-    int GetPort() const { return m_nPort; }
-
-    // The parameter (main) and variable (auxiliary) images, not owned.
-    void SetMainImage(std::span<std::uint8_t> image) { m_mainImage = image; }
-    void SetAuxImage(std::span<std::uint8_t> image) { m_auxImage = image; }
 
     // Block transfers between the ECU and the image at the same addresses.
     // Lengths of 65536 or more are cut to 65536; a range that then ends
@@ -83,12 +65,9 @@ public:
 
     // The CRC of the first `count` bytes, two bytes exchanged (see CSeriale).
     std::uint16_t Crc16(const std::uint8_t* bytes, std::uint16_t count) const;
-    void TraceFrame(bool received, bool overBridge, std::span<const std::uint8_t> bytes);
     // Writes the result's text to the log when it is not RES_OK; after a
     // negative acknowledge the ECU's error code selects the text.
     int ReportError(int result, std::uint8_t ecuError = 0);
-    // Writes a text of the caller's to the session log.
-    void WriteLog(const std::u16string& text) { m_log.Write(text); }
 
 private:
     struct Piece {
@@ -105,19 +84,9 @@ private:
     std::uint8_t ReplyByte(std::size_t at) const { return m_rxBuffer[at]; }
     bool ReplyWord(std::size_t at, std::uint16_t word) const;
 
-    int m_nPort = 0;
-    long m_nBaud = 0;
-    CLogFile m_log;
-    EcuCrc16 m_crc;
     std::vector<std::uint8_t> m_image;  // where block reads are assembled, 65536 bytes
-    std::array<std::uint8_t, 512> m_txBuffer{};
-    std::array<std::uint8_t, 512> m_rxBuffer{};
     std::uint16_t m_nRxLength = 0;
     std::uint16_t m_nTxLength = 0;
-    std::span<std::uint8_t> m_mainImage;
-    std::span<std::uint8_t> m_auxImage;
-    ProtocolHost* m_pHost = nullptr;
-    ProtocolTiming m_timing;
 };
 
 }  // namespace vexar::link

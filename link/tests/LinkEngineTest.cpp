@@ -430,8 +430,9 @@ TEST_F(EngineTest, MemoryAndVariableServicesInBothProtocols)
         write.value = {0x12, 0x34, 0x56, 0x78};
         app.ServeWriteMemory(write);
         EXPECT_EQ(sim.ReadImage(Image::Parameters, 4, 3), (std::vector<std::uint8_t>{0x12, 0x34, 0}));
-        if (protocol == 0)
+        if (protocol == 0) {
             EXPECT_EQ(ParMaster()[4], 0x12);
+        }
 
         // Read two bytes at 20: the answer carries them to the maintenance page.
         auto read = std::make_unique<MEMORY_REQUEST>();

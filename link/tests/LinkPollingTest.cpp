@@ -241,7 +241,7 @@ TEST_F(PollingTest, DiagnosisPolling)
     ASSERT_EQ(app.m_bLinked, 1);
     EXPECT_TRUE(app.m_pollBlocks.empty()) << "diagnosis polling is off";
 
-    LinkMessage on{WM_LINK_DIAG_POLL_ON};
+    LinkMessage on{WM_LINK_DIAG_POLL_ON, 0, 0, nullptr};
     app.DispatchLinkRequest(on);
     std::size_t from = m_sink.Posts().size();
     app.PollVariables();
@@ -254,7 +254,7 @@ TEST_F(PollingTest, DiagnosisPolling)
     app.PollVariables();
     EXPECT_EQ(Refreshed(from), Controls(m_diagTable2, {1}));
 
-    LinkMessage off{WM_LINK_DIAG_POLL_OFF};
+    LinkMessage off{WM_LINK_DIAG_POLL_OFF, 0, 0, nullptr};
     app.DispatchLinkRequest(off);
     EXPECT_TRUE(app.m_pollBlocks.empty());
     EXPECT_TRUE(app.m_pollDiagCtrls.empty());
