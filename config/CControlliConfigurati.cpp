@@ -913,6 +913,20 @@ int CControlliConfigurati::ParseComboBlock(int index, const std::u16string& lang
     return 0;
 }
 
+// One item of a list block: the item's opening line, its label in every
+// language, its code or value line, its closing line.
+int CControlliConfigurati::ReadLabelledItem(std::u16string_view item, std::u16string_view codeTag,
+                                            std::vector<std::u16string>& labels, std::vector<std::int32_t>& codes,
+                                            const std::u16string& language,
+                                            const std::vector<std::u16string>& languages)
+{
+    VEXAR_EXPECT(ReadOpenTag(item));
+    VEXAR_TRY(ReadLanguageBlock(u"ETICHETTA", labels.emplace_back(), kEtichettaWidth, language, languages));
+    VEXAR_TRY(ReadDecimalCode(codeTag, codes.emplace_back(0)));
+    VEXAR_EXPECT(ReadCloseTag(item));
+    return 0;
+}
+
 int CControlliConfigurati::ParseDiagBlock(int index, const std::u16string& language,
                                           const std::vector<std::u16string>& languages)
 {
@@ -921,14 +935,8 @@ int CControlliConfigurati::ParseDiagBlock(int index, const std::u16string& langu
     VEXAR_TRY(ReadInteger(u"SCALA", block.SCALA));
     VEXAR_TRY(ReadCount(u"NUM_ERRORI", block.NUM_ERRORI));
     VEXAR_TRY(ReadOptionalKey(u"ID_AZIONE", block.ID_AZIONE));
-    for (std::int32_t k = 0; k < block.NUM_ERRORI; ++k) {
-        VEXAR_EXPECT(ReadOpenTag(u"ERRORE"));
-        block.ETICHETTE_ERRORI.emplace_back();
-        VEXAR_TRY(ReadLanguageBlock(u"ETICHETTA", block.ETICHETTE_ERRORI.back(), kEtichettaWidth, language, languages));
-        block.COD_ERRORI.push_back(0);
-        VEXAR_TRY(ReadDecimalCode(u"COD", block.COD_ERRORI.back()));
-        VEXAR_EXPECT(ReadCloseTag(u"ERRORE"));
-    }
+    for (std::int32_t k = 0; k < block.NUM_ERRORI; ++k)
+        VEXAR_TRY(ReadLabelledItem(u"ERRORE", u"COD", block.ETICHETTE_ERRORI, block.COD_ERRORI, language, languages));
     return 0;
 }
 
@@ -945,14 +953,8 @@ int CControlliConfigurati::ParseRiprBlock(int index, const std::u16string& langu
     RiprBlock& block = m_records[index].GRAFICA.emplace<RiprBlock>();
     VEXAR_TRY(ReadCount(u"NUM_ERRORI", block.NUM_ERRORI));
     VEXAR_TRY(ReadCount(u"NUM_AZIONI", block.NUM_AZIONI));
-    for (std::int32_t k = 0; k < block.NUM_AZIONI; ++k) {
-        VEXAR_EXPECT(ReadOpenTag(u"AZIONE"));
-        block.ETICHETTE_AZIONI.emplace_back();
-        VEXAR_TRY(ReadLanguageBlock(u"ETICHETTA", block.ETICHETTE_AZIONI.back(), kEtichettaWidth, language, languages));
-        block.COD_AZIONI.push_back(0);
-        VEXAR_TRY(ReadDecimalCode(u"COD", block.COD_AZIONI.back()));
-        VEXAR_EXPECT(ReadCloseTag(u"AZIONE"));
-    }
+    for (std::int32_t k = 0; k < block.NUM_AZIONI; ++k)
+        VEXAR_TRY(ReadLabelledItem(u"AZIONE", u"COD", block.ETICHETTE_AZIONI, block.COD_AZIONI, language, languages));
     return 0;
 }
 
@@ -963,14 +965,9 @@ int CControlliConfigurati::ParseStatoBlock(int index, const std::u16string& lang
     StatoBlock& block = m_records[index].GRAFICA.emplace<StatoBlock>();
     VEXAR_TRY(ReadInteger(u"SCALA", block.SCALA));
     VEXAR_TRY(ReadCount(u"NUM_ITEMS", block.NUM_ITEMS));
-    for (std::int32_t k = 0; k < block.NUM_ITEMS; ++k) {
-        VEXAR_EXPECT(ReadOpenTag(u"ELEMENTO"));
-        block.ETICHETTE_ITEMS.emplace_back();
-        VEXAR_TRY(ReadLanguageBlock(u"ETICHETTA", block.ETICHETTE_ITEMS.back(), kEtichettaWidth, language, languages));
-        block.VALORE_ITEMS.push_back(0);
-        VEXAR_TRY(ReadDecimalCode(u"VALORE", block.VALORE_ITEMS.back()));
-        VEXAR_EXPECT(ReadCloseTag(u"ELEMENTO"));
-    }
+    for (std::int32_t k = 0; k < block.NUM_ITEMS; ++k)
+        VEXAR_TRY(
+            ReadLabelledItem(u"ELEMENTO", u"VALORE", block.ETICHETTE_ITEMS, block.VALORE_ITEMS, language, languages));
     return 0;
 }
 

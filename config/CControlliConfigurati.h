@@ -81,6 +81,9 @@ private:
     int ReadOptionalKey(std::u16string_view tag, std::int32_t& value);
     int ReadReal(std::u16string_view tag, double& value);
     int ReadDecimalCode(std::u16string_view tag, std::int32_t& value, std::u16string* text = nullptr);
+    int ReadLabelledItem(std::u16string_view item, std::u16string_view codeTag, std::vector<std::u16string>& labels,
+                         std::vector<std::int32_t>& codes, const std::u16string& language,
+                         const std::vector<std::u16string>& languages);
     int ReadText(std::u16string_view tag, std::u16string& value, std::size_t width);
     int ReadColour(std::u16string_view tag, Colour& colour);
     int ReadVisibilityList(LISTA_VISIBILI& list);
