@@ -16,6 +16,7 @@
 #include "link/CVEXARLink.h"
 #include "link/LinkMessages.h"
 #include "testing/ecusim/EcuSimulator.h"
+#include "testing/controls/TestControls.h"
 #include "testing/fixtures/DefinitionFixtures.h"
 
 #include <algorithm>
@@ -32,6 +33,7 @@
 #include <vector>
 
 using namespace vexar::link;
+using vexar::testing::DefinitionOnlyCtrl;
 using Clock = std::chrono::steady_clock;
 
 namespace {
@@ -72,19 +74,6 @@ std::size_t WireBytes(const vexar::ecusim::EcuSimulator& sim)
 }
 
 double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
-
-// A control with nothing but its definition.
-class BenchCtrl : public IDataCtrl {
-public:
-    explicit BenchCtrl(REC_CONTROLLO definition) : m_definition(std::move(definition)) {}
-    const REC_CONTROLLO& GetDefinition() const override { return m_definition; }
-    double GetValue() const override { return 0.0; }
-    bool SaveParam(CCriptFile&, CModifica&) override { return true; }
-    bool LoadParam(std::u16string) override { return false; }
-
-private:
-    REC_CONTROLLO m_definition;
-};
 
 // Notes when each refresh of a control arrives.
 class RefreshSink : public ILinkUiSink {
@@ -210,7 +199,7 @@ void BenchPollLatency(const Folders& folders)
     definition.TIPO = 3;        // DATO_UWORD
     definition.MASCHERA = 0xFFFF;
     definition.LSB = 0;
-    BenchCtrl control(definition);
+    DefinitionOnlyCtrl control(definition);
     CTRL_TABLE placed{CTRL_WND{201, 16, 0, 0, 2, 0, false, &control}};
 
     RefreshSink sink;

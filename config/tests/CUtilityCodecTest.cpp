@@ -3,6 +3,8 @@
 #include "config/ControlCodes.h"
 #include "config/IDataCtrl.h"
 
+#include "TestControls.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -10,6 +12,8 @@
 #include <random>
 #include <string>
 #include <vector>
+
+using vexar::testing::DefinitionOnlyCtrl;
 
 namespace {
 
@@ -38,19 +42,6 @@ void ApplyMaskedWrite(Bytes& image, std::size_t offset, std::uint32_t keepMask, 
     for (std::size_t i = 0; i < 4 && offset + i < image.size(); ++i)
         image[offset + i] = static_cast<std::uint8_t>((image[offset + i] & keep[i]) | (bits[i] & ~keep[i]));
 }
-
-// A control that only carries its definition.
-class DefinitionOnly : public IDataCtrl {
-public:
-    explicit DefinitionOnly(REC_CONTROLLO definition) : m_definition(std::move(definition)) {}
-    const REC_CONTROLLO& GetDefinition() const override { return m_definition; }
-    double GetValue() const override { return 0.0; }
-    bool SaveParam(CCriptFile&, CModifica&) override { return true; }
-    bool LoadParam(std::u16string) override { return false; }
-
-private:
-    REC_CONTROLLO m_definition;
-};
 
 REC_CONTROLLO Definition(std::int32_t category, std::int32_t type, std::uint32_t mask, std::int32_t address)
 {
@@ -383,7 +374,7 @@ TEST(CtrlDatum, WriteMaskOnlyForLiveValueCategories)
         {CTRL_CHECK, true, false},  {CTRL_LED, false, false},
     };
     for (const Case& c : cases) {
-        DefinitionOnly control(Definition(c.category, DATO_FLAG, 0x30, 7));
+        DefinitionOnlyCtrl control(Definition(c.category, DATO_FLAG, 0x30, 7));
         CTRL_WND entry;
         entry.category = c.category;
         entry.wnd = c.withControl ? &control : nullptr;
@@ -405,8 +396,8 @@ TEST(CtrlDatum, WriteMaskOnlyForLiveValueCategories)
 
 TEST(CtrlDatum, AddressAndSizeFromTheDefinition)
 {
-    DefinitionOnly word(Definition(CTRL_NUMERIC, DATO_WORD, 0, 0x120));
-    DefinitionOnly unknownType(Definition(CTRL_NUMERIC, 9, 0, 8));
+    DefinitionOnlyCtrl word(Definition(CTRL_NUMERIC, DATO_WORD, 0, 0x120));
+    DefinitionOnlyCtrl unknownType(Definition(CTRL_NUMERIC, 9, 0, 8));
     struct Case {
         IDataCtrl* control;
         std::int32_t category;

@@ -15,6 +15,7 @@
 #include "RecordingUiSink.h"
 #include "TempDir.h"
 #include "config/IDataCtrl.h"
+#include "testing/controls/TestControls.h"
 #include "testing/ecusim/EcuSimulator.h"
 
 #include <gtest/gtest.h>
@@ -26,6 +27,8 @@
 #include <vector>
 
 namespace vexar::linktest {
+
+using ::vexar::testing::DefinitionOnlyCtrl;
 
 // Short waits: a silent port costs five attempts of 0.1 s.
 inline constexpr link::ProtocolTiming kEngineTiming{0.1, std::chrono::milliseconds(5)};
@@ -58,19 +61,6 @@ private:
     mutable std::mutex m_recordsLock;
     std::vector<link::MEMORY_REQUEST> m_memory;
     std::vector<Sample> m_samples;
-};
-
-// A control with nothing but its definition: the tables name it.
-class TableCtrl : public IDataCtrl {
-public:
-    explicit TableCtrl(REC_CONTROLLO definition) : m_definition(std::move(definition)) {}
-    const REC_CONTROLLO& GetDefinition() const override { return m_definition; }
-    double GetValue() const override { return 0.0; }
-    bool SaveParam(CCriptFile&, CModifica&) override { return true; }
-    bool LoadParam(std::u16string) override { return false; }
-
-private:
-    REC_CONTROLLO m_definition;
 };
 
 // One post as the tests compare it.

@@ -72,7 +72,7 @@ protected:
     CTRL_WND Entry(int id) { return Entry(m_definitions.at(id)); }
     CTRL_WND Entry(const REC_CONTROLLO& definition)
     {
-        m_controls.push_back(std::make_unique<TableCtrl>(definition));
+        m_controls.push_back(std::make_unique<DefinitionOnlyCtrl>(definition));
         CTRL_WND entry;
         entry.key = definition.ID_GUI;
         entry.category = definition.CATEGORIA;
@@ -119,7 +119,7 @@ protected:
     }
 
     std::map<int, REC_CONTROLLO> m_definitions;
-    std::vector<std::unique_ptr<TableCtrl>> m_controls;
+    std::vector<std::unique_ptr<DefinitionOnlyCtrl>> m_controls;
     CTRL_TABLE m_parTable, m_parTable3, m_varTable, m_varTable2, m_acqVarTable, m_diagTable2, m_diagTable3;
 };
 
@@ -270,7 +270,7 @@ TEST_F(PollingTest, WholeReadRefreshesTheControlsThatAlwaysDecode)
     ASSERT_EQ(app.m_bLinked, 1);
     std::vector<const IDataCtrl*> expected;
     for (const CTRL_WND& entry : m_parTable)
-        if (static_cast<const TableCtrl*>(entry.wnd)->GetDefinition().FIXDEF == FIX_OFF)
+        if (static_cast<const DefinitionOnlyCtrl*>(entry.wnd)->GetDefinition().FIXDEF == FIX_OFF)
             expected.push_back(entry.wnd);
     ASSERT_EQ(expected.size(), 9u);
 

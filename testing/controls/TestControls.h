@@ -13,6 +13,7 @@
 #include <ctime>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 class CVariabiliAcq;
@@ -26,6 +27,20 @@ using Clock = std::function<std::time_t()>;
 // default block of the category.
 REC_CONTROLLO MakeDefinition(std::int32_t id, std::u16string identifier, std::int32_t category,
                              std::u16string comment = {}, std::u16string label = {});
+
+// A control with nothing but its definition, for tables whose users read
+// only the definitions (the value codec, the link's polled lists).
+class DefinitionOnlyCtrl : public IDataCtrl {
+public:
+    explicit DefinitionOnlyCtrl(REC_CONTROLLO definition) : m_definition(std::move(definition)) {}
+    const REC_CONTROLLO& GetDefinition() const override { return m_definition; }
+    double GetValue() const override { return 0.0; }
+    bool SaveParam(CCriptFile&, CModifica&) override { return true; }
+    bool LoadParam(std::u16string) override { return false; }
+
+private:
+    REC_CONTROLLO m_definition;
+};
 
 // One datum, one calibration line: check box, on/off and command buttons,
 // list, text field, knob, slide, numeric edit.
