@@ -3,15 +3,20 @@
 // It runs every test under a comma-decimal locale and a time zone with
 // daylight saving (unless the environment already names others), so that
 // code which formats or parses numbers under the user's locale, or gets
-// local time wrong, fails here; and it fails the run when the
+// local time wrong, fails here. It gives the tests a program folder of
+// their own (VEXAR_HOME, removed at the end), so that nothing a test does
+// writes logs or files beside the test program. And it fails the run when the
 // tests changed the process's working directory, which no code of ours may
 // do. ctest runs each test in its own process, so the check is per test.
+#include "TempDir.h"
+
 #include <gtest/gtest.h>
 
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <optional>
 #include <string>
 #include <unistd.h>
 
@@ -35,6 +40,12 @@ int main(int argc, char** argv)
         return 1;
     }
     ::testing::InitGoogleTest(&argc, argv);
+    // A folder of its own as the program folder, unless the caller named one.
+    std::optional<vexar::testing::TempDir> home;
+    if (!std::getenv("VEXAR_HOME")) {
+        home.emplace();
+        setenv("VEXAR_HOME", home->path().c_str(), 1);
+    }
     const std::string before = CurrentDirectory();
     int result = RUN_ALL_TESTS();
     const std::string after = CurrentDirectory();
