@@ -360,30 +360,30 @@ int CSerialeNew::ReadIdent(std::span<std::uint8_t, kIdentLength> buffer)
     return ReportError(result);
 }
 
-int CSerialeNew::ResetEcu()
+// A command whose reply is its echo and an acknowledge byte.
+int CSerialeNew::AcknowledgedCommand(std::uint8_t command, std::span<const std::uint8_t> payload)
 {
-    BeginRequest(CMD_RESET, 0, 6);
+    std::span<std::uint8_t> request = BeginRequest(command, payload.size(), 6);
+    std::copy(payload.begin(), payload.end(), request.begin());
     int result = Transact();
     if (result == RES_OK) {
         if (ReplyByte(3) != kAck)
             result = RES_NO_ACK;
-        else if (ReplyByte(kCommandAt) != CMD_RESET)
+        else if (ReplyByte(kCommandAt) != command)
             result = RES_NO_ECHO;
     }
     return ReportError(result);
 }
 
+int CSerialeNew::ResetEcu()
+{
+    return AcknowledgedCommand(CMD_RESET, {});
+}
+
 int CSerialeNew::Session(std::uint8_t flag)
 {
-    BeginRequest(CMD_SESSION, 1, 6)[0] = flag;
-    int result = Transact();
-    if (result == RES_OK) {
-        if (ReplyByte(3) != kAck)
-            result = RES_NO_ACK;
-        else if (ReplyByte(kCommandAt) != CMD_SESSION)
-            result = RES_NO_ECHO;
-    }
-    return ReportError(result);
+    const std::uint8_t payload[] = {flag};
+    return AcknowledgedCommand(CMD_SESSION, payload);
 }
 
 int CSerialeNew::SetBaud(std::uint8_t speedCode)
