@@ -3,6 +3,10 @@
 #include "common/LeadingNumber.h"
 #include "common/Text.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+
 namespace {
 
 // Splits `text` at `separator` into up to three numbers; missing fields
@@ -18,6 +22,16 @@ void ReadFields(std::u16string_view text, char16_t separator, int (&fields)[3])
             text.remove_prefix(end + 1);
         }
     }
+}
+
+// A field moved to the calendar structure's origin. The fields saturate at
+// the 32-bit ends, so the shift must too: a year or month of a damaged file
+// near the lower end would otherwise overflow.
+int OffsetField(int field, int offset)
+{
+    const std::int64_t shifted = std::int64_t{field} + offset;
+    return static_cast<int>(std::clamp<std::int64_t>(shifted, std::numeric_limits<int>::min(),
+                                                      std::numeric_limits<int>::max()));
 }
 
 }  // namespace
@@ -40,8 +54,8 @@ std::time_t LocalTimeFromTags(std::u16string_view date, std::u16string_view time
 
     std::tm tm{};
     tm.tm_mday = d[0];
-    tm.tm_mon = d[1] - 1;
-    tm.tm_year = d[2] - 1900;
+    tm.tm_mon = OffsetField(d[1], -1);
+    tm.tm_year = OffsetField(d[2], -1900);
     tm.tm_hour = t[0];
     tm.tm_min = t[1];
     tm.tm_sec = t[2];

@@ -1,5 +1,6 @@
 #include "config/CCommenti.h"
 #include "config/CModifica.h"
+#include "config/DateTimeFields.h"
 
 #include "CryptFixtures.h"
 #include "TempDir.h"
@@ -215,6 +216,31 @@ TEST(CommentBlocks, WeekdayBeforeTheCommaIsIgnored)
     ASSERT_TRUE(comments.ReadFromCriptFile(input.file(), true));
     ASSERT_EQ(comments.GetCount(), 1);
     EXPECT_EQ(comments.GetList()[0].time, Summer());
+}
+
+// Damaged date and time fields read as their leading digits, saturated at
+// the 32-bit ends; a month or year at the lower end must not overflow when
+// moved to the calendar's origin, and beyond the end reads as the end.
+TEST(CommentBlocks, DateFieldsAtTheIntegerEndsReadAsTheEnds)
+{
+    struct Case {
+        const char16_t* date;
+        const char16_t* time;
+        const char16_t* sameAsDate;
+        const char16_t* sameAsTime;
+    };
+    const Case cases[] = {
+        {u"Monday, 03/11/-2147483648", u"14:05:09", u"Monday, 03/11/-2147483649", u"14:05:09"},
+        {u"Monday, 03/-2147483648/2008", u"14:05:09", u"Monday, 03/-99999999999/2008", u"14:05:09"},
+        {u"Monday, -2147483648/-2147483648/-2147483648", u"-2147483648:-2147483648:-2147483648",
+         u"Monday, -3000000000/-3000000000/-3000000000", u"-3000000000:-3000000000:-3000000000"},
+        {u"Monday, 03/2147483647/2147483647", u"14:05:09", u"Monday, 03/2147483648/2147483648", u"14:05:09"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(vexar::LocalTimeFromTags(c.date, c.time), vexar::LocalTimeFromTags(c.sameAsDate, c.sameAsTime))
+            << vexar::ToUtf8(c.date);
+    // An ordinary date is untouched by the saturation.
+    EXPECT_EQ(vexar::LocalTimeFromTags(u"Monday, 03/11/2008", u"14:05:09"), Winter());
 }
 
 TEST(CommentBlocks, TextFileNotOpen)
