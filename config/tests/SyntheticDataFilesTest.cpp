@@ -14,11 +14,17 @@
 #include "config/CVariabiliAcq.h"
 
 #include "Dates.h"
+#include "McryptReference.h"
+#include "Mutator.h"
+#include "config/CCentralineInstallate.h"
+#include "config/CInterfacciaParametri.h"
+#include "config/CParser.h"
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <set>
 
 using vexar::testing::TempDir;
 using vexar::testing::LocalTime;
@@ -244,6 +250,200 @@ TEST_F(SyntheticDataFiles, TheAcquisitionReadsAgainstTheVariables)
                                                (static_cast<unsigned char>(bytes[i + 1]) << 8)));
     EXPECT_EQ(header, text.substr(0, header.size()));
     EXPECT_EQ(header.size(), text.find(u"850.000000"));
+}
+
+// ---- Corrupt files --------------------------------------------------------
+//
+// Each reader gets a few hundred seeded corruptions of its realistic file.
+// What must hold whatever the bytes: one of the reader's documented
+// results, no sanitizer report, no hang, and after a refusal the objects
+// still answer the calls a caller makes next.
+
+const int kMutations = vexar::testing::MutationCount(100);
+
+std::u16string SourceText(const std::string& fileName)
+{
+    return vexar::ToUtf16(vexar::testing::ReadAll(vexar::fixtures::SyntheticSource(fileName)));
+}
+
+// Enciphered by the independent reference cipher and written plainly: a
+// few hundred files each, with no flush to the disk for every one.
+void WriteCipher(const std::string& path, const std::u16string& text)
+{
+    vexar::testing::WriteAll(path, vexar::crypt::McryptEncipher(vexar::crypt::SystemPlaintext(
+                                       text, u"<\u00A3\u00A3\u00A3\u00A3\u00A3\u00A3 FINE FILE \u00A3\u00A3\u00A3\u00A3\u00A3\u00A3>")));
+}
+
+TEST_F(SyntheticDataFiles, CorruptDefinitionFilesAreRefusedOrLoadSoundly)
+{
+    struct Case {
+        const char* file;
+        const char16_t* log;
+    };
+    const Case cases[] = {
+        {"VXG4_R0107.PAR", u"InfoControlliPC"},
+        {"VXG4_R0107.VAR", u"InfoControlliVS"},
+        {"VXG4_R0107.GDG", u"InfoControlliGDG"},
+    };
+    CCentralineInstallate catalogue(u"InfoCentraline");
+    for (const Case& c : cases) {
+        const std::u16string original = SourceText(c.file);
+        const std::string path = m_home.file(std::string("M_") + c.file);
+        for (int seed = 0; seed < kMutations; ++seed) {
+            vexar::testing::Mutator mutator(static_cast<std::uint64_t>(seed));
+            std::string what;
+            WriteCipher(path, mutator.Mutate(original, what));
+            SCOPED_TRACE(std::string(c.file) + " seed " + std::to_string(seed) + ": " + what);
+
+            CControlliConfigurati set(path, c.log);
+            std::u16string language = u"English";
+            const int result = set.Load(language, kLanguages);
+            ASSERT_GE(result, 0);
+            ASSERT_LE(result, 6);
+            catalogue.CheckHeader(m_home.path() + "/", vexar::ToUtf16(std::string("M_") + c.file), u"VXG4_R0107");
+            if (result != 0)
+                continue;
+            // A sound load answers everything a caller asks of it.
+            const REC_CONTROLLO* records = nullptr;
+            set.GetControls(records);
+            EXPECT_EQ(records == nullptr, set.Controls().empty());
+            EXPECT_GE(set.GetParamAreaSize(), 0);
+            EXPECT_GE(set.GetDiagAreaSize(), 0);
+            EXPECT_GE(set.GetRestoreAreaSize(), 0);
+            set.CheckConversionFormulas(m_par->Controls());
+        }
+    }
+}
+
+TEST_F(SyntheticDataFiles, CorruptLayoutFilesAreRefusedOrLoadSoundly)
+{
+    for (const char* file : {"VXG4_R0107.GPC", "VXG4_R0107.GVS"}) {
+        const bool gpc = std::string(file).ends_with("GPC");
+        const std::u16string original = SourceText(file);
+        const std::string path = m_home.file(std::string("M_") + file);
+        for (int seed = 0; seed < kMutations; ++seed) {
+            vexar::testing::Mutator mutator(static_cast<std::uint64_t>(seed));
+            std::string what;
+            WriteCipher(path, mutator.Mutate(original, what));
+            SCOPED_TRACE(std::string(file) + " seed " + std::to_string(seed) + ": " + what);
+
+            REC_INTERFACCIA layout;
+            CInterfacciaParametri reader(path, layout, gpc ? u"InfoInterfaccePC" : u"InfoInterfacceVS");
+            std::u16string language = u"English";
+            const int result = reader.LoadLayout(language, kLanguages);
+            ASSERT_GE(result, 0);
+            ASSERT_LE(result, 5);
+            if (result != 0)
+                continue;
+            if (gpc) {
+                reader.CheckParamIds(m_par->Controls(), m_var->Controls());
+                reader.AddHiddenParams(m_par->Controls());
+            } else {
+                reader.CheckVarIds(m_var->Controls());
+                reader.AddHiddenVars(m_var->Controls());
+            }
+            reader.IsIdPlaced(101);
+        }
+    }
+}
+
+TEST_F(SyntheticDataFiles, ACorruptParserFileIsRefusedOrChecksSoundly)
+{
+    const std::u16string original = SourceText("Parser.txt");
+    const std::string path = m_home.file("M_Parser.txt");
+    const auto& p = m_par->Controls();
+    const auto& v = m_var->Controls();
+    const auto& g = m_gdg->Controls();
+    for (int seed = 0; seed < kMutations; ++seed) {
+        vexar::testing::Mutator mutator(static_cast<std::uint64_t>(seed));
+        std::string what;
+        WriteCipher(path, mutator.Mutate(original, what));
+        SCOPED_TRACE("seed " + std::to_string(seed) + ": " + what);
+
+        CParser parser(path, m_home.file("M_ParserOut.txt"), u"InfoParserParVar");
+        const std::int32_t result = parser.Load();
+        ASSERT_TRUE(result == 0 || result == 1 || result == 2 || result == 4) << result;
+        if (result != 0)
+            continue;
+        parser.CheckParDefinitions(p.data(), static_cast<std::int32_t>(p.size()));
+        parser.CheckVarDefinitions(v.data(), static_cast<std::int32_t>(v.size()));
+        parser.CheckDiagDefinitions(g.data(), static_cast<std::int32_t>(g.size()));
+    }
+}
+
+TEST_F(SyntheticDataFiles, ACorruptCalibrationIsRefusedAndTheControlsStillSave)
+{
+    const std::u16string original = FixtureText("calibration/VXG4_R0107_City.DAT.txt");
+    const std::string path = m_home.file("M_City.DAT");
+    const auto clock = [] { return LocalTime(2011, 1, 10, 9, 0, 0); };
+    ControlSet controls(m_par->Controls(), m_gdg->Controls(), clock);
+    for (int seed = 0; seed < kMutations; ++seed) {
+        vexar::testing::Mutator mutator(static_cast<std::uint64_t>(seed));
+        std::string what;
+        WriteCipher(path, mutator.Mutate(original, what));
+        SCOPED_TRACE("seed " + std::to_string(seed) + ": " + what);
+
+        CParametriFile file("", u"InfoFileParametri");
+        controls.Attach(file);
+        std::u16string fileFirmware;
+        bool nameFound = false;
+        const std::int32_t result = file.Read(u"VXG4", u"VXG4_R0107", fileFirmware, path, nameFound);
+        ASSERT_GE(result, 0);
+        ASSERT_LE(result, 3);
+        const std::int32_t check = file.CheckFirmware(path, u"VXG4_R0107", fileFirmware);
+        ASSERT_GE(check, 0);
+        ASSERT_LE(check, 3);
+        // Whatever was read, the controls and the comments save whole.
+        ASSERT_EQ(file.Write(u"VXG4", u"VXG4_R0107", m_home.file("M_Saved.DAT")), 0);
+        CParametriFile again("", u"InfoFileParametri");
+        controls.Attach(again);
+        EXPECT_EQ(again.Read(u"VXG4", u"VXG4_R0107", fileFirmware, m_home.file("M_Saved.DAT"), nameFound), 0);
+    }
+}
+
+TEST_F(SyntheticDataFiles, ACorruptAcquisitionIsRefusedOrReplaysSoundly)
+{
+    const std::u16string original = FixtureText("acquisition/VXG4_R0107_Prova.ACQ.txt");
+    const std::string path = m_home.file("M_Prova.ACQ");
+    struct Sink : IGraphPointSink {
+        void OnGraphPoint(const GRAPH_POINT&) override { ++points; }
+        void OnGraphPointsEnd() override { ++ends; }
+        int points = 0;
+        int ends = 0;
+    };
+    for (int seed = 0; seed < kMutations; ++seed) {
+        vexar::testing::Mutator mutator(static_cast<std::uint64_t>(seed));
+        std::string what;
+        const std::u16string text = mutator.Mutate(original, what);
+        SCOPED_TRACE("seed " + std::to_string(seed) + ": " + what);
+        {
+            CStdioFileEx file;
+            ASSERT_TRUE(file.Open(path, CStdioFileEx::modeCreate | CStdioFileEx::modeWrite |
+                                            CStdioFileEx::modeWriteUnicode));
+            ASSERT_TRUE(file.WriteString(text));
+            ASSERT_TRUE(file.Close());
+        }
+        CVariabiliAcq replay("", u"InfoFileAcquisizioniOL");
+        std::vector<std::u16string> labels, identifiers;
+        std::u16string comment, fileFirmware;
+        bool hasIdentifiers = false;
+        std::int32_t headerLines = 0;
+        const std::int32_t result = replay.ReadHeader(u"VXG4_R0107", path, labels, identifiers, comment,
+                                                      hasIdentifiers, headerLines, fileFirmware);
+        const std::set<std::int32_t> headerResults = {0, 1, 2, 3, 4, 6};
+        ASSERT_TRUE(headerResults.count(result)) << result;
+        if (result != 0)
+            continue;
+        EXPECT_GE(headerLines, 0);
+        Sink sink;
+        const std::int32_t samples = replay.ReadSamples(path, sink, identifiers, headerLines, {});
+        ASSERT_GE(samples, 0);
+        ASSERT_LE(samples, 3);
+        EXPECT_EQ(sink.ends, samples == 0 ? 1 : sink.ends);
+        std::u16string first;
+        const std::int32_t comments = replay.ReadComments(path, headerLines, first);
+        EXPECT_TRUE(comments == 0 || comments == 2) << comments;
+    }
 }
 
 }  // namespace
