@@ -28,7 +28,9 @@ public:
     void SetHost(ProtocolHost* host) { m_pHost = host; }
 
     // Opens and configures the port (PortOpenConfig); the serial layer's
-    // code. A failure is logged and leaves the port number 0.
+    // code. A failure is logged and leaves the port number 0. A port this
+    // object still holds is closed first: it holds one port at a time, and
+    // closes it when it goes.
     int OpenPort(int port, const std::u16string& devicePath, long baud, int parity, int dataBits, int stopBits,
                  int inQueue, int outQueue);
     // Closes the port kept at the open; the argument is not used.
@@ -51,6 +53,7 @@ protected:
     CEcuLine(const std::u16string& logName, ProtocolHost* host, ProtocolTiming timing);
 
     int m_nPort = 0;
+    bool m_bPortHeld = false;  // m_nPort was opened here and not closed since
     long m_nBaud = 0;
     CLogFile m_log;
     EcuCrc16 m_crc;

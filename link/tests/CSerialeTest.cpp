@@ -11,6 +11,7 @@
 
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <gtest/gtest.h>
 
 using namespace vexar::link;
@@ -369,6 +370,32 @@ TEST(CSerialeOpen, AFailedOpenIsLoggedAndLeavesNoPort)
     EXPECT_EQ(serial.Session(1), RES_TIMEOUT);
     EXPECT_LT(std::chrono::steady_clock::now() - begin, 1s);
     EXPECT_EQ(serial.ClosePort(9), PORT_BAD_NUMBER);
+}
+
+// A protocol object holds one port: opening again closes the one it holds,
+// and the port goes with the object, so the process can open it again. A
+// port the object has closed is not closed a second time at its end, when
+// another owner may hold that number by then.
+TEST(CSerialeOpen, APortGoesWithItsObjectAndIsClosedOnlyOnce)
+{
+    EcuRig rig(FirstProtocol());
+    {
+        CSeriale serial(u"InfoSeriale", nullptr, kQuickTiming);
+        ASSERT_EQ(serial.OpenPort(EcuRig::kPort, EcuRig::kPath, 9600, 0, 8, 1, 512, 512), PORT_OK);
+        EXPECT_EQ(serial.OpenPort(EcuRig::kPort, EcuRig::kPath, 9600, 0, 8, 1, 512, 512), PORT_OK);
+        EXPECT_EQ(serial.Session(1), RES_OK);
+    }
+    EXPECT_EQ(PortCheck(EcuRig::kPort), PORT_NOT_OPEN) << "the port outlived its object";
+
+    auto first = std::make_unique<CSeriale>(u"InfoSeriale", nullptr, kQuickTiming);
+    ASSERT_EQ(first->OpenPort(EcuRig::kPort, EcuRig::kPath, 9600, 0, 8, 1, 512, 512), PORT_OK);
+    EXPECT_EQ(first->ClosePort(0), PORT_OK);
+    CSeriale second(u"InfoSeriale", nullptr, kQuickTiming);
+    ASSERT_EQ(second.OpenPort(EcuRig::kPort, EcuRig::kPath, 9600, 0, 8, 1, 512, 512), PORT_OK);
+    first.reset();
+    EXPECT_EQ(PortCheck(EcuRig::kPort), PORT_OK) << "an object closed the port of another";
+    EXPECT_EQ(second.Session(1), RES_OK);
+    EXPECT_EQ(second.ClosePort(0), PORT_OK);
 }
 
 TEST_F(CSerialeTest, TraceLinesOnlyWhileATraceWindowIsOpen)
