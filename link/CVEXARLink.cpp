@@ -143,6 +143,10 @@ void CVEXARLink::LinkThreadProc()
 
 void CVEXARLink::OnQuit()
 {
+    // The ECU hears the end of its session and the port is given back
+    // before the program goes; the windows learn that the link is down.
+    if (m_bLinked)
+        Disconnect(LINK_OK);
     m_timer.Stop();
 }
 

@@ -7,12 +7,15 @@
 
 #include "common/Text.h"
 #include "link/LinkMessages.h"
+#include "link/SerialPort.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <functional>
 #include <map>
+
+using namespace std::chrono_literals;
 
 using namespace vexar::link;
 using namespace vexar::linktest;
@@ -190,6 +193,48 @@ TEST_F(EngineTest, ConnectWithNoEcuReportsReadFailure)
                                        {UiWindow::View, WM_LINK_IDLE},
                                        {UiWindow::View, WM_LINK_STATE, 0, LINK_READ_FAILED},
                                        {UiWindow::MaintPage, WM_LINK_STATE, 0, LINK_READ_FAILED}}));
+}
+
+// The program closes while the worker holds the link: before its end
+// notice the worker closes the ECU's session, gives the port back and
+// tells every window that the link is down.
+TEST_F(EngineTest, QuitWhileLinkedEndsTheSessionAndFreesThePort)
+{
+    for (const int protocol : {0, 1}) {
+        SCOPED_TRACE(protocol);
+        m_sims.clear();
+        std::filesystem::remove_all(m_comDir.path());
+        std::filesystem::create_directories(m_comDir.path());
+        EcuSimulator& sim = AddEcu(3, protocol);
+        CVEXARLink& app = MakeApp(protocol, 2, 4);
+        app.m_comPorts = {3};
+        app.m_nComPort = 3;
+        // The connect's last post: the diagnosis window's third reload.
+        const std::size_t reloads = Count(WM_DIAG_RESET3_RELOAD);
+        ASSERT_TRUE(app.StartLinkThread(&m_sink));
+        app.PostLinkRequest(WM_LINK_CONNECT);
+        ASSERT_TRUE(m_sink.WaitFor(WM_DIAG_RESET3_RELOAD, reloads + 1, 10s));
+        ASSERT_EQ(app.m_bLinked, 1);
+        ASSERT_TRUE(sim.Session());
+        const std::size_t before = m_sink.Posts().size();
+
+        app.SignalQuit();
+        app.JoinLinkThread();
+
+        EXPECT_EQ(app.m_bLinked, 0);
+        EXPECT_FALSE(sim.Session()) << "the ECU did not hear the end of the session";
+        EXPECT_EQ(PortCheck(3), PORT_NOT_OPEN) << "the worker ended with the port still open";
+        const std::vector<Seen> seen = SeenPosts(m_sink.Posts());
+        EXPECT_EQ(std::vector<Seen>(seen.begin() + static_cast<std::ptrdiff_t>(before), seen.end()),
+                  (std::vector<Seen>{{UiWindow::DiagWindow, WM_CTRL_ENABLE, 0},
+                                     {UiWindow::MainFrame, WM_LINK_STATE, 0, LINK_OK},
+                                     {UiWindow::View, WM_LINK_STATE, 0, LINK_OK},
+                                     {UiWindow::AcqPage, WM_ACQ_STOPPED},
+                                     {UiWindow::ProgressWindow, WM_PROGRESS_CLOSE},
+                                     {UiWindow::MaintPage, WM_LINK_STATE, 0, LINK_OK},
+                                     {UiWindow::MainFrame, WM_WORKER_ENDED}}));
+        m_app.reset();
+    }
 }
 
 // ---- Identification ------------------------------------------------------------------------
