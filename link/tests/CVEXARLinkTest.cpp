@@ -226,47 +226,34 @@ TEST_F(LinkWorkerTest, ATimerThatCannotStartIsReportedAndRequestsAreStillServed)
 
 // Channel 0 runs one period after the start; with the link down the
 // expiry takes no sample and does not re-arm the channel, with the link up
-// it is re-armed.
+// it is re-armed at every expiry. The test steps the timer itself and
+// serves the expiries as the worker does, so a loaded machine cannot make
+// the channel look stopped or running at the wrong moment.
 TEST_F(LinkWorkerTest, AcquisitionChannelStopsAfterOneExpiryWhileTheLinkIsDown)
 {
-    struct Case {
-        bool linked;
-        bool runsAgain;
-    };
-    std::size_t starts = 0;
-    for (const Case c : {Case{false, false}, Case{true, true}}) {
-        SCOPED_TRACE(c.linked ? "linked" : "not linked");
-        CVEXARLink& app = Start();
-        app.m_bLinked = c.linked ? 1 : 0;
+    for (const bool linked : {false, true}) {
+        SCOPED_TRACE(linked ? "linked" : "not linked");
+        CVEXARLink app;  // no worker and no tick thread
+        ASSERT_EQ(app.m_timer.AddTimer(50, true), static_cast<unsigned>(CVEXARLink::kChannelAcquisition));
+        app.m_bLinked = linked ? 1 : 0;
         const auto stopped = [&] { return app.m_timer.IsStopped(CVEXARLink::kChannelAcquisition) == 1; };
-        ASSERT_TRUE(stopped());
 
-        app.PostLinkRequest(WM_LINK_ACQ_START, 200);
-        ASSERT_TRUE(m_sink.WaitFor(WM_ACQ_STARTED, ++starts, 5s));
-        const auto waitUntil = [&](bool wanted) {
-            const auto limit = Clock::now() + 3s;
-            while (stopped() != wanted && Clock::now() < limit)
-                std::this_thread::sleep_for(1ms);
-            return stopped() == wanted;
-        };
-        ASSERT_TRUE(waitUntil(false)) << "the start runs the channel";
-        if (c.runsAgain)
-            std::this_thread::sleep_for(600ms);  // three periods: re-armed at each expiry
-        else
-            ASSERT_TRUE(waitUntil(true)) << "the channel expires";
-        // Watch a few more periods: a re-armed channel is running nearly
-        // all the time, a dropped one never.
-        int running = 0;
-        for (int i = 0; i < 120; ++i) {
-            running += stopped() ? 0 : 1;
-            std::this_thread::sleep_for(5ms);
+        LinkMessage start{WM_LINK_ACQ_START, 200, 0, nullptr};
+        app.DispatchLinkRequest(start);
+        EXPECT_FALSE(stopped()) << "the start runs the channel";
+        for (int expiry = 1; expiry <= 3; ++expiry) {
+            SCOPED_TRACE(expiry);
+            const bool running = linked || expiry == 1;
+            for (int tick = 1; tick < 20; ++tick)
+                app.m_timer.TimerProc();
+            EXPECT_EQ(stopped(), !running) << "the channel's state changed before its 20 ticks";
+            app.m_timer.TimerProc();
+            EXPECT_TRUE(stopped()) << "a one-shot channel stops at its expiry";
+            if (!running)
+                EXPECT_EQ(app.m_timer.GetExpired(), -1) << "a stopped channel expired";
+            app.OnTimerChannel();
+            EXPECT_EQ(stopped(), !linked) << (linked ? "not re-armed" : "re-armed without a link");
         }
-        if (c.runsAgain)
-            EXPECT_GT(running, 100);
-        else
-            EXPECT_EQ(running, 0);
-        Stop();
-        m_app.reset();
     }
 }
 
