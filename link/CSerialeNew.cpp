@@ -314,9 +314,17 @@ int CSerialeNew::WriteMem(std::uint16_t address, std::uint32_t length, std::span
     payload[2] = static_cast<std::uint8_t>(size);
     std::copy_n(bytes.begin(), size, payload.begin() + 3);
 
+    return AddressedWriteExchange(CMD_WRITE_MEM, address);
+}
+
+// The exchange of a write to an ECU address: the reply echoes the command
+// and the address and carries an acknowledge byte, followed on a refusal by
+// the ECU's error code.
+int CSerialeNew::AddressedWriteExchange(std::uint8_t command, std::uint16_t address)
+{
     int result = Transact();
     if (result == RES_OK) {
-        if (ReplyByte(kCommandAt) != CMD_WRITE_MEM)
+        if (ReplyByte(kCommandAt) != command)
             result = RES_NO_ECHO;
         else if (!ReplyWord(3, address))
             result = RES_NO_ECHO_OFFSET;
@@ -334,16 +342,7 @@ int CSerialeNew::MaskedWrite(std::uint16_t address, std::uint32_t keepMask, std:
     PutLong(&payload[2], keepMask);
     PutLong(&payload[6], value);
 
-    int result = Transact();
-    if (result == RES_OK) {
-        if (ReplyByte(kCommandAt) != CMD_MASKED_WRITE)
-            result = RES_NO_ECHO;
-        else if (!ReplyWord(3, address))
-            result = RES_NO_ECHO_OFFSET;
-        else if (ReplyByte(5) != kAck)
-            return ReportError(RES_NO_ACK, ReplyByte(6));
-    }
-    return ReportError(result);
+    return AddressedWriteExchange(CMD_MASKED_WRITE, address);
 }
 
 // ---- Identification, reset, session, speed ------------------------------------

@@ -80,6 +80,7 @@ private:
             RemoteLine* remote);
     std::span<std::uint8_t> BeginRequest(std::uint8_t command, std::size_t payload, std::size_t replyLength);
     int AcknowledgedCommand(std::uint8_t command, std::span<const std::uint8_t> payload);
+    int AddressedWriteExchange(std::uint8_t command, std::uint16_t address);
     int ReadBlocks(std::uint8_t command, std::uint32_t address, std::uint32_t length, ProgressTarget* progress);
     int SendFrame(std::uint16_t number, const std::vector<Piece>& pieces, std::uint16_t value);
     std::uint8_t ReplyByte(std::size_t at) const { return m_rxBuffer[at]; }
