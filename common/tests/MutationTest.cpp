@@ -185,8 +185,9 @@ TEST(CorruptFiles, TagLinesAndNumbersParseOrRefuse)
             }
             copy = value;
             std::uint32_t dword = 0;
-            if (HexStrToDword(copy, dword))
+            if (HexStrToDword(copy, dword)) {
                 EXPECT_EQ(copy.size(), 10u);
+            }
             copy = value;
             double real = 0;
             StrToDouble(copy, real);

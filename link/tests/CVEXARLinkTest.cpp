@@ -249,8 +249,9 @@ TEST_F(LinkWorkerTest, AcquisitionChannelStopsAfterOneExpiryWhileTheLinkIsDown)
             EXPECT_EQ(stopped(), !running) << "the channel's state changed before its 20 ticks";
             app.m_timer.TimerProc();
             EXPECT_TRUE(stopped()) << "a one-shot channel stops at its expiry";
-            if (!running)
+            if (!running) {
                 EXPECT_EQ(app.m_timer.GetExpired(), -1) << "a stopped channel expired";
+            }
             app.OnTimerChannel();
             EXPECT_EQ(stopped(), !linked) << (linked ? "not re-armed" : "re-armed without a link");
         }

@@ -2,6 +2,7 @@
 
 #include "common/Text.h"
 
+#include <filesystem>
 #include <cstdlib>
 #include <ostream>
 #include <unistd.h>
@@ -88,6 +89,14 @@ ecusim::EcuSimulator& EngineTest::AddEcu(int com, int protocol, const std::strin
         ADD_FAILURE() << "simulator: " << error;
     m_sims.push_back(std::move(sim));
     return *m_sims.back();
+}
+
+void EngineTest::ClearLines()
+{
+    m_sims.clear();
+    m_silent.clear();
+    std::filesystem::remove_all(m_comDir.path());
+    std::filesystem::create_directories(m_comDir.path());
 }
 
 PtyPeer& EngineTest::AddSilent(int com)

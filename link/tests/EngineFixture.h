@@ -81,6 +81,9 @@ protected:
     EngineTest();
     ~EngineTest() override;
 
+    // Removes every simulated ECU and silent line and empties the COM
+    // folder, for the next case of a table.
+    void ClearLines();
     // A simulated ECU of `protocol` (0 first, 1 second) behind COM<com>.
     ecusim::EcuSimulator& AddEcu(int com, int protocol, const std::string& ident = "VXSIM-00001");
     // A line behind COM<com> that never answers.

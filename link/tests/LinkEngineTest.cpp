@@ -69,10 +69,7 @@ TEST_P(PortScan, FromTheLastUsedPortOnceRoundTheList)
     };
     for (const ScanCase& c : cases) {
         SCOPED_TRACE(c.name);
-        m_sims.clear();
-        m_silent.clear();
-        std::filesystem::remove_all(m_comDir.path());
-        std::filesystem::create_directories(m_comDir.path());
+        ClearLines();
         if (c.ecuPort)
             AddEcu(c.ecuPort, protocol);
         std::map<int, PtyPeer*> silent;
@@ -111,9 +108,7 @@ TEST_F(EngineTest, ConnectFallsBackToTheOtherProtocolAndTellsEveryWindow)
 {
     for (const int configured : {0, 1}) {
         SCOPED_TRACE(configured);
-        m_sims.clear();
-        std::filesystem::remove_all(m_comDir.path());
-        std::filesystem::create_directories(m_comDir.path());
+        ClearLines();
         const int other = 1 - configured;
         EcuSimulator& sim = AddEcu(3, other);
         sim.WriteImage(Image::Parameters, 0, std::vector<std::uint8_t>{0x11, 0x22});
@@ -202,9 +197,7 @@ TEST_F(EngineTest, QuitWhileLinkedEndsTheSessionAndFreesThePort)
 {
     for (const int protocol : {0, 1}) {
         SCOPED_TRACE(protocol);
-        m_sims.clear();
-        std::filesystem::remove_all(m_comDir.path());
-        std::filesystem::create_directories(m_comDir.path());
+        ClearLines();
         EcuSimulator& sim = AddEcu(3, protocol);
         CVEXARLink& app = MakeApp(protocol, 2, 4);
         app.m_comPorts = {3};
@@ -398,9 +391,7 @@ TEST_F(EngineTest, RangeWriteInTheProtocolsOwnFramesAndAFailureInTheMiddle)
 {
     for (const int protocol : {0, 1}) {
         SCOPED_TRACE(protocol);
-        m_sims.clear();
-        std::filesystem::remove_all(m_comDir.path());
-        std::filesystem::create_directories(m_comDir.path());
+        ClearLines();
         EcuSimulator& sim = AddEcu(3, protocol);
         CVEXARLink& app = Linked(3, protocol, 32, 8);
         {
@@ -457,9 +448,7 @@ TEST_F(EngineTest, MemoryAndVariableServicesInBothProtocols)
 {
     for (const int protocol : {0, 1}) {
         SCOPED_TRACE(protocol);
-        m_sims.clear();
-        std::filesystem::remove_all(m_comDir.path());
-        std::filesystem::create_directories(m_comDir.path());
+        ClearLines();
         EcuSimulator& sim = AddEcu(3, protocol);
         sim.WriteImage(Image::Parameters, 20, std::vector<std::uint8_t>{0x5A, 0xA5});
         sim.WriteImage(Image::Variables, 0, Pattern(16, 1));
@@ -553,9 +542,7 @@ TEST_F(EngineTest, RangesOutsideTheImageAreRefusedAndLogged)
          }},
     };
     for (const int protocol : {0, 1}) {
-        m_sims.clear();
-        std::filesystem::remove_all(m_comDir.path());
-        std::filesystem::create_directories(m_comDir.path());
+        ClearLines();
         EcuSimulator& sim = AddEcu(3, protocol);
         CVEXARLink& app = Linked(3, protocol, 32, 16);
         const std::string log = protocol == 0 ? "InfoSeriale" : "InfoSerialeNew";

@@ -185,9 +185,7 @@ TEST_F(PollingTest, OnlyChangedControlsAreRefreshedOncePerChange)
     for (const Mode mode : {Mode{"first protocol", 0, false, 5}, Mode{"covering range", 1, false, 5},
                             Mode{"address list", 1, true, 11}}) {
         SCOPED_TRACE(mode.name);
-        m_sims.clear();
-        std::filesystem::remove_all(m_comDir.path());
-        std::filesystem::create_directories(m_comDir.path());
+        ClearLines();
         EcuSimulator& sim = AddEcu(3, mode.protocol);
         sim.WriteImage(Image::Variables, 0, Pattern(kVarSize, 5));
         CVEXARLink& app = App(mode.protocol);
@@ -294,9 +292,7 @@ TEST_F(PollingTest, ListReadPostsItsProgressAndTheChecklist)
 {
     for (const int protocol : {0, 1}) {
         SCOPED_TRACE(protocol);
-        m_sims.clear();
-        std::filesystem::remove_all(m_comDir.path());
-        std::filesystem::create_directories(m_comDir.path());
+        ClearLines();
         EcuSimulator& sim = AddEcu(3, protocol);
         sim.WriteImage(Image::Variables, 0, Pattern(kVarSize, 2));
         CVEXARLink& app = App(protocol);
