@@ -129,16 +129,86 @@ void CVEXARLink::LinkThreadProc()
             break;
         }
         // A failure in one piece of work (memory exhausted) loses that
-        // piece only; the loop goes on.
-        try {
-            if (wake == CLinkQueue::Wake::Tick)
+        // piece only: it is logged, the window that asked gets the answer
+        // of a failure, and the loop goes on.
+        if (wake == CLinkQueue::Wake::Tick) {
+            try {
                 OnTimerChannel();
-            else if (request.id >= kFirstLinkRequest && request.id <= kLastLinkRequest)
+            } catch (const std::exception& failure) {
+                WriteProtocolLog(Format(u"Canali del timer interrotti da un errore: %s", ToUtf16(failure.what())));
+            }
+        } else if (request.id >= kFirstLinkRequest && request.id <= kLastLinkRequest) {
+            const FailedRequest asked = FailedRequest::Of(request);
+            try {
                 DispatchLinkRequest(request);
-        } catch (const std::exception&) {
+            } catch (const std::exception& failure) {
+                AnswerFailedRequest(asked, failure.what());
+            }
         }
     }
     CloseAuxPort();
+}
+
+CVEXARLink::FailedRequest CVEXARLink::FailedRequest::Of(const LinkMessage& request)
+{
+    FailedRequest asked;
+    asked.id = request.id;
+    if (const auto* memory = dynamic_cast<const MEMORY_REQUEST*>(request.payload.get())) {
+        asked.memoryAddress = memory->address;
+        asked.memorySize = memory->size;
+    }
+    return asked;
+}
+
+void CVEXARLink::AnswerFailedRequest(const FailedRequest& asked, const char* what)
+{
+    // Logging or posting may fail again for the same cause; the worker
+    // goes on all the same.
+    try {
+        WriteProtocolLog(Format(u"Richiesta WM_APP+%u interrotta da un errore: %s",
+                                static_cast<unsigned>(asked.id - WM_APP), ToUtf16(what)));
+        switch (asked.id) {
+        case WM_LINK_CONNECT:
+        case WM_LINK_DISCONNECT:
+        case WM_LINK_RUN_ECU_LOADER:
+        case WM_LINK_RUN_HC08_LOADER:
+        case WM_LINK_RUN_HANDHELD_WRITER:
+            // The windows learn the link state as it now stands; a connect
+            // also ends its attempt for the view.
+            Post(UiWindow::MainFrame, WM_LINK_STATE, m_bLinked, LINK_READ_FAILED);
+            if (asked.id == WM_LINK_CONNECT)
+                Post(UiWindow::View, WM_LINK_IDLE);
+            Post(UiWindow::View, WM_LINK_STATE, m_bLinked, LINK_READ_FAILED);
+            Post(UiWindow::MaintPage, WM_LINK_STATE, m_bLinked, LINK_READ_FAILED);
+            break;
+        case WM_LINK_READ_ALL:
+        case WM_LINK_WRITE_ALL:
+        case WM_LINK_READ_LIST:
+            // The progress window closes; a list read that broke off posts
+            // no checklist.
+            Post(UiWindow::ProgressWindow, WM_PROGRESS_CLOSE);
+            break;
+        case WM_LINK_READ_MEMORY: {
+            auto answer = std::make_unique<MEMORY_REQUEST>();
+            answer->address = asked.memoryAddress;
+            answer->size = asked.memorySize;
+            if (m_pUiSink)
+                m_pUiSink->Post(UiWindow::MaintPage, nullptr,
+                                LinkMessage{WM_LINK_READ_MEMORY, 0, RES_SERVICE_FAILED, std::move(answer)});
+            break;
+        }
+        case WM_LINK_READ_VARIABLE:
+            Post(UiWindow::MaintPage, WM_LINK_READ_VARIABLE, 0, RES_SERVICE_FAILED);
+            break;
+        case WM_LINK_RELOAD:
+            // The view reloads its configuration on this answer only.
+            Post(UiWindow::View, WM_LINK_RELOAD);
+            break;
+        default:
+            break;
+        }
+    } catch (const std::exception&) {
+    }
 }
 
 void CVEXARLink::OnQuit()

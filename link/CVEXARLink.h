@@ -132,7 +132,9 @@ public:
     // Bytes [offset, offset + count) of the master image to the ECU.
     void WriteRange(int offset, int count);
     void ServeWriteMemory(const MEMORY_REQUEST& request);
-    // Answers the maintenance page with the record, its value filled in.
+    // Answers the maintenance page with the record, its value filled in,
+    // and the result in lParam: RES_OK, the protocol's failure, or
+    // RES_BAD_RANGE for a range refused before anything was sent.
     void ServeReadMemory(std::unique_ptr<MEMORY_REQUEST> request);
     void ServeMaskedWrite(const VARIABLE_WRITE& request);
     void ServeReadVariable(const VARIABLE_READ& request);
@@ -304,6 +306,16 @@ private:
     // The largest range the first protocol's one-byte indexes reach.
     std::int64_t OldProtocolLimit(int imageSize) const;
     void ServeChannel(int channel);
+    int ReadMemoryInto(MEMORY_REQUEST& request);
+    // What the worker keeps of a request while serving it, to answer it
+    // when its service fails.
+    struct FailedRequest {
+        unsigned id = 0;
+        std::uint16_t memoryAddress = 0;
+        std::int32_t memorySize = 0;
+        static FailedRequest Of(const LinkMessage& request);
+    };
+    void AnswerFailedRequest(const FailedRequest& asked, const char* what);
     void OnQuit();
     // Ticks for a period in milliseconds.
     static unsigned PeriodTicks(std::uint64_t milliseconds);

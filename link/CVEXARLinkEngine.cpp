@@ -409,40 +409,45 @@ void CVEXARLink::ServeWriteMemory(const MEMORY_REQUEST& request)
 
 void CVEXARLink::ServeReadMemory(std::unique_ptr<MEMORY_REQUEST> request)
 {
-    const int size = request->size;
-    const int address = request->address;
-    // A refused request is not answered: the page shows no value that was
-    // not read.
-    if (!SizeAllowed(size, u"Lettura di memoria"))
-        return;
-    if (m_nProtocol == 1) {
-        if (!RangeAllowed(address, size, kNewProtocolSpace, u"Lettura di memoria"))
-            return;
-        std::array<std::uint8_t, 256> bytes{};
-        const int result = m_serialNew.ReadMem(request->address, static_cast<std::uint32_t>(size), bytes);
-        if (result == RES_OK)
-            std::copy_n(bytes.begin(), size, request->value.begin());
-        else
-            ApplyFailureRule(result, LINK_READ_FAILED);
-    } else {
-        if (!RangeAllowed(address, size, OldProtocolLimit(m_nParSize), u"Lettura di memoria"))
-            return;
-        for (int i = 0; i < size; ++i) {
-            const int result = m_serial.ReadByte(static_cast<std::uint8_t>(address + i));
-            if (result != RES_OK) {
-                ApplyFailureRule(result, LINK_READ_FAILED);
-                break;
-            }
-        }
-        if (m_bLinked) {
-            std::copy_n(m_pParLink.get() + address, size, request->value.begin());
-            std::lock_guard lock(m_csParImage);
-            std::copy_n(m_pParLink.get() + address, size, m_pParMaster.get() + address);
-        }
-    }
+    // Every read is answered, refused ones too, so the page never waits;
+    // lParam carries the result and the value stays zero unless read.
+    const int result = ReadMemoryInto(*request);
     if (m_pUiSink)
         m_pUiSink->Post(UiWindow::MaintPage, nullptr,
-                        LinkMessage{WM_LINK_READ_MEMORY, 0, 0, std::unique_ptr<LinkPayload>(request.release())});
+                        LinkMessage{WM_LINK_READ_MEMORY, 0, result, std::unique_ptr<LinkPayload>(request.release())});
+}
+
+int CVEXARLink::ReadMemoryInto(MEMORY_REQUEST& request)
+{
+    const int size = request.size;
+    const int address = request.address;
+    if (!SizeAllowed(size, u"Lettura di memoria"))
+        return RES_BAD_RANGE;
+    if (m_nProtocol == 1) {
+        if (!RangeAllowed(address, size, kNewProtocolSpace, u"Lettura di memoria"))
+            return RES_BAD_RANGE;
+        std::array<std::uint8_t, 256> bytes{};
+        const int result = m_serialNew.ReadMem(request.address, static_cast<std::uint32_t>(size), bytes);
+        if (result == RES_OK)
+            std::copy_n(bytes.begin(), size, request.value.begin());
+        else
+            ApplyFailureRule(result, LINK_READ_FAILED);
+        return result;
+    }
+    if (!RangeAllowed(address, size, OldProtocolLimit(m_nParSize), u"Lettura di memoria"))
+        return RES_BAD_RANGE;
+    int result = RES_OK;
+    for (int i = 0; i < size && result == RES_OK; ++i) {
+        result = m_serial.ReadByte(static_cast<std::uint8_t>(address + i));
+        if (result != RES_OK)
+            ApplyFailureRule(result, LINK_READ_FAILED);
+    }
+    if (m_bLinked) {
+        std::copy_n(m_pParLink.get() + address, size, request.value.begin());
+        std::lock_guard lock(m_csParImage);
+        std::copy_n(m_pParLink.get() + address, size, m_pParMaster.get() + address);
+    }
+    return result;
 }
 
 void CVEXARLink::ServeMaskedWrite(const VARIABLE_WRITE& request)

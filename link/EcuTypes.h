@@ -24,6 +24,7 @@ constexpr int RES_NO_ECHO_OFFSET = -7;  // the address was not repeated
 constexpr int RES_NO_ECHO_BAUD = -8;    // the speed code was not repeated
 constexpr int RES_BAD_RANGE = -9;       // refused before sending: the range lies outside the image
 constexpr int RES_REMOTE_GONE = -10;    // the bridge delivered the close notice
+constexpr int RES_SERVICE_FAILED = -11; // the service broke off inside the program (memory exhausted)
 
 // Link states, the lParam of WM_LINK_STATE.
 constexpr int LINK_OK = 0;              // linked; or ended by the user

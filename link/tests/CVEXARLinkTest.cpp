@@ -7,12 +7,14 @@
 #include "link/CVEXARLink.h"
 
 #include "EcuTestRig.h"
+#include "EngineFixture.h"
 #include "PtyPeer.h"
 #include "RecordingUiSink.h"
 #include "TempDir.h"
 #include "link/LinkMessages.h"
 #include "config/IDataCtrl.h"
 #include "link/SerialPort.h"
+#include "common/Text.h"
 
 #include <gtest/gtest.h>
 
@@ -52,28 +54,6 @@ std::vector<unsigned> Messages(const std::vector<RecordedPost>& posts)
 }
 
 long Millis(Clock::duration d) { return static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(d).count()); }
-
-// Sets an environment variable for the object's lifetime.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const std::string& value) : m_name(name)
-    {
-        if (const char* old = std::getenv(name))
-            m_saved = old;
-        setenv(name, value.c_str(), 1);
-    }
-    ~ScopedEnv()
-    {
-        if (m_saved)
-            setenv(m_name, m_saved->c_str(), 1);
-        else
-            unsetenv(m_name);
-    }
-
-private:
-    const char* m_name;
-    std::optional<std::string> m_saved;
-};
 
 // A program folder for the protocols' session logs; the application is
 // made by each test, after any set-up of its own.
@@ -196,6 +176,71 @@ TEST_F(LinkWorkerTest, EveryRequestRecordIsFreed)
     EXPECT_TRUE(app.PostLinkRequest(WM_LINK_READ_MEMORY, 0, 0, Counted()));
     EXPECT_EQ(CountedRecord::live, 1);
     // TearDown checks that nothing is left.
+}
+
+// A request whose service breaks off (here: memory runs out while it posts
+// its first answer) is written to the protocol's log with its number, the
+// window that asked gets the answer of a failure, and the next request is
+// served.
+TEST_F(LinkWorkerTest, ARequestThatFailsIsLoggedAnsweredAndTheNextIsServed)
+{
+    struct Case {
+        const char* name;
+        unsigned request;
+        unsigned throwsAt;  // the first post of this message fails
+        std::vector<Seen> answers;
+    };
+    using W = UiWindow;
+    const Case cases[] = {
+        {"whole read", WM_LINK_READ_ALL, WM_PROGRESS_OPEN, {{W::ProgressWindow, WM_PROGRESS_CLOSE, 0, 0}}},
+        {"whole write", WM_LINK_WRITE_ALL, WM_PROGRESS_OPEN, {{W::ProgressWindow, WM_PROGRESS_CLOSE, 0, 0}}},
+        {"memory read", WM_LINK_READ_MEMORY, WM_LINK_READ_MEMORY,
+         {{W::MaintPage, WM_LINK_READ_MEMORY, 0, RES_SERVICE_FAILED}}},
+        {"connect", WM_LINK_CONNECT, WM_LINK_STATE,
+         {{W::MainFrame, WM_LINK_STATE, 0, LINK_READ_FAILED},
+          {W::View, WM_LINK_IDLE, 0, 0},
+          {W::View, WM_LINK_STATE, 0, LINK_READ_FAILED},
+          {W::MaintPage, WM_LINK_STATE, 0, LINK_READ_FAILED}}},
+        {"reload", WM_LINK_RELOAD, WM_LINK_RELOAD, {{W::View, WM_LINK_RELOAD, 0, 0}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RecordingUiSink sink;
+        std::atomic<bool> thrown{false};
+        sink.onPost = [&](const RecordedPost& post) {
+            if (post.message == c.throwsAt && !thrown.exchange(true))
+                throw std::bad_alloc();
+        };
+        CVEXARLink app;
+        ASSERT_TRUE(app.StartLinkThread(&sink));
+        std::unique_ptr<LinkPayload> record;
+        if (c.request == WM_LINK_READ_MEMORY) {
+            auto memory = std::make_unique<MEMORY_REQUEST>();
+            memory->address = 2;
+            memory->size = 2;
+            record = std::move(memory);
+        }
+        app.PostLinkRequest(c.request, 0, 0, std::move(record));
+        app.PostLinkRequest(WM_LINK_ACQ_STOP);
+        ASSERT_TRUE(sink.WaitFor(WM_ACQ_STOPPED, 1, 5s)) << "the next request was not served";
+        app.SignalQuit();
+        app.JoinLinkThread();
+
+        EXPECT_TRUE(thrown);
+        std::vector<Seen> seen = SeenPosts(sink.Posts());
+        // What came after the failure: the answer, the next request's, the end.
+        std::vector<Seen> expected = c.answers;
+        expected.push_back({W::AcqPage, WM_ACQ_STOPPED, 0, 0});
+        expected.push_back({W::MainFrame, WM_WORKER_ENDED, 0, 0});
+        ASSERT_GE(seen.size(), expected.size());
+        seen.erase(seen.begin(), seen.end() - static_cast<std::ptrdiff_t>(expected.size()));
+        EXPECT_EQ(seen, expected);
+
+        const std::vector<std::u16string> logged = LogEntries(m_home.path() + "/Log/InfoSeriale.log");
+        ASSERT_FALSE(logged.empty());
+        EXPECT_EQ(logged.back(), vexar::Format(u"Richiesta WM_APP+%u interrotta da un errore: std::bad_alloc",
+                                               c.request - WM_APP));
+    }
 }
 
 TEST_F(LinkWorkerTest, WithoutAWorkerRequestsAreRefusedAndTheEndIsPostedOnce)

@@ -514,6 +514,7 @@ TEST_F(EngineTest, RangesOutsideTheImageAreRefusedAndLogged)
         const char* name;
         int protocol;
         std::function<void(CVEXARLink&)> request;
+        bool answered = false;  // a memory read is answered with its failure
     };
     const auto memory = [](int address, int size) {
         MEMORY_REQUEST request;
@@ -529,9 +530,11 @@ TEST_F(EngineTest, RangesOutsideTheImageAreRefusedAndLogged)
         {"memory write of five bytes", 1, [&](CVEXARLink& app) { app.ServeWriteMemory(memory(0, 5)); }},
         {"memory write past the address space", 1, [&](CVEXARLink& app) { app.ServeWriteMemory(memory(0xFFFF, 2)); }},
         {"memory read past the image", 0,
-         [&](CVEXARLink& app) { app.ServeReadMemory(std::make_unique<MEMORY_REQUEST>(memory(32, 1))); }},
+         [&](CVEXARLink& app) { app.ServeReadMemory(std::make_unique<MEMORY_REQUEST>(memory(32, 1))); }, true},
         {"memory read of no bytes", 1,
-         [&](CVEXARLink& app) { app.ServeReadMemory(std::make_unique<MEMORY_REQUEST>(memory(0, 0))); }},
+         [&](CVEXARLink& app) { app.ServeReadMemory(std::make_unique<MEMORY_REQUEST>(memory(0, 0))); }, true},
+        {"memory read past the address space", 1,
+         [&](CVEXARLink& app) { app.ServeReadMemory(std::make_unique<MEMORY_REQUEST>(memory(0xFFFF, 2))); }, true},
         {"variable read past the image", 1, [](CVEXARLink& app) { app.ReadVariableRange(10, 7, nullptr); }},
         {"masked write past one byte of address", 0,
          [](CVEXARLink& app) {
@@ -556,7 +559,18 @@ TEST_F(EngineTest, RangesOutsideTheImageAreRefusedAndLogged)
             c.request(app);
             EXPECT_TRUE(sim.FrameLog().empty()) << "something was sent";
             EXPECT_EQ(app.m_bLinked, 1);
-            EXPECT_EQ(m_sink.Posts().size(), posts) << "a refused request was answered";
+            const std::vector<RecordedPost> after = m_sink.Posts();
+            if (c.answered) {
+                // The maintenance page hears of the refusal, value zero.
+                ASSERT_EQ(after.size(), posts + 1);
+                EXPECT_EQ(after.back().window, UiWindow::MaintPage);
+                EXPECT_EQ(after.back().message, WM_LINK_READ_MEMORY);
+                EXPECT_EQ(after.back().lParam, RES_BAD_RANGE);
+                ASSERT_FALSE(m_sink.MemoryAnswers().empty());
+                EXPECT_EQ(m_sink.MemoryAnswers().back().value, (std::array<std::uint8_t, 4>{}));
+            } else {
+                EXPECT_EQ(after.size(), posts) << "a refused request was answered";
+            }
             const std::vector<std::u16string> logged = Log(log);
             ASSERT_EQ(logged.size(), entries + 1);
             EXPECT_NE(logged.back().find(u"rifiutata"), std::u16string::npos) << vexar::ToUtf8(logged.back());
