@@ -8,12 +8,8 @@ namespace vexar::link {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
 constexpr int kStartFailed = -2;
 constexpr unsigned kMaxTicks = 65535;
-// Behind by more than this, the timer drops the missed ticks.
-constexpr auto kMaxLag = std::chrono::seconds(1);
 
 std::uint16_t ClampTicks(unsigned ticks)
 {
@@ -40,7 +36,7 @@ int CMMTimer::Start(CTimerWaitable* waitable, unsigned tickMs)
         return kStartFailed;
     m_stopRequested = false;
     try {
-        m_thread = std::thread(&CMMTimer::Run, this, tickMs);
+        m_thread = std::thread(&CMMTimer::Run, this, tickMs, m_now());
     } catch (const std::system_error&) {
         return kStartFailed;
     }
@@ -59,20 +55,26 @@ void CMMTimer::Stop()
     m_thread.join();
 }
 
-void CMMTimer::Run(unsigned tickMs)
+void CMMTimer::Run(unsigned tickMs, Clock::time_point started)
 {
-    const auto tick = std::chrono::milliseconds(tickMs);
-    Clock::time_point next = Clock::now() + tick;
+    const auto tick = std::chrono::duration_cast<Clock::duration>(std::chrono::milliseconds(tickMs));
+    Clock::time_point next = started + tick;
     std::unique_lock lock(m_runLock);
     for (;;) {
-        if (m_runWake.wait_until(lock, next, [this] { return m_stopRequested; }))
+        // The wait is measured again against the time source each round,
+        // so a clock that jumps (or a test's stepped clock) is followed.
+        const Clock::duration wait = std::clamp<Clock::duration>(next - m_now(), Clock::duration::zero(), tick);
+        if (m_runWake.wait_for(lock, wait, [this] { return m_stopRequested; }))
             return;
+        const Clock::time_point now = m_now();
+        if (now < next)
+            continue;
+        // Every tick due up to now, in one service.
+        const std::uint64_t due = 1 + static_cast<std::uint64_t>((now - next) / tick);
         lock.unlock();
-        TimerProc();
+        TimerProc(due);
         lock.lock();
-        next += tick;
-        if (Clock::now() - next > kMaxLag)
-            next = Clock::now() + tick;
+        next += tick * static_cast<Clock::rep>(due);
     }
 }
 
@@ -134,16 +136,28 @@ int CMMTimer::GetExpired()
     return static_cast<int>(channel);
 }
 
-void CMMTimer::TimerProc()
+void CMMTimer::TimerProc(std::uint64_t ticks)
 {
+    if (ticks == 0)
+        return;
     std::lock_guard lock(m_lock);
     for (std::size_t number = 0; number < m_channels.size(); ++number) {
         TIMER_PAR& par = m_channels[number];
-        if (par.stopped || --par.count != 0)
+        if (par.stopped)
             continue;
-        if (par.oneShot)
+        if (ticks < par.count) {
+            par.count = static_cast<std::uint16_t>(par.count - ticks);
+            continue;
+        }
+        // Ran out within these ticks: one expiry. A periodic channel goes
+        // on with what is left of the period it is now in.
+        const std::uint64_t past = ticks - par.count;
+        if (par.oneShot) {
             par.stopped = 1;
-        par.count = par.reload;
+            par.count = par.reload;
+        } else {
+            par.count = static_cast<std::uint16_t>(par.reload - past % par.reload);
+        }
         m_expired.push_back(static_cast<unsigned>(number));
         if (m_waitable)
             m_waitable->Release();

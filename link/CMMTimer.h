@@ -1,8 +1,10 @@
 #pragma once
 
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -35,15 +37,21 @@ struct TIMER_PAR {
 // on the owner's thread.
 //
 // Ticks follow absolute deadlines (start + n × tick), so they do not drift
-// with the time each tick takes; after a stall of more than a second the
-// missed ticks are dropped instead of being run back to back.
+// with the time each tick takes. After a stall (suspend, heavy load) the
+// ticks missed are counted into the channels in one service, so each
+// channel expires as the elapsed time says, at most once per service.
 class CMMTimer {
 public:
+    using Clock = std::chrono::steady_clock;
+    // Where the timer reads the time; tests step their own.
+    using TimeSource = std::function<Clock::time_point()>;
+
     // What the owner shows the user when Start fails (the timer links no
     // user interface, so the owner posts it).
     static constexpr const char16_t* kStartErrorText = u"E0001: Timer Error in User Interface Thread Example.";
 
     CMMTimer() = default;
+    explicit CMMTimer(TimeSource now) : m_now(std::move(now)) {}
     virtual ~CMMTimer();
     CMMTimer(const CMMTimer&) = delete;
     CMMTimer& operator=(const CMMTimer&) = delete;
@@ -74,12 +82,17 @@ public:
     // The oldest queued expired channel, removed from the queue; -1 when none.
     int GetExpired();
 
-    // One tick. The timer thread calls it; tests step the channels with it.
-    void TimerProc();
+    // Counts `ticks` ticks into every running channel at once. A channel
+    // whose count runs out expires once, however many periods the ticks
+    // span; a periodic one keeps the rest of its current period. The timer
+    // thread calls it; tests step the channels with it.
+    void TimerProc(std::uint64_t ticks = 1);
 
 private:
-    void Run(unsigned tickMs);
+    void Run(unsigned tickMs, Clock::time_point started);
     bool Exists(int channel) const { return channel >= 0 && static_cast<std::size_t>(channel) < m_channels.size(); }
+
+    TimeSource m_now = Clock::now;
 
     // Guards the channels, the queue and the waitable.
     mutable std::mutex m_lock;

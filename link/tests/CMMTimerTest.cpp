@@ -1,5 +1,6 @@
 #include "link/CMMTimer.h"
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <gtest/gtest.h>
@@ -208,4 +209,79 @@ TEST(CMMTimerTest, RealTicksExpireAChannelAfterItsPeriodAndStopEndsThem)
     ASSERT_EQ(timer.SetPeriod(channel, 1), 0);
     ASSERT_EQ(timer.EnableTimer(channel), 0);
     EXPECT_FALSE(waitable.WaitForCount(2, std::chrono::milliseconds(100)));
+}
+
+// Ticks counted in one service leave the channels as the same ticks
+// counted one by one: the same expiries in the same order, the same
+// channels stopped, the same counts left.
+TEST_F(SteppedTimerTest, TicksCountedTogetherActLikeTicksCountedOneByOne)
+{
+    const unsigned periods[] = {1, 5, 50, 800, 6000};
+    for (const std::uint64_t ticks : {1ull, 4ull, 5ull, 49ull, 50ull, 51ull, 799ull, 6000ull, 1000000ull}) {
+        SCOPED_TRACE(ticks);
+        CMMTimer together;
+        CMMTimer oneByOne;
+        for (CMMTimer* timer : {&together, &oneByOne}) {
+            for (const unsigned period : periods)
+                timer->AddTimer(period, false);
+            timer->AddTimer(3, true);  // stopped: never counts
+        }
+        together.TimerProc(ticks);
+        for (std::uint64_t i = 0; i < ticks; ++i)
+            oneByOne.TimerProc();
+        std::vector<int> a, b;
+        for (int c = together.GetExpired(); c != -1; c = together.GetExpired())
+            a.push_back(c);
+        for (int c = oneByOne.GetExpired(); c != -1; c = oneByOne.GetExpired())
+            b.push_back(c);
+        EXPECT_EQ(a, b);
+        for (int channel = 0; channel <= 5; ++channel)
+            EXPECT_EQ(together.IsStopped(channel), oneByOne.IsStopped(channel)) << channel;
+        // What is left: one tick more expires exactly the same channels.
+        together.EnableTimer(0);
+        oneByOne.EnableTimer(0);
+        for (int step = 0; step < 60; ++step) {
+            together.TimerProc();
+            oneByOne.TimerProc();
+            EXPECT_EQ(together.GetExpired(), oneByOne.GetExpired()) << "step " << step;
+        }
+    }
+}
+
+// The timer's own thread after a stall: the clock jumps 70 s (7000 ticks)
+// at once. Every running channel whose period has passed expires, once,
+// in channel order, in one service; the next deadlines follow the new
+// time instead of lagging behind it.
+TEST(CMMTimerTest, AfterAStallTheMissedTicksAreCountedInOneService)
+{
+    std::atomic<std::int64_t> nowMs{1000};
+    CMMTimer timer([&] { return Clock::time_point(std::chrono::milliseconds(nowMs.load())); });
+    CountingWaitable waitable;
+    ASSERT_EQ(timer.Start(&waitable, 10), 0);
+    timer.AddTimer(50, false);     // 0: the poll period
+    timer.AddTimer(6000, false);   // 1: the longest channel
+    timer.AddTimer(10000, false);  // 2: still running after the stall
+    timer.AddTimer(5, true);       // 3: stopped
+
+    nowMs += 70000;
+    ASSERT_TRUE(waitable.WaitForCount(2, std::chrono::seconds(5)));
+    EXPECT_FALSE(waitable.WaitForCount(3, std::chrono::milliseconds(100))) << "a channel expired twice";
+    EXPECT_EQ(timer.GetExpired(), 0);
+    EXPECT_EQ(timer.GetExpired(), 1);
+    EXPECT_EQ(timer.GetExpired(), -1);
+    EXPECT_EQ(timer.IsStopped(3), 1);
+
+    // Channel 2 has 3000 ticks left; channel 0 runs a full period again.
+    timer.EnableTimer(0);
+    nowMs += 490;
+    EXPECT_FALSE(waitable.WaitForCount(3, std::chrono::milliseconds(100)));
+    nowMs += 10;
+    ASSERT_TRUE(waitable.WaitForCount(3, std::chrono::seconds(5)));
+    EXPECT_EQ(timer.GetExpired(), 0);
+    nowMs += 29490;
+    EXPECT_FALSE(waitable.WaitForCount(4, std::chrono::milliseconds(100)));
+    nowMs += 10;
+    ASSERT_TRUE(waitable.WaitForCount(4, std::chrono::seconds(5)));
+    EXPECT_EQ(timer.GetExpired(), 2);
+    timer.Stop();
 }
