@@ -135,7 +135,7 @@ bool ReadCellBlock(CCriptFile& file, std::u16string_view blockName, const std::u
     return true;
 }
 
-bool ReadElementLines(CCriptFile& file, std::u16string_view name, std::int32_t count, const std::u16string& first,
+void ReadElementLines(CCriptFile& file, std::u16string_view name, std::int32_t count, const std::u16string& first,
                       const std::function<void(std::int32_t index, const std::u16string& value)>& element,
                       CalibGroupRead& read)
 {
@@ -153,8 +153,6 @@ bool ReadElementLines(CCriptFile& file, std::u16string_view name, std::int32_t c
             read.again = index == 0;
             break;
         }
-        if (!fields.hasValue)
-            return false;
         element(index, fields.value);
         ++read.taken;
         current = NextLine(file);
@@ -162,7 +160,6 @@ bool ReadElementLines(CCriptFile& file, std::u16string_view name, std::int32_t c
             break;
     }
     read.next = current;
-    return true;
 }
 
 bool StartsGroup(std::u16string_view line, std::u16string_view name)

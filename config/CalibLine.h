@@ -69,10 +69,12 @@ bool ReadCellBlock(CCriptFile& file, std::u16string_view blockName, const std::u
 // starting with `first`: a line is taken while its index equals the number
 // of lines taken so far and stays below `count` (a name without brackets is
 // element 0). `element` receives each index and its value field as it
-// stands. The reading stops at a line of another name, at an index out of
-// turn (`read.again` set when that index is 0), or at the end of the text.
-// False when a line of the array has no value field.
-bool ReadElementLines(CCriptFile& file, std::u16string_view name, std::int32_t count, const std::u16string& first,
+// stands; a line without a value field hands on an empty value, which the
+// list takes as it takes a value that names no item (a damaged line costs
+// its element only, never the calibration). The reading stops at a line of
+// another name, at an index out of turn (`read.again` set when that index
+// is 0), or at the end of the text.
+void ReadElementLines(CCriptFile& file, std::u16string_view name, std::int32_t count, const std::u16string& first,
                       const std::function<void(std::int32_t index, const std::u16string& value)>& element,
                       CalibGroupRead& read);
 

@@ -489,6 +489,25 @@ TEST_F(CalibrationFile, AListStartingAgainIsReadAgain)
     EXPECT_EQ(controls.flag.GetValue(), 1);
 }
 
+TEST_F(CalibrationFile, ADamagedRecoveryActionLineCostsOnlyItsElement)
+{
+    // Element 1 has lost its value field; the list keeps that element as
+    // it was and takes the others, and the file loads.
+    Controls controls(m_clock);
+    controls.actions.SetRaw(1, 5);
+    WriteCipher(Path("car.DAT"), kHeader + L(u"FLAG_A", u"1", u"") + L(u"AZ[0]", u"4", u"") + u"AZ[1]\n" +
+                                     L(u"AZ[2]", u"8", u""));
+    CParametriFile file("", u"InfoFileParametri");
+    controls.Attach(file);
+    std::u16string fileFirmware;
+    bool nameFound = false;
+    ASSERT_EQ(file.Read(u"VXG4", u"VXG4_R0107", fileFirmware, Path("car.DAT"), nameFound), 0);
+    EXPECT_EQ(controls.actions.Raw(0), 4);
+    EXPECT_EQ(controls.actions.Raw(1), 5);
+    EXPECT_EQ(controls.actions.Raw(2), 8);
+    EXPECT_EQ(controls.flag.GetValue(), 1);
+}
+
 TEST_F(CalibrationFile, AFailedSaveLeavesThePreviousFileAndSaysSo)
 {
     Controls controls(m_clock);

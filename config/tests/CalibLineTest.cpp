@@ -186,7 +186,6 @@ TEST(CalibLineCellBlock, RefusesALineOfTheBlockWithoutANumber)
 // ---- Array elements ----------------------------------------------------------
 
 struct ElementResult {
-    bool ok = false;
     std::vector<std::pair<int, std::u16string>> elements;
     CalibGroupRead read;
 };
@@ -197,7 +196,7 @@ ElementResult ReadElements(std::u16string_view text, std::int32_t count = 3)
     ElementResult result;
     std::u16string first;
     cipher.file().ReadLine(first);
-    result.ok = CalibLine::ReadElementLines(
+    CalibLine::ReadElementLines(
         cipher.file(), u"AZ", count, first,
         [&result](std::int32_t i, const std::u16string& v) { result.elements.emplace_back(i, v); }, result.read);
     return result;
@@ -227,7 +226,6 @@ TEST(CalibLineElements, TakesElementsInTurn)
     };
     for (const Case& c : cases) {
         const ElementResult r = ReadElements(c.text, c.count);
-        EXPECT_TRUE(r.ok) << vexar::ToUtf8(c.text);
         EXPECT_EQ(r.read.taken, c.taken) << vexar::ToUtf8(c.text);
         EXPECT_EQ(r.read.next, c.next) << vexar::ToUtf8(c.text);
         EXPECT_EQ(r.read.again, c.again) << vexar::ToUtf8(c.text);
@@ -236,9 +234,11 @@ TEST(CalibLineElements, TakesElementsInTurn)
     EXPECT_EQ(r.elements, (std::vector<std::pair<int, std::u16string>>{{0, u" 4 "}, {1, u"8"}}));
 }
 
-TEST(CalibLineElements, RefusesAnElementLineWithoutValueField)
+TEST(CalibLineElements, AnElementLineWithoutValueFieldHandsOnAnEmptyValue)
 {
-    EXPECT_FALSE(ReadElements(u"AZ[0]\t4\t\nAZ[1]\n").ok);
+    const ElementResult r = ReadElements(u"AZ[0]\t4\t\nAZ[1]\nAZ[2]\t8\t\n");
+    EXPECT_EQ(r.elements, (std::vector<std::pair<int, std::u16string>>{{0, u"4"}, {1, u""}, {2, u"8"}}));
+    EXPECT_EQ(r.read.taken, 3);
 }
 
 TEST(CalibLineElements, StartsGroupOnlyAtFirstIndexZeroOfItsName)

@@ -380,7 +380,7 @@ bool TestListCtrl::LoadParam(std::u16string line)
 bool TestListCtrl::LoadParam(CCriptFile& file, std::u16string line, CalibGroupRead& read)
 {
     m_texts.clear();
-    return CalibLine::ReadElementLines(
+    CalibLine::ReadElementLines(
         file, m_definition.IDENTIFICATORE, Count(), line,
         [this](std::int32_t index, const std::u16string& value) {
             std::u16string text = value;
@@ -390,6 +390,7 @@ bool TestListCtrl::LoadParam(CCriptFile& file, std::u16string line, CalibGroupRe
             m_texts.push_back(text);
         },
         read);
+    return true;
 }
 
 // ---- TestLiveCtrl ----------------------------------------------------------
