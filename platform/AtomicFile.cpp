@@ -11,14 +11,14 @@
 namespace vexar::platform {
 namespace {
 
-enum class Step { Create, Write, Flush, Rename };
+enum class Step { Create, Write, Flush, Rename, SyncFolder };
 
 bool FaultInjectedAt(Step step)
 {
     const char* fault = std::getenv("VEXAR_FAULT_ATOMIC_WRITE");
     if (!fault)
         return false;
-    static const char* const names[] = {"create", "write", "flush", "rename"};
+    static const char* const names[] = {"create", "write", "flush", "rename", "syncdir"};
     return std::strcmp(fault, names[static_cast<int>(step)]) == 0;
 }
 
@@ -38,6 +38,26 @@ mode_t DefaultNewFileMode()
         std::fclose(status);
     }
     return 0666 & ~mask;
+}
+
+// Makes the folder's entry for a renamed file durable: without it a power
+// cut right after the rename can bring back the old file, or none.
+bool SyncFolderOf(const std::string& path)
+{
+    if (FaultInjectedAt(Step::SyncFolder)) {
+        errno = EIO;
+        return false;
+    }
+    const std::size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool synced = ::fsync(fd) == 0;
+    const int error = errno;
+    ::close(fd);
+    errno = error;
+    return synced;
 }
 
 bool WriteAll(int fd, const unsigned char* data, std::size_t size)
@@ -102,7 +122,9 @@ bool WriteFileAtomically(const std::string& path, const void* data, std::size_t 
         errno = error;
         return false;
     }
-    return true;
+    // The new file is in place now; a folder that cannot be synced is
+    // still a failed save, since it may not survive a power cut.
+    return SyncFolderOf(path);
 }
 
 }  // namespace vexar::platform

@@ -524,6 +524,12 @@ TEST_F(CalibrationFile, AFailedSaveLeavesThePreviousFileAndSaysSo)
         EXPECT_EQ(vexar::testing::ReadAll(Path("car.DAT")), previous) << step;
         EXPECT_EQ(LastLog(), u"Impossibile scrivere il file " + P(Path("car.DAT"))) << step;
     }
+    // The folder's flush fails after the new file took the old one's place:
+    // still a failed save for the user, who can save again.
+    setenv("VEXAR_FAULT_ATOMIC_WRITE", "syncdir", 1);
+    EXPECT_EQ(file.Write(u"VXG4", u"VXG4_R0107", ""), 2);
+    EXPECT_NE(vexar::testing::ReadAll(Path("car.DAT")), previous);
+    EXPECT_EQ(LastLog(), u"Impossibile scrivere il file " + P(Path("car.DAT")));
     unsetenv("VEXAR_FAULT_ATOMIC_WRITE");
     std::size_t files = 0;
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(m_dir.path()))

@@ -2,6 +2,7 @@
 
 #include "TempDir.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -92,3 +93,19 @@ TEST_P(AtomicFileFault, FailureOnANewFileCreatesNothing)
 
 INSTANTIATE_TEST_SUITE_P(EachStep, AtomicFileFault,
                          ::testing::Values("create", "write", "flush", "rename"));
+
+// The folder's flush comes after the rename: when it fails the new file is
+// already in place and nothing is left behind, but the caller hears of a
+// failed save.
+TEST(AtomicFile, AFolderThatCannotBeSyncedIsAFailedSave)
+{
+    TempDir dir;
+    WriteAll(dir.file("cal.dat"), "previous calibration\n");
+    setenv("VEXAR_FAULT_ATOMIC_WRITE", "syncdir", 1);
+    errno = 0;
+    EXPECT_FALSE(WriteFileAtomically(dir.file("cal.dat"), std::string("replacement")));
+    unsetenv("VEXAR_FAULT_ATOMIC_WRITE");
+    EXPECT_EQ(errno, EIO);
+    EXPECT_EQ(ReadAll(dir.file("cal.dat")), "replacement");
+    EXPECT_EQ(EntriesIn(dir.path()), 1u);
+}
