@@ -27,6 +27,7 @@
 #include <filesystem>
 #include <mutex>
 #include <random>
+#include <stdexcept>
 #include <sys/prctl.h>
 #include <string>
 #include <thread>
@@ -41,26 +42,41 @@ namespace {
 constexpr int kComPort = 3;
 constexpr long kBauds[] = {9600, 19200, 57600};
 
-struct Folders {
+// A failed step of the benchmark: main reports it and exits non-zero,
+// after the scratch folders are gone.
+struct BenchFailure : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// The program folder and the COM folder of the run, under one scratch
+// folder that goes with the object, however the run ends.
+class Folders {
+public:
+    Folders()
+    {
+        char pattern[] = "/tmp/vexar-link-bench-XXXXXX";
+        if (!mkdtemp(pattern))
+            throw BenchFailure("cannot make a scratch folder");
+        root = pattern;
+        home = root + "/home";
+        comDir = root + "/COM";
+        std::filesystem::create_directories(home + "/Log");
+        std::filesystem::create_directories(comDir);
+        setenv("VEXAR_HOME", home.c_str(), 1);
+        setenv("VEXAR_COM_DIR", comDir.c_str(), 1);
+    }
+    ~Folders()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(root, ignored);
+    }
+    Folders(const Folders&) = delete;
+    Folders& operator=(const Folders&) = delete;
+
+    std::string root;
     std::string home;
     std::string comDir;
 };
-
-Folders MakeFolders()
-{
-    char pattern[] = "/tmp/vexar-link-bench-XXXXXX";
-    const char* root = mkdtemp(pattern);
-    if (!root) {
-        std::perror("mkdtemp");
-        std::exit(1);
-    }
-    Folders folders{std::string(root) + "/home", std::string(root) + "/COM"};
-    std::filesystem::create_directories(folders.home + "/Log");
-    std::filesystem::create_directories(folders.comDir);
-    setenv("VEXAR_HOME", folders.home.c_str(), 1);
-    setenv("VEXAR_COM_DIR", folders.comDir.c_str(), 1);
-    return folders;
-}
 
 // The bytes of every request and reply the simulator logged.
 std::size_t WireBytes(const vexar::ecusim::EcuSimulator& sim)
@@ -120,10 +136,8 @@ std::unique_ptr<vexar::ecusim::EcuSimulator> StartSimulator(const Folders& folde
     options.ident = "VXG4_R0107A";
     auto sim = std::make_unique<vexar::ecusim::EcuSimulator>(options);
     std::string error;
-    if (!sim->Start(error) || !sim->PublishCom(folders.comDir, kComPort, error)) {
-        std::fprintf(stderr, "simulator: %s\n", error.c_str());
-        std::exit(1);
-    }
+    if (!sim->Start(error) || !sim->PublishCom(folders.comDir, kComPort, error))
+        throw BenchFailure("simulator: " + error);
     return sim;
 }
 
@@ -156,10 +170,8 @@ void BenchWholeImage(const Folders& folders, int protocol, long baud, int parSiz
     CVEXARLink app(LinkTiming{});
     Configure(app, protocol, baud, parSize, 16);
     app.Connect();  // reads the image once
-    if (!app.m_bLinked) {
-        std::fprintf(stderr, "protocol %d at %ld baud: no link\n", protocol + 1, baud);
-        std::exit(1);
-    }
+    if (!app.m_bLinked)
+        throw BenchFailure("protocol " + std::to_string(protocol + 1) + " at " + std::to_string(baud) + " baud: no link");
 
     sim->ClearFrameLog();
     auto start = Clock::now();
@@ -170,7 +182,8 @@ void BenchWholeImage(const Folders& folders, int protocol, long baud, int parSiz
     {
         std::lock_guard lock(app.m_csParImage);
         if (!std::equal(image.begin(), image.end(), app.m_pParMaster.get()))
-            std::fprintf(stderr, "the image read differs from the ECU's\n");
+            throw BenchFailure("protocol " + std::to_string(protocol + 1) + " at " + std::to_string(baud) +
+                               " baud: the image read differs from the ECU's");
     }
 
     sim->ClearFrameLog();
@@ -212,10 +225,8 @@ void BenchPollLatency(const Folders& folders)
     app.StartLinkThread(&sink);
     app.PostLinkRequest(WM_LINK_SET_POLL_PERIOD, kPeriodMs);
     app.PostLinkRequest(WM_LINK_CONNECT);
-    if (!sink.WaitIdle(std::chrono::seconds(20)) || !sink.WaitRefreshes(1, std::chrono::seconds(5))) {
-        std::fprintf(stderr, "poll latency: no link\n");
-        std::exit(1);
-    }
+    if (!sink.WaitIdle(std::chrono::seconds(20)) || !sink.WaitRefreshes(1, std::chrono::seconds(5)))
+        throw BenchFailure("poll latency: no link");
     // One poll: the covering read of the word, request and reply.
     sim->ClearFrameLog();
     std::this_thread::sleep_for(std::chrono::milliseconds(kPeriodMs * 3 + 50));
@@ -234,10 +245,8 @@ void BenchPollLatency(const Folders& folders)
         const std::uint8_t value[2] = {static_cast<std::uint8_t>(i + 1), static_cast<std::uint8_t>(i * 3)};
         const auto changed = Clock::now();
         sim->WriteImage(vexar::ecusim::Image::Variables, 0, value);
-        if (!sink.WaitRefreshes(static_cast<std::size_t>(i) + 2, std::chrono::seconds(2))) {
-            std::fprintf(stderr, "poll latency: change %d never shown\n", i);
-            std::exit(1);
-        }
+        if (!sink.WaitRefreshes(static_cast<std::size_t>(i) + 2, std::chrono::seconds(2)))
+            throw BenchFailure("poll latency: change " + std::to_string(i) + " never shown");
         const double latency = Seconds(sink.Refresh(static_cast<std::size_t>(i) + 1) - changed);
         total += latency;
         worst = std::max(worst, latency);
@@ -252,6 +261,26 @@ void BenchPollLatency(const Folders& folders)
     sim->Stop();
 }
 
+void Run()
+{
+    const Folders folders;
+    vexar::fixtures::SyntheticConfiguration config;
+    std::string error;
+    if (!vexar::fixtures::InstallSyntheticConfiguration(folders.home, config, error))
+        throw BenchFailure("synthetic configuration: " + error);
+    CControlliConfigurati parameters(config.par, u"InfoControlliPC");
+    std::u16string language = u"English";
+    if (parameters.Load(language, {u"English", u"Italiano"}) != 0)
+        throw BenchFailure("synthetic configuration: the parameter definitions do not load");
+    const int syntheticSize = parameters.GetParamAreaSize();
+
+    for (long baud : kBauds)
+        BenchWholeImage(folders, 0, baud, 256);
+    for (long baud : kBauds)
+        BenchWholeImage(folders, 1, baud, syntheticSize);
+    BenchPollLatency(folders);
+}
+
 }  // namespace
 
 int main()
@@ -260,26 +289,11 @@ int main()
     // timer slack (50 us) would add to every byte a delay no serial line
     // has. Threads started from here on inherit the tight slack.
     prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
-    const Folders folders = MakeFolders();
-    vexar::fixtures::SyntheticConfiguration config;
-    std::string error;
-    if (!vexar::fixtures::InstallSyntheticConfiguration(folders.home, config, error)) {
-        std::fprintf(stderr, "synthetic configuration: %s\n", error.c_str());
+    try {
+        Run();
+    } catch (const std::exception& failure) {
+        std::fprintf(stderr, "link_bench: %s\n", failure.what());
         return 1;
     }
-    CControlliConfigurati parameters(config.par, u"InfoControlliPC");
-    std::u16string language = u"English";
-    if (parameters.Load(language, {u"English", u"Italiano"}) != 0) {
-        std::fprintf(stderr, "synthetic configuration: the parameter definitions do not load\n");
-        return 1;
-    }
-    const int syntheticSize = parameters.GetParamAreaSize();
-
-    for (long baud : kBauds)
-        BenchWholeImage(folders, 0, baud, 256);
-    for (long baud : kBauds)
-        BenchWholeImage(folders, 1, baud, syntheticSize);
-    BenchPollLatency(folders);
-    std::filesystem::remove_all(std::filesystem::path(folders.home).parent_path());
     return 0;
 }

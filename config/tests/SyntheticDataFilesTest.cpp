@@ -436,10 +436,11 @@ TEST_F(SyntheticDataFiles, ACorruptAcquisitionIsRefusedOrReplaysSoundly)
             continue;
         EXPECT_GE(headerLines, 0);
         Sink sink;
-        const std::int32_t samples = replay.ReadSamples(path, sink, identifiers, headerLines, {});
-        ASSERT_GE(samples, 0);
-        ASSERT_LE(samples, 3);
-        EXPECT_EQ(sink.ends, samples == 0 ? 1 : sink.ends);
+        const std::int32_t replayed = replay.ReadSamples(path, sink, identifiers, headerLines, {});
+        ASSERT_GE(replayed, 0);
+        ASSERT_LE(replayed, 3);
+        // A replay that ran ends exactly once; a refused one never starts.
+        EXPECT_EQ(sink.ends, replayed == 0 ? 1 : 0);
         std::u16string first;
         const std::int32_t comments = replay.ReadComments(path, headerLines, first);
         EXPECT_TRUE(comments == 0 || comments == 2) << comments;

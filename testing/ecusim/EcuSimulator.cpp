@@ -5,6 +5,7 @@
 #include "testing/ecusim/PtyPair.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <condition_variable>
 #include <cstring>
@@ -67,6 +68,7 @@ struct EcuSimulator::Impl {
     int wake = -1;
     std::thread thread;
     std::vector<std::uint8_t> rx;
+    std::atomic<std::size_t> heard{0};  // bytes read at the listening speed
     Clock::time_point rxFirst;
     Clock::time_point rxLast;
     std::deque<OutByte> out;
@@ -243,6 +245,7 @@ void EcuSimulator::Impl::ReadLine()
 
 void EcuSimulator::Impl::Feed(const std::uint8_t* bytes, std::size_t count, Clock::time_point now)
 {
+    heard += count;
     if (rx.empty())
         rxFirst = now;
     rx.insert(rx.end(), bytes, bytes + count);
@@ -773,6 +776,11 @@ std::size_t EcuSimulator::CountRequests(std::uint8_t command) const
     return static_cast<std::size_t>(std::count_if(m_impl->log.begin(), m_impl->log.end(), [&](const FrameRecord& r) {
         return r.kind == FrameRecord::Kind::Request && r.crcOk && r.bytes.size() > at && r.bytes[at] == command;
     }));
+}
+
+std::size_t EcuSimulator::BytesHeard() const
+{
+    return m_impl->heard;
 }
 
 void EcuSimulator::ClearFrameLog()

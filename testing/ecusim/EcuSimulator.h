@@ -103,6 +103,9 @@ public:
     std::vector<FrameRecord> FrameLog() const;
     // The number of valid requests with this command code heard so far.
     std::size_t CountRequests(std::uint8_t command) const;
+    // Bytes read at the listening speed so far, whole frames or not; a
+    // test waits on it to know that bytes sent have been taken in.
+    std::size_t BytesHeard() const;
     void ClearFrameLog();
 
 private:

@@ -53,7 +53,11 @@ TEST(EcuSimLineSpeed, HalfAFrameAtAnotherSpeedBreaksTheFrame)
     Rig rig{Options(Protocol::First)};
     const Bytes read = First({0x01, 0x10});
     ASSERT_TRUE(rig.client.Send(Bytes(read.begin(), read.begin() + 2)));
-    std::this_thread::sleep_for(30ms);
+    // The speed changes only once the simulator has taken in the half.
+    const auto limit = std::chrono::steady_clock::now() + 5s;
+    while (rig.sim->BytesHeard() < 2 && std::chrono::steady_clock::now() < limit)
+        std::this_thread::sleep_for(1ms);
+    ASSERT_EQ(rig.sim->BytesHeard(), 2u);
     ASSERT_TRUE(rig.client.SetSpeed(19200));
     ASSERT_TRUE(rig.client.Send(Bytes(read.begin() + 2, read.end())));
     EXPECT_TRUE(rig.client.Silent(200ms));
