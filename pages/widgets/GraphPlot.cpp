@@ -1,0 +1,198 @@
+#include "pages/widgets/GraphPlot.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+namespace vexar::widgets {
+
+namespace {
+
+bool IsFinite(const QPointF& p) { return std::isfinite(p.x()) && std::isfinite(p.y()); }
+
+// Liang-Barsky: cuts the segment a-b to the rectangle; false when nothing
+// of it lies inside. An end inside the rectangle is kept exactly.
+bool ClipSegment(const QRectF& clip, QPointF& a, QPointF& b)
+{
+    const double dx = b.x() - a.x();
+    const double dy = b.y() - a.y();
+    double t0 = 0.0;
+    double t1 = 1.0;
+    const double p[4] = {-dx, dx, -dy, dy};
+    const double q[4] = {a.x() - clip.left(), clip.right() - a.x(), a.y() - clip.top(), clip.bottom() - a.y()};
+    for (int i = 0; i < 4; ++i) {
+        if (p[i] == 0.0) {
+            if (q[i] < 0.0)
+                return false;
+            continue;
+        }
+        const double t = q[i] / p[i];
+        if (p[i] < 0.0)
+            t0 = std::max(t0, t);
+        else
+            t1 = std::min(t1, t);
+        if (t0 > t1)
+            return false;
+    }
+    const QPointF start = a;
+    if (t1 < 1.0)
+        b = QPointF(start.x() + t1 * dx, start.y() + t1 * dy);
+    if (t0 > 0.0)
+        a = QPointF(start.x() + t0 * dx, start.y() + t0 * dy);
+    return true;
+}
+
+// Collects the clipped polylines of a sequence of vertices.
+class PolylineBuilder {
+public:
+    PolylineBuilder(const QRectF& clip, std::vector<QPolygonF>& out) : m_clip(clip), m_out(out) {}
+    ~PolylineBuilder() { flush(); }
+
+    void lineTo(const QPointF& p)
+    {
+        if (!m_hasPrevious) {
+            m_previous = p;
+            m_hasPrevious = true;
+            if (m_clip.contains(p))
+                m_current << p;
+            return;
+        }
+        QPointF a = m_previous;
+        QPointF b = p;
+        m_previous = p;
+        if (!ClipSegment(m_clip, a, b)) {
+            flush();
+            return;
+        }
+        if (m_current.isEmpty() || m_current.back() != a) {
+            flush();
+            m_current << a;
+        }
+        m_current << b;
+    }
+
+    void breakLine()
+    {
+        flush();
+        m_hasPrevious = false;
+    }
+
+private:
+    void flush()
+    {
+        if (!m_current.isEmpty())
+            m_out.push_back(std::exchange(m_current, QPolygonF()));
+    }
+
+    QRectF m_clip;
+    std::vector<QPolygonF>& m_out;
+    QPolygonF m_current;
+    QPointF m_previous;
+    bool m_hasPrevious = false;
+};
+
+// The plot area with one pixel to spare on each side, so that lines on
+// the borders are drawn whole.
+QRectF ClipRect(const GraphMapping& mapping)
+{
+    const QRect& a = mapping.area;
+    return QRectF(a.left() - 1.0, a.top() - 1.0, a.width() + 2.0, a.height() + 2.0);
+}
+
+// The points of one pixel column, reduced to four vertices.
+struct Column {
+    double index = 0.0;
+    QPointF first, last;
+    double low = 0.0, high = 0.0;
+};
+
+}  // namespace
+
+GraphPlot::GraphPlot(QString name, ui::COLORREF colour) : m_name(std::move(name)), m_colour(colour) {}
+
+void GraphPlot::append(double x, double y)
+{
+    if (!m_points.empty() && !(x >= m_points.back().x()))
+        m_xAscending = false;
+    if (!std::isfinite(x))
+        m_xAscending = false;
+    m_points.emplace_back(x, y);
+}
+
+void GraphPlot::buildPolylines(const GraphMapping& mapping, std::vector<QPolygonF>& out) const
+{
+    out.clear();
+    if (m_points.empty())
+        return;
+    if (!m_xAscending) {
+        buildRaw(0, m_points.size(), mapping, out);
+        return;
+    }
+    // The visible run, with one point beyond each end so that the lines
+    // into and out of the view are drawn.
+    const auto byX = [](const QPointF& p, double x) { return p.x() < x; };
+    const auto beforeX = [](double x, const QPointF& p) { return x < p.x(); };
+    std::size_t first = std::lower_bound(m_points.begin(), m_points.end(), mapping.xMinimum, byX) - m_points.begin();
+    std::size_t end = std::upper_bound(m_points.begin(), m_points.end(), mapping.xMaximum, beforeX) - m_points.begin();
+    if (first > 0)
+        --first;
+    if (end < m_points.size())
+        ++end;
+    if (end - first > 2 * static_cast<std::size_t>(std::max(mapping.area.width(), 1)))
+        buildReduced(first, end, mapping, out);
+    else
+        buildRaw(first, end, mapping, out);
+}
+
+void GraphPlot::buildRaw(std::size_t first, std::size_t end, const GraphMapping& mapping,
+                         std::vector<QPolygonF>& out) const
+{
+    PolylineBuilder builder(ClipRect(mapping), out);
+    for (std::size_t i = first; i < end; ++i) {
+        if (IsFinite(m_points[i]))
+            builder.lineTo(mapping.toPixel(m_points[i].x(), m_points[i].y()));
+        else
+            builder.breakLine();
+    }
+}
+
+void GraphPlot::buildReduced(std::size_t first, std::size_t end, const GraphMapping& mapping,
+                             std::vector<QPolygonF>& out) const
+{
+    PolylineBuilder builder(ClipRect(mapping), out);
+    Column column;
+    bool open = false;
+    const auto flushColumn = [&]() {
+        if (!open)
+            return;
+        builder.lineTo(column.first);
+        if (column.low != column.high) {
+            const bool downward = column.first.y() <= column.last.y();
+            builder.lineTo(QPointF(column.first.x(), downward ? column.low : column.high));
+            builder.lineTo(QPointF(column.first.x(), downward ? column.high : column.low));
+        }
+        builder.lineTo(column.last);
+        open = false;
+    };
+    for (std::size_t i = first; i < end; ++i) {
+        if (!IsFinite(m_points[i])) {
+            flushColumn();
+            builder.breakLine();
+            continue;
+        }
+        const QPointF p = mapping.toPixel(m_points[i].x(), m_points[i].y());
+        const double index = std::floor(p.x());
+        if (open && index == column.index) {
+            column.last = p;
+            column.low = std::min(column.low, p.y());
+            column.high = std::max(column.high, p.y());
+            continue;
+        }
+        flushColumn();
+        column = Column{index, p, p, p.y(), p.y()};
+        open = true;
+    }
+    flushColumn();
+}
+
+}  // namespace vexar::widgets
