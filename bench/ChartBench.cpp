@@ -17,7 +17,6 @@
 #include <cstdlib>
 #include <vector>
 
-using vexar::widgets::CCWGraph;
 using Clock = std::chrono::steady_clock;
 
 namespace {
@@ -42,13 +41,13 @@ void FillTraces(CCWGraph& graph)
     unsigned noise = 12345;
     for (int t = 0; t < kTraces; ++t) {
         const QString name = QStringLiteral("VAR%1").arg(t);
-        graph.addPlot(name, kSlotColours[t]);
+        graph.AddPlot(name, kSlotColours[t]);
         for (int i = 0; i < kPoints; ++i) {
             noise = noise * 1103515245u + 12345u;
             const double jitter = ((noise >> 16) % 1000) / 1000.0 - 0.5;
             const double x = i * kPeriod;
             const double y = 5.0 + t * 0.8 + 2.0 * std::sin(x / (7.0 + t)) + 0.3 * jitter;
-            graph.appendPoint(name, x, y);
+            graph.AppendPoint(name, x, y);
         }
     }
 }
@@ -79,13 +78,13 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     CCWGraph graph;
     FillTraces(graph);
-    graph.setAxisRange(CCWGraph::Axis::X, 0.0, kPoints * kPeriod);
-    graph.setAxisRange(CCWGraph::Axis::Y, 0.0, 16.0);
-    graph.setAxisCaption(CCWGraph::Axis::X, QStringLiteral("Time (s)"));
-    graph.setGridVisible(CCWGraph::Axis::X, true);
-    graph.setGridVisible(CCWGraph::Axis::Y, true);
-    graph.setCursorVisible(true);
-    graph.setCursorX(500.0);
+    graph.SetAxisRange(CCWGraph::Axis::X, 0.0, kPoints * kPeriod);
+    graph.SetAxisRange(CCWGraph::Axis::Y, 0.0, 16.0);
+    graph.SetAxisCaption(CCWGraph::Axis::X, QStringLiteral("Time (s)"));
+    graph.SetGridVisible(CCWGraph::Axis::X, true);
+    graph.SetGridVisible(CCWGraph::Axis::Y, true);
+    graph.SetCursorVisible(true);
+    graph.SetCursorX(500.0);
     Measure(graph, QSize(760, 420), "graph page");
     Measure(graph, QSize(1900, 1000), "full-screen graph");
     return 0;

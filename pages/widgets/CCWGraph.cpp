@@ -1,6 +1,6 @@
 #include "pages/widgets/CCWGraph.h"
 
-#include "pages/widgets/GraphTicks.h"
+#include "pages/widgets/CWGraphTicks.h"
 
 #include <QFontMetrics>
 #include <QMouseEvent>
@@ -9,8 +9,6 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-
-namespace vexar::widgets {
 
 namespace {
 
@@ -22,7 +20,7 @@ constexpr int kCursorMark = 3;   // half side of the square on the cursor's poin
 constexpr int kMinZoomDrag = 3;  // a smaller zoom rectangle is a click: zoom in by two
 constexpr double kClickZoom = 2.0;
 
-QColor Colour(ui::COLORREF c) { return ui::ToQColor(c); }
+QColor Colour(vexar::ui::COLORREF c) { return vexar::ui::ToQColor(c); }
 
 // A cosmetic pen: one pixel wide whatever the painter's transformation.
 QPen ThinPen(const QColor& colour, Qt::PenStyle style = Qt::SolidLine)
@@ -34,7 +32,7 @@ QPen ThinPen(const QColor& colour, Qt::PenStyle style = Qt::SolidLine)
 
 int Nearest(double v) { return static_cast<int>(std::lround(v)); }
 
-int WidestLabel(const QFontMetrics& metrics, const GraphTicks& ticks)
+int WidestLabel(const QFontMetrics& metrics, const CWGraphTicks& ticks)
 {
     int widest = 0;
     for (double v : ticks.major)
@@ -46,8 +44,8 @@ int WidestLabel(const QFontMetrics& metrics, const GraphTicks& ticks)
 
 struct CCWGraph::Layout {
     QRect area;
-    GraphTicks xTicks;
-    GraphTicks yTicks;
+    CWGraphTicks xTicks;
+    CWGraphTicks yTicks;
     int lineHeight = 0;
 };
 
@@ -61,26 +59,26 @@ CCWGraph::~CCWGraph() = default;
 
 // ---- plots ----------------------------------------------------------------
 
-GraphPlot* CCWGraph::findPlot(const QString& name)
+CWGraphPlot* CCWGraph::FindPlot(const QString& name)
 {
-    auto it = std::find_if(m_plots.begin(), m_plots.end(), [&](const GraphPlot& p) { return p.name() == name; });
+    auto it = std::find_if(m_plots.begin(), m_plots.end(), [&](const CWGraphPlot& p) { return p.Name() == name; });
     return it == m_plots.end() ? nullptr : &*it;
 }
 
-const GraphPlot* CCWGraph::findPlot(const QString& name) const
+const CWGraphPlot* CCWGraph::FindPlot(const QString& name) const
 {
-    return const_cast<CCWGraph*>(this)->findPlot(name);
+    return const_cast<CCWGraph*>(this)->FindPlot(name);
 }
 
-void CCWGraph::addPlot(const QString& name, ui::COLORREF colour)
+void CCWGraph::AddPlot(const QString& name, vexar::ui::COLORREF colour)
 {
     m_plots.emplace_back(name, colour);
     update();
 }
 
-bool CCWGraph::removePlot(const QString& name)
+bool CCWGraph::RemovePlot(const QString& name)
 {
-    auto it = std::find_if(m_plots.begin(), m_plots.end(), [&](const GraphPlot& p) { return p.name() == name; });
+    auto it = std::find_if(m_plots.begin(), m_plots.end(), [&](const CWGraphPlot& p) { return p.Name() == name; });
     if (it == m_plots.end())
         return false;
     m_plots.erase(it);
@@ -88,93 +86,93 @@ bool CCWGraph::removePlot(const QString& name)
     return true;
 }
 
-void CCWGraph::removeAllPlots()
+void CCWGraph::RemoveAllPlots()
 {
     m_plots.clear();
     update();
 }
 
-QString CCWGraph::plotName(int index) const
+QString CCWGraph::GetPlotName(int index) const
 {
-    if (index < 0 || index >= plotCount())
+    if (index < 0 || index >= GetPlotCount())
         return {};
-    return m_plots[static_cast<std::size_t>(index)].name();
+    return m_plots[static_cast<std::size_t>(index)].Name();
 }
 
-bool CCWGraph::setPlotColour(const QString& name, ui::COLORREF colour)
+bool CCWGraph::SetPlotColor(const QString& name, vexar::ui::COLORREF colour)
 {
-    GraphPlot* plot = findPlot(name);
+    CWGraphPlot* plot = FindPlot(name);
     if (!plot)
         return false;
-    plot->setColour(colour);
+    plot->SetColor(colour);
     update();
     return true;
 }
 
-std::optional<ui::COLORREF> CCWGraph::plotColour(const QString& name) const
+std::optional<vexar::ui::COLORREF> CCWGraph::GetPlotColor(const QString& name) const
 {
-    const GraphPlot* plot = findPlot(name);
+    const CWGraphPlot* plot = FindPlot(name);
     if (!plot)
         return std::nullopt;
-    return plot->colour();
+    return plot->Color();
 }
 
-bool CCWGraph::appendPoint(const QString& name, double x, double y)
+bool CCWGraph::AppendPoint(const QString& name, double x, double y)
 {
-    GraphPlot* plot = findPlot(name);
+    CWGraphPlot* plot = FindPlot(name);
     if (!plot)
         return false;
-    plot->append(x, y);
+    plot->Append(x, y);
     update();
     return true;
 }
 
-std::size_t CCWGraph::pointCount(const QString& name) const
+std::size_t CCWGraph::GetPointCount(const QString& name) const
 {
-    const GraphPlot* plot = findPlot(name);
-    return plot ? plot->size() : 0;
+    const CWGraphPlot* plot = FindPlot(name);
+    return plot ? plot->Size() : 0;
 }
 
 // ---- axes -----------------------------------------------------------------
 
-void CCWGraph::setAxisCaption(Axis axis, const QString& caption)
+void CCWGraph::SetAxisCaption(Axis axis, const QString& caption)
 {
-    state(axis).caption = caption;
+    AxisOf(axis).caption = caption;
     update();
 }
 
-void CCWGraph::setAxisColour(Axis axis, ui::COLORREF colour)
+void CCWGraph::SetAxisColor(Axis axis, vexar::ui::COLORREF colour)
 {
-    state(axis).colour = colour;
+    AxisOf(axis).colour = colour;
     update();
 }
 
-bool CCWGraph::setAxisRange(Axis axis, double minimum, double maximum)
+bool CCWGraph::SetAxisRange(Axis axis, double minimum, double maximum)
 {
     if (!std::isfinite(minimum) || !std::isfinite(maximum) || !(minimum < maximum) ||
         !std::isfinite(maximum - minimum))
         return false;
-    state(axis).minimum = minimum;
-    state(axis).maximum = maximum;
+    AxisOf(axis).minimum = minimum;
+    AxisOf(axis).maximum = maximum;
     update();
     return true;
 }
 
-void CCWGraph::setGridVisible(Axis axis, bool visible)
+void CCWGraph::SetGridVisible(Axis axis, bool visible)
 {
-    state(axis).grid = visible;
+    AxisOf(axis).grid = visible;
     update();
 }
 
-void CCWGraph::setGridColour(Axis axis, ui::COLORREF colour)
+void CCWGraph::SetGridColor(Axis axis, vexar::ui::COLORREF colour)
 {
-    state(axis).gridColour = colour;
+    AxisOf(axis).gridLineColour = colour;
     update();
 }
 
 // ---- cursor and modes -----------------------------------------------------
 
-void CCWGraph::setCursorVisible(bool visible)
+void CCWGraph::SetCursorVisible(bool visible)
 {
     m_cursorVisible = visible;
     if (!visible && m_drag == Drag::Cursor)
@@ -182,38 +180,38 @@ void CCWGraph::setCursorVisible(bool visible)
     update();
 }
 
-void CCWGraph::setCursorX(double x)
+void CCWGraph::SetCursorX(double x)
 {
     if (!std::isfinite(x)) {
-        clearCursorPosition();
+        ClearCursorPosition();
         return;
     }
-    const double y = m_cursor ? m_cursor->y() : (axisMinimum(Axis::Y) + axisMaximum(Axis::Y)) / 2.0;
+    const double y = m_cursor ? m_cursor->y() : (GetAxisMinimum(Axis::Y) + GetAxisMaximum(Axis::Y)) / 2.0;
     m_cursor = QPointF(x, y);
     update();
 }
 
-void CCWGraph::clearCursorPosition()
+void CCWGraph::ClearCursorPosition()
 {
     m_cursor.reset();
     update();
 }
 
-std::optional<double> CCWGraph::cursorX() const
+std::optional<double> CCWGraph::GetCursorX() const
 {
     if (!m_cursor)
         return std::nullopt;
     return m_cursor->x();
 }
 
-std::optional<double> CCWGraph::cursorY() const
+std::optional<double> CCWGraph::GetCursorY() const
 {
     if (!m_cursor)
         return std::nullopt;
     return m_cursor->y();
 }
 
-void CCWGraph::setTrackMode(TrackMode mode)
+void CCWGraph::SetTrackMode(TrackMode mode)
 {
     m_trackMode = mode;
     m_drag = Drag::None;  // a gesture of the old mode ends here
@@ -226,15 +224,15 @@ void CCWGraph::setTrackMode(TrackMode mode)
 // X labels and caption below, half a label above the top and half the
 // last X label on the right. The numbers of ticks follow the room there
 // is: a Y label every two lines, X labels three characters apart.
-CCWGraph::Layout CCWGraph::layout() const
+CCWGraph::Layout CCWGraph::MakeLayout() const
 {
     const QFontMetrics metrics(font());
     Layout result;
     result.lineHeight = metrics.height();
     const int line = result.lineHeight;
     const int charWidth = std::max(1, metrics.averageCharWidth());
-    const AxisState& x = state(Axis::X);
-    const AxisState& y = state(Axis::Y);
+    const AxisState& x = AxisOf(Axis::X);
+    const AxisState& y = AxisOf(Axis::Y);
 
     const int bottom = kMargin + kMajorTick + kGap + line + (x.caption.isEmpty() ? 0 : kGap + line) + 1;
     const int top = kMargin + line / 2;
@@ -243,7 +241,7 @@ CCWGraph::Layout CCWGraph::layout() const
     const int yLabels = std::max(WidestLabel(metrics, result.yTicks), metrics.horizontalAdvance(QLatin1Char('0')));
     const int left = kMargin + (y.caption.isEmpty() ? 0 : line + kGap) + yLabels + kGap + kMajorTick + 1;
 
-    const GraphTicks rough = MakeGraphTicks(x.minimum, x.maximum, std::max(2, (width() - left) / (8 * charWidth)));
+    const CWGraphTicks rough = MakeGraphTicks(x.minimum, x.maximum, std::max(2, (width() - left) / (8 * charWidth)));
     const int right = kMargin + metrics.horizontalAdvance(FormatGraphTick(x.maximum, rough)) / 2;
 
     const int areaWidth = std::max(1, width() - left - right - 1);
@@ -254,18 +252,18 @@ CCWGraph::Layout CCWGraph::layout() const
     return result;
 }
 
-GraphMapping CCWGraph::mapping(const QRect& area) const
+CWGraphMapping CCWGraph::MakeMapping(const QRect& area) const
 {
-    GraphMapping map;
+    CWGraphMapping map;
     map.area = area;
-    map.xMinimum = axisMinimum(Axis::X);
-    map.xMaximum = axisMaximum(Axis::X);
-    map.yMinimum = axisMinimum(Axis::Y);
-    map.yMaximum = axisMaximum(Axis::Y);
+    map.xMinimum = GetAxisMinimum(Axis::X);
+    map.xMaximum = GetAxisMaximum(Axis::X);
+    map.yMinimum = GetAxisMinimum(Axis::Y);
+    map.yMaximum = GetAxisMaximum(Axis::Y);
     return map;
 }
 
-QRect CCWGraph::plotArea() const { return layout().area; }
+QRect CCWGraph::GetPlotArea() const { return MakeLayout().area; }
 
 QSize CCWGraph::sizeHint() const { return {480, 300}; }
 
@@ -276,30 +274,30 @@ QSize CCWGraph::minimumSizeHint() const { return {160, 100}; }
 void CCWGraph::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    const Layout frame = layout();
-    const GraphMapping map = mapping(frame.area);
+    const Layout frame = MakeLayout();
+    const CWGraphMapping map = MakeMapping(frame.area);
     painter.fillRect(rect(), palette().window());
-    drawFrame(painter, frame);
+    DrawFrame(painter, frame);
     painter.save();
     const QRect& a = frame.area;
     painter.setClipRect(QRect(a.left(), a.top(), a.width() + 1, a.height() + 1));
-    drawGrid(painter, frame, map);
-    drawPlots(painter, map);
-    drawCursor(painter, map);
+    DrawGrid(painter, frame, map);
+    DrawPlots(painter, map);
+    DrawCursor(painter, map);
     if (m_drag == Drag::Zoom) {
         painter.setPen(ThinPen(Qt::white, Qt::DashLine));
         painter.setBrush(Qt::NoBrush);
         painter.drawRect(QRect(m_dragStart, m_dragNow).normalized());
     }
     painter.restore();
-    drawXScale(painter, frame, map);
-    drawYScale(painter, frame, map);
-    drawCaptions(painter, frame);
+    DrawXScale(painter, frame, map);
+    DrawYScale(painter, frame, map);
+    DrawCaptions(painter, frame);
 }
 
 // The black screen, with the axes as its left and bottom edges and a
 // shaded edge on the other two sides.
-void CCWGraph::drawFrame(QPainter& painter, const Layout& layout) const
+void CCWGraph::DrawFrame(QPainter& painter, const Layout& layout) const
 {
     const QRect& a = layout.area;
     const int right = a.left() + a.width();
@@ -308,37 +306,37 @@ void CCWGraph::drawFrame(QPainter& painter, const Layout& layout) const
     painter.setPen(ThinPen(palette().color(QPalette::Mid)));
     painter.drawLine(a.left() - 1, a.top() - 1, right + 1, a.top() - 1);
     painter.drawLine(right + 1, a.top() - 1, right + 1, bottom + 1);
-    painter.setPen(ThinPen(Colour(axisColour(Axis::X))));
+    painter.setPen(ThinPen(Colour(GetAxisColor(Axis::X))));
     painter.drawLine(a.left() - 1, bottom + 1, right + 1, bottom + 1);
-    painter.setPen(ThinPen(Colour(axisColour(Axis::Y))));
+    painter.setPen(ThinPen(Colour(GetAxisColor(Axis::Y))));
     painter.drawLine(a.left() - 1, a.top() - 1, a.left() - 1, bottom + 1);
 }
 
-void CCWGraph::drawGrid(QPainter& painter, const Layout& layout, const GraphMapping& map) const
+void CCWGraph::DrawGrid(QPainter& painter, const Layout& layout, const CWGraphMapping& map) const
 {
     const QRect& a = layout.area;
-    if (gridVisible(Axis::X)) {
-        painter.setPen(ThinPen(Colour(gridColour(Axis::X)), Qt::DotLine));
+    if (GetGridVisible(Axis::X)) {
+        painter.setPen(ThinPen(Colour(GetGridColor(Axis::X)), Qt::DotLine));
         for (double v : layout.xTicks.major) {
-            const int px = Nearest(map.toPixelX(v));
+            const int px = Nearest(map.ToPixelX(v));
             painter.drawLine(px, a.top(), px, a.top() + a.height());
         }
     }
-    if (gridVisible(Axis::Y)) {
-        painter.setPen(ThinPen(Colour(gridColour(Axis::Y)), Qt::DotLine));
+    if (GetGridVisible(Axis::Y)) {
+        painter.setPen(ThinPen(Colour(GetGridColor(Axis::Y)), Qt::DotLine));
         for (double v : layout.yTicks.major) {
-            const int py = Nearest(map.toPixelY(v));
+            const int py = Nearest(map.ToPixelY(v));
             painter.drawLine(a.left(), py, a.left() + a.width(), py);
         }
     }
 }
 
-void CCWGraph::drawPlots(QPainter& painter, const GraphMapping& map) const
+void CCWGraph::DrawPlots(QPainter& painter, const CWGraphMapping& map) const
 {
     std::vector<QPolygonF> lines;
-    for (const GraphPlot& plot : m_plots) {
-        plot.buildPolylines(map, lines);
-        painter.setPen(ThinPen(Colour(plot.colour())));
+    for (const CWGraphPlot& plot : m_plots) {
+        plot.BuildPolylines(map, lines);
+        painter.setPen(ThinPen(Colour(plot.Color())));
         for (const QPolygonF& line : lines) {
             if (line.size() == 1)
                 painter.drawPoint(line.front());
@@ -349,14 +347,14 @@ void CCWGraph::drawPlots(QPainter& painter, const GraphMapping& map) const
 }
 
 // A crosshair over the whole plot area, with a square on the point.
-void CCWGraph::drawCursor(QPainter& painter, const GraphMapping& map) const
+void CCWGraph::DrawCursor(QPainter& painter, const CWGraphMapping& map) const
 {
     if (!m_cursorVisible || !m_cursor)
         return;
     const QRect& a = map.area;
-    const int px = Nearest(map.toPixelX(m_cursor->x()));
-    const int py = Nearest(map.toPixelY(m_cursor->y()));
-    painter.setPen(ThinPen(Colour(kCursorColour)));
+    const int px = Nearest(map.ToPixelX(m_cursor->x()));
+    const int py = Nearest(map.ToPixelY(m_cursor->y()));
+    painter.setPen(ThinPen(Colour(kCursorColor)));
     painter.setBrush(Qt::NoBrush);
     if (px >= a.left() && px <= a.left() + a.width())
         painter.drawLine(px, a.top(), px, a.top() + a.height());
@@ -365,20 +363,20 @@ void CCWGraph::drawCursor(QPainter& painter, const GraphMapping& map) const
     painter.drawRect(px - kCursorMark, py - kCursorMark, 2 * kCursorMark, 2 * kCursorMark);
 }
 
-void CCWGraph::drawXScale(QPainter& painter, const Layout& layout, const GraphMapping& map) const
+void CCWGraph::DrawXScale(QPainter& painter, const Layout& layout, const CWGraphMapping& map) const
 {
     const QRect& a = layout.area;
     const int axisY = a.top() + a.height() + 1;
-    const QColor colour = Colour(axisColour(Axis::X));
+    const QColor colour = Colour(GetAxisColor(Axis::X));
     painter.setPen(ThinPen(colour));
     for (double v : layout.xTicks.minor) {
-        const int px = Nearest(map.toPixelX(v));
+        const int px = Nearest(map.ToPixelX(v));
         painter.drawLine(px, axisY + 1, px, axisY + kMinorTick);
     }
     const QFontMetrics metrics(font());
     const int labelTop = axisY + kMajorTick + kGap;
     for (double v : layout.xTicks.major) {
-        const int px = Nearest(map.toPixelX(v));
+        const int px = Nearest(map.ToPixelX(v));
         painter.drawLine(px, axisY + 1, px, axisY + kMajorTick);
         const QString text = FormatGraphTick(v, layout.xTicks);
         const int textWidth = metrics.horizontalAdvance(text);
@@ -387,18 +385,18 @@ void CCWGraph::drawXScale(QPainter& painter, const Layout& layout, const GraphMa
     }
 }
 
-void CCWGraph::drawYScale(QPainter& painter, const Layout& layout, const GraphMapping& map) const
+void CCWGraph::DrawYScale(QPainter& painter, const Layout& layout, const CWGraphMapping& map) const
 {
     const QRect& a = layout.area;
     const int axisX = a.left() - 1;
-    painter.setPen(ThinPen(Colour(axisColour(Axis::Y))));
+    painter.setPen(ThinPen(Colour(GetAxisColor(Axis::Y))));
     for (double v : layout.yTicks.minor) {
-        const int py = Nearest(map.toPixelY(v));
+        const int py = Nearest(map.ToPixelY(v));
         painter.drawLine(axisX - kMinorTick, py, axisX - 1, py);
     }
     const int labelRight = axisX - kMajorTick - kGap;
     for (double v : layout.yTicks.major) {
-        const int py = Nearest(map.toPixelY(v));
+        const int py = Nearest(map.ToPixelY(v));
         painter.drawLine(axisX - kMajorTick, py, axisX - 1, py);
         painter.drawText(QRect(0, py - layout.lineHeight / 2, labelRight, layout.lineHeight),
                          Qt::AlignRight | Qt::AlignVCenter, FormatGraphTick(v, layout.yTicks));
@@ -407,20 +405,20 @@ void CCWGraph::drawYScale(QPainter& painter, const Layout& layout, const GraphMa
 
 // The X caption centred under the plot area, the Y caption turned to read
 // upwards along the left edge.
-void CCWGraph::drawCaptions(QPainter& painter, const Layout& layout) const
+void CCWGraph::DrawCaptions(QPainter& painter, const Layout& layout) const
 {
     const QRect& a = layout.area;
     const int line = layout.lineHeight;
-    const QString& xCaption = axisCaption(Axis::X);
+    const QString& xCaption = GetAxisCaption(Axis::X);
     if (!xCaption.isEmpty()) {
-        painter.setPen(Colour(axisColour(Axis::X)));
+        painter.setPen(Colour(GetAxisColor(Axis::X)));
         const int top = height() - kMargin - line;
         painter.drawText(QRect(a.left(), top, a.width() + 1, line), Qt::AlignCenter, xCaption);
     }
-    const QString& yCaption = axisCaption(Axis::Y);
+    const QString& yCaption = GetAxisCaption(Axis::Y);
     if (!yCaption.isEmpty()) {
         painter.save();
-        painter.setPen(Colour(axisColour(Axis::Y)));
+        painter.setPen(Colour(GetAxisColor(Axis::Y)));
         painter.translate(kMargin, a.top() + a.height());
         painter.rotate(-90.0);
         painter.drawText(QRect(0, 0, a.height() + 1, line), Qt::AlignCenter, yCaption);
@@ -432,9 +430,9 @@ void CCWGraph::drawCaptions(QPainter& painter, const Layout& layout) const
 
 void CCWGraph::mousePressEvent(QMouseEvent* event)
 {
-    const GraphMapping map = mapping(plotArea());
+    const CWGraphMapping map = MakeMapping(GetPlotArea());
     const QPoint position = event->position().toPoint();
-    if (event->button() != Qt::LeftButton || !map.contains(position)) {
+    if (event->button() != Qt::LeftButton || !map.Contains(position)) {
         QWidget::mousePressEvent(event);
         return;
     }
@@ -450,7 +448,7 @@ void CCWGraph::mousePressEvent(QMouseEvent* event)
     case TrackMode::Cursor:
         if (m_cursorVisible) {
             m_drag = Drag::Cursor;
-            moveCursorTo(position, map);
+            MoveCursorTo(position, map);
         }
         break;
     case TrackMode::Pointer:
@@ -471,10 +469,10 @@ void CCWGraph::mouseMoveEvent(QMouseEvent* event)
         break;
     }
     case Drag::Pan:
-        panTo(position);
+        PanTo(position);
         break;
     case Drag::Cursor:
-        moveCursorTo(position, mapping(plotArea()));
+        MoveCursorTo(position, MakeMapping(GetPlotArea()));
         break;
     case Drag::None:
         break;
@@ -486,7 +484,7 @@ void CCWGraph::mouseReleaseEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::LeftButton) {
         if (m_drag == Drag::Zoom)
-            finishZoom();
+            FinishZoom();
         m_drag = Drag::None;
         update();
     }
@@ -495,59 +493,59 @@ void CCWGraph::mouseReleaseEvent(QMouseEvent* event)
 
 // The ranges move with the mouse at the scale they had when the drag
 // began, so a plot area that changes width on the way does not slip.
-void CCWGraph::panTo(QPoint position)
+void CCWGraph::PanTo(QPoint position)
 {
-    const GraphMapping& from = m_dragMapping;
+    const CWGraphMapping& from = m_dragMapping;
     const double dx = position.x() - m_dragStart.x();
     const double dy = position.y() - m_dragStart.y();
     const double xShift = dx * (from.xMaximum - from.xMinimum) / from.area.width();
     const double yShift = dy * (from.yMaximum - from.yMinimum) / from.area.height();
-    setAxisRange(Axis::X, from.xMinimum - xShift, from.xMaximum - xShift);
-    setAxisRange(Axis::Y, from.yMinimum + yShift, from.yMaximum + yShift);
+    SetAxisRange(Axis::X, from.xMinimum - xShift, from.xMaximum - xShift);
+    SetAxisRange(Axis::Y, from.yMinimum + yShift, from.yMaximum + yShift);
 }
 
 // The dragged rectangle becomes the view; a click (a rectangle too small
 // to mean one) halves both ranges around the clicked point. A view too
 // small for the numbers to tell its ends apart is refused by the ranges.
-void CCWGraph::finishZoom()
+void CCWGraph::FinishZoom()
 {
-    const GraphMapping& from = m_dragMapping;
+    const CWGraphMapping& from = m_dragMapping;
     const QRect band = QRect(m_dragStart, m_dragNow).normalized();
     if (band.width() >= kMinZoomDrag && band.height() >= kMinZoomDrag) {
-        const double left = from.toValueX(band.left());
-        const double right = from.toValueX(band.left() + band.width());
-        const double bottom = from.toValueY(band.top() + band.height());
-        const double top = from.toValueY(band.top());
+        const double left = from.ToValueX(band.left());
+        const double right = from.ToValueX(band.left() + band.width());
+        const double bottom = from.ToValueY(band.top() + band.height());
+        const double top = from.ToValueY(band.top());
         if (left < right && bottom < top) {
-            setAxisRange(Axis::X, left, right);
-            setAxisRange(Axis::Y, bottom, top);
+            SetAxisRange(Axis::X, left, right);
+            SetAxisRange(Axis::Y, bottom, top);
         }
         return;
     }
-    const double x = from.toValueX(m_dragStart.x());
-    const double y = from.toValueY(m_dragStart.y());
+    const double x = from.ToValueX(m_dragStart.x());
+    const double y = from.ToValueY(m_dragStart.y());
     const double halfWidth = (from.xMaximum - from.xMinimum) / (2.0 * kClickZoom);
     const double halfHeight = (from.yMaximum - from.yMinimum) / (2.0 * kClickZoom);
     if (x - halfWidth < x + halfWidth && y - halfHeight < y + halfHeight) {
-        setAxisRange(Axis::X, x - halfWidth, x + halfWidth);
-        setAxisRange(Axis::Y, y - halfHeight, y + halfHeight);
+        SetAxisRange(Axis::X, x - halfWidth, x + halfWidth);
+        SetAxisRange(Axis::Y, y - halfHeight, y + halfHeight);
     }
 }
 
 // The cursor snaps to the visible point nearest to the mouse; with no
 // point in view it follows the mouse itself.
-void CCWGraph::moveCursorTo(QPoint position, const GraphMapping& map)
+void CCWGraph::MoveCursorTo(QPoint position, const CWGraphMapping& map)
 {
     const QPoint clamped(std::clamp(position.x(), map.area.left(), map.area.left() + map.area.width()),
                          std::clamp(position.y(), map.area.top(), map.area.top() + map.area.height()));
     std::optional<QPointF> best;
     double bestDistance = std::numeric_limits<double>::infinity();
-    for (const GraphPlot& plot : m_plots) {
-        for (const QPointF& p : plot.points()) {
+    for (const CWGraphPlot& plot : m_plots) {
+        for (const QPointF& p : plot.Points()) {
             if (!(p.x() >= map.xMinimum && p.x() <= map.xMaximum && p.y() >= map.yMinimum && p.y() <= map.yMaximum))
                 continue;
-            const double dx = map.toPixelX(p.x()) - clamped.x();
-            const double dy = map.toPixelY(p.y()) - clamped.y();
+            const double dx = map.ToPixelX(p.x()) - clamped.x();
+            const double dy = map.ToPixelY(p.y()) - clamped.y();
             const double distance = dx * dx + dy * dy;
             if (distance < bestDistance) {
                 bestDistance = distance;
@@ -555,12 +553,10 @@ void CCWGraph::moveCursorTo(QPoint position, const GraphMapping& map)
             }
         }
     }
-    const QPointF target = best ? *best : QPointF(map.toValueX(clamped.x()), map.toValueY(clamped.y()));
+    const QPointF target = best ? *best : QPointF(map.ToValueX(clamped.x()), map.ToValueY(clamped.y()));
     if (m_cursor && *m_cursor == target)
         return;
     m_cursor = target;
     update();
     emit cursorChanged(target.x(), target.y());
 }
-
-}  // namespace vexar::widgets

@@ -16,8 +16,8 @@
 // it has the focus reaches its parent (the graph page steps the cursor
 // with Left and Right).
 
-#include "pages/widgets/GraphMapping.h"
-#include "pages/widgets/GraphPlot.h"
+#include "pages/widgets/CWGraphMapping.h"
+#include "pages/widgets/CWGraphPlot.h"
 #include "platform/ui/ColorRef.h"
 
 #include <QRect>
@@ -29,9 +29,7 @@
 #include <optional>
 #include <vector>
 
-namespace vexar::widgets {
-
-struct GraphTicks;
+struct CWGraphTicks;
 
 class CCWGraph : public QWidget {
     Q_OBJECT
@@ -42,56 +40,56 @@ public:
     enum class Axis { X = 0, Y = 1 };
 
     // The plot area's background and the cursor's colour: the chart's own.
-    static constexpr ui::COLORREF kPlotBackground = ui::RGB(0, 0, 0);
-    static constexpr ui::COLORREF kCursorColour = ui::RGB(255, 128, 0);
+    static constexpr vexar::ui::COLORREF kPlotBackground = vexar::ui::RGB(0, 0, 0);
+    static constexpr vexar::ui::COLORREF kCursorColor = vexar::ui::RGB(255, 128, 0);
 
     explicit CCWGraph(QWidget* parent = nullptr);
     ~CCWGraph() override;
 
     // Plots are found by name; where several share a name the first is
     // meant. A name matches exactly, case included.
-    void addPlot(const QString& name, ui::COLORREF colour);
-    bool removePlot(const QString& name);
-    void removeAllPlots();
-    int plotCount() const { return static_cast<int>(m_plots.size()); }
-    QString plotName(int index) const;
-    bool setPlotColour(const QString& name, ui::COLORREF colour);
-    std::optional<ui::COLORREF> plotColour(const QString& name) const;
-    bool appendPoint(const QString& name, double x, double y);
-    std::size_t pointCount(const QString& name) const;
+    void AddPlot(const QString& name, vexar::ui::COLORREF colour);
+    bool RemovePlot(const QString& name);
+    void RemoveAllPlots();
+    int GetPlotCount() const { return static_cast<int>(m_plots.size()); }
+    QString GetPlotName(int index) const;
+    bool SetPlotColor(const QString& name, vexar::ui::COLORREF colour);
+    std::optional<vexar::ui::COLORREF> GetPlotColor(const QString& name) const;
+    bool AppendPoint(const QString& name, double x, double y);
+    std::size_t GetPointCount(const QString& name) const;
 
-    void setAxisCaption(Axis axis, const QString& caption);
-    QString axisCaption(Axis axis) const { return state(axis).caption; }
+    void SetAxisCaption(Axis axis, const QString& caption);
+    QString GetAxisCaption(Axis axis) const { return AxisOf(axis).caption; }
     // The colour of the axis line, its ticks, its labels and its caption.
-    void setAxisColour(Axis axis, ui::COLORREF colour);
-    ui::COLORREF axisColour(Axis axis) const { return state(axis).colour; }
+    void SetAxisColor(Axis axis, vexar::ui::COLORREF colour);
+    vexar::ui::COLORREF GetAxisColor(Axis axis) const { return AxisOf(axis).colour; }
     // Refused (false, nothing changes) unless both ends are finite and the
     // minimum lies below the maximum.
-    bool setAxisRange(Axis axis, double minimum, double maximum);
-    double axisMinimum(Axis axis) const { return state(axis).minimum; }
-    double axisMaximum(Axis axis) const { return state(axis).maximum; }
+    bool SetAxisRange(Axis axis, double minimum, double maximum);
+    double GetAxisMinimum(Axis axis) const { return AxisOf(axis).minimum; }
+    double GetAxisMaximum(Axis axis) const { return AxisOf(axis).maximum; }
     // Grid lines at the axis's major ticks.
-    void setGridVisible(Axis axis, bool visible);
-    bool gridVisible(Axis axis) const { return state(axis).grid; }
-    void setGridColour(Axis axis, ui::COLORREF colour);
-    ui::COLORREF gridColour(Axis axis) const { return state(axis).gridColour; }
+    void SetGridVisible(Axis axis, bool visible);
+    bool GetGridVisible(Axis axis) const { return AxisOf(axis).grid; }
+    void SetGridColor(Axis axis, vexar::ui::COLORREF colour);
+    vexar::ui::COLORREF GetGridColor(Axis axis) const { return AxisOf(axis).gridLineColour; }
 
-    void setCursorVisible(bool visible);
-    bool cursorVisible() const { return m_cursorVisible; }
+    void SetCursorVisible(bool visible);
+    bool GetCursorVisible() const { return m_cursorVisible; }
     // Moves the cursor along X and keeps its Y (a cursor without a position
     // takes the middle of the Y range). A value that is not a finite number
     // leaves the cursor without a position.
-    void setCursorX(double x);
-    void clearCursorPosition();
-    std::optional<double> cursorX() const;
-    std::optional<double> cursorY() const;
+    void SetCursorX(double x);
+    void ClearCursorPosition();
+    std::optional<double> GetCursorX() const;
+    std::optional<double> GetCursorY() const;
 
-    void setTrackMode(TrackMode mode);
-    TrackMode trackMode() const { return m_trackMode; }
+    void SetTrackMode(TrackMode mode);
+    TrackMode GetTrackMode() const { return m_trackMode; }
 
     // {left, top, width, height} in client pixels, with the value mapping
-    // of GraphMapping: the X maximum lies on left + width.
-    QRect plotArea() const;
+    // of CWGraphMapping: the X maximum lies on left + width.
+    QRect GetPlotArea() const;
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -109,35 +107,35 @@ protected:
 private:
     struct AxisState {
         QString caption;
-        ui::COLORREF colour = ui::RGB(0, 0, 0);
+        vexar::ui::COLORREF colour = vexar::ui::RGB(0, 0, 0);
         double minimum = 0.0;
         double maximum = 10.0;
         bool grid = false;
-        ui::COLORREF gridColour = ui::RGB(128, 128, 128);
+        vexar::ui::COLORREF gridLineColour = vexar::ui::RGB(128, 128, 128);
     };
     struct Layout;
     enum class Drag { None, Zoom, Pan, Cursor };
 
-    AxisState& state(Axis axis) { return m_axes[static_cast<std::size_t>(axis)]; }
-    const AxisState& state(Axis axis) const { return m_axes[static_cast<std::size_t>(axis)]; }
-    GraphPlot* findPlot(const QString& name);
-    const GraphPlot* findPlot(const QString& name) const;
+    AxisState& AxisOf(Axis axis) { return m_axes[static_cast<std::size_t>(axis)]; }
+    const AxisState& AxisOf(Axis axis) const { return m_axes[static_cast<std::size_t>(axis)]; }
+    CWGraphPlot* FindPlot(const QString& name);
+    const CWGraphPlot* FindPlot(const QString& name) const;
 
-    Layout layout() const;
-    GraphMapping mapping(const QRect& area) const;
-    void drawFrame(QPainter& painter, const Layout& layout) const;
-    void drawGrid(QPainter& painter, const Layout& layout, const GraphMapping& map) const;
-    void drawPlots(QPainter& painter, const GraphMapping& map) const;
-    void drawCursor(QPainter& painter, const GraphMapping& map) const;
-    void drawXScale(QPainter& painter, const Layout& layout, const GraphMapping& map) const;
-    void drawYScale(QPainter& painter, const Layout& layout, const GraphMapping& map) const;
-    void drawCaptions(QPainter& painter, const Layout& layout) const;
+    Layout MakeLayout() const;
+    CWGraphMapping MakeMapping(const QRect& area) const;
+    void DrawFrame(QPainter& painter, const Layout& layout) const;
+    void DrawGrid(QPainter& painter, const Layout& layout, const CWGraphMapping& map) const;
+    void DrawPlots(QPainter& painter, const CWGraphMapping& map) const;
+    void DrawCursor(QPainter& painter, const CWGraphMapping& map) const;
+    void DrawXScale(QPainter& painter, const Layout& layout, const CWGraphMapping& map) const;
+    void DrawYScale(QPainter& painter, const Layout& layout, const CWGraphMapping& map) const;
+    void DrawCaptions(QPainter& painter, const Layout& layout) const;
 
-    void panTo(QPoint position);
-    void finishZoom();
-    void moveCursorTo(QPoint position, const GraphMapping& map);
+    void PanTo(QPoint position);
+    void FinishZoom();
+    void MoveCursorTo(QPoint position, const CWGraphMapping& map);
 
-    std::vector<GraphPlot> m_plots;
+    std::vector<CWGraphPlot> m_plots;
     std::array<AxisState, 2> m_axes;
     bool m_cursorVisible = false;
     std::optional<QPointF> m_cursor;
@@ -147,7 +145,5 @@ private:
     Drag m_drag = Drag::None;
     QPoint m_dragStart;
     QPoint m_dragNow;
-    GraphMapping m_dragMapping;
+    CWGraphMapping m_dragMapping;
 };
-
-}  // namespace vexar::widgets

@@ -6,8 +6,6 @@
 #include <cstdint>
 #include <cstdlib>
 
-namespace vexar::widgets {
-
 namespace {
 
 constexpr int kTwipsPerInch = 1440;
@@ -44,11 +42,11 @@ CCellGrid::CCellGrid(QWidget* parent) : QWidget(parent)
     setMouseTracking(true);
 }
 
-bool CCellGrid::setRowCount(int rows) { return reshape(rows, m_columns); }
+bool CCellGrid::SetRowCount(int rows) { return Reshape(rows, m_columns); }
 
-bool CCellGrid::setColumnCount(int columns) { return reshape(m_rows, columns); }
+bool CCellGrid::SetColumnCount(int columns) { return Reshape(m_rows, columns); }
 
-bool CCellGrid::reshape(int rows, int columns)
+bool CCellGrid::Reshape(int rows, int columns)
 {
     if (rows < 0 || columns < 0 || static_cast<long>(rows) * columns > kMaxCells)
         return false;
@@ -68,7 +66,7 @@ bool CCellGrid::reshape(int rows, int columns)
     return true;
 }
 
-bool CCellGrid::setFixedRowCount(int rows)
+bool CCellGrid::SetFixedRowCount(int rows)
 {
     if (rows < 0 || rows > m_rows)
         return false;
@@ -77,7 +75,7 @@ bool CCellGrid::setFixedRowCount(int rows)
     return true;
 }
 
-bool CCellGrid::setFixedColumnCount(int columns)
+bool CCellGrid::SetFixedColumnCount(int columns)
 {
     if (columns < 0 || columns > m_columns)
         return false;
@@ -86,28 +84,28 @@ bool CCellGrid::setFixedColumnCount(int columns)
     return true;
 }
 
-bool CCellGrid::inside(int row, int column) const
+bool CCellGrid::Inside(int row, int column) const
 {
     return row >= 0 && row < m_rows && column >= 0 && column < m_columns;
 }
 
-bool CCellGrid::setCellText(int row, int column, const QString& text)
+bool CCellGrid::SetCellText(int row, int column, const QString& text)
 {
-    if (!inside(row, column))
+    if (!Inside(row, column))
         return false;
     m_texts[static_cast<std::size_t>(row) * m_columns + column] = text;
     update();
     return true;
 }
 
-QString CCellGrid::cellText(int row, int column) const
+QString CCellGrid::GetCellText(int row, int column) const
 {
-    if (!inside(row, column))
+    if (!Inside(row, column))
         return {};
     return m_texts[static_cast<std::size_t>(row) * m_columns + column];
 }
 
-bool CCellGrid::setColumnWidth(int column, int twips)
+bool CCellGrid::SetColumnWidth(int column, int twips)
 {
     if (column < 0 || column >= m_columns || twips < 0)
         return false;
@@ -117,7 +115,7 @@ bool CCellGrid::setColumnWidth(int column, int twips)
     return true;
 }
 
-bool CCellGrid::setRowHeight(int row, int twips)
+bool CCellGrid::SetRowHeight(int row, int twips)
 {
     if (row < 0 || row >= m_rows || twips < 0)
         return false;
@@ -127,57 +125,57 @@ bool CCellGrid::setRowHeight(int row, int twips)
     return true;
 }
 
-int CCellGrid::columnWidth(int column) const
+int CCellGrid::GetColumnWidth(int column) const
 {
     return column >= 0 && column < m_columns ? m_columnWidths[static_cast<std::size_t>(column)] : -1;
 }
 
-int CCellGrid::rowHeight(int row) const
+int CCellGrid::GetRowHeight(int row) const
 {
     return row >= 0 && row < m_rows ? m_rowHeights[static_cast<std::size_t>(row)] : -1;
 }
 
-int CCellGrid::toPixels(int twips, int dotsPerInch) const
+int CCellGrid::ToPixels(int twips, int dotsPerInch) const
 {
     return twips < 0 ? 0 : MulDiv(twips, dotsPerInch, kTwipsPerInch);
 }
 
-int CCellGrid::columnWidthPixels(int column) const { return toPixels(columnWidth(column), logicalDpiX()); }
+int CCellGrid::GetColumnWidthPixels(int column) const { return ToPixels(GetColumnWidth(column), logicalDpiX()); }
 
-int CCellGrid::rowHeightPixels(int row) const { return toPixels(rowHeight(row), logicalDpiY()); }
+int CCellGrid::GetRowHeightPixels(int row) const { return ToPixels(GetRowHeight(row), logicalDpiY()); }
 
-int CCellGrid::columnLeft(int column) const
+int CCellGrid::GetColumnLeft(int column) const
 {
     int left = 0;
     for (int c = 0; c < column && c < m_columns; ++c)
-        left += columnWidthPixels(c);
+        left += GetColumnWidthPixels(c);
     return left;
 }
 
-int CCellGrid::rowTop(int row) const
+int CCellGrid::GetRowTop(int row) const
 {
     int top = 0;
     for (int r = 0; r < row && r < m_rows; ++r)
-        top += rowHeightPixels(r);
+        top += GetRowHeightPixels(r);
     return top;
 }
 
-QRect CCellGrid::cellRect(int row, int column) const
+QRect CCellGrid::GetCellRect(int row, int column) const
 {
-    if (!inside(row, column))
+    if (!Inside(row, column))
         return {};
-    return QRect(columnLeft(column), rowTop(row), columnWidthPixels(column), rowHeightPixels(row));
+    return QRect(GetColumnLeft(column), GetRowTop(row), GetColumnWidthPixels(column), GetRowHeightPixels(row));
 }
 
-QSize CCellGrid::cellsSize() const { return {columnLeft(m_columns), rowTop(m_rows)}; }
+QSize CCellGrid::GetCellsSize() const { return {GetColumnLeft(m_columns), GetRowTop(m_rows)}; }
 
-GridCell CCellGrid::cellAt(QPoint point) const
+GridCell CCellGrid::CellAt(QPoint point) const
 {
-    return {Locate(point.y(), m_rows, [this](int r) { return rowHeightPixels(r); }),
-            Locate(point.x(), m_columns, [this](int c) { return columnWidthPixels(c); })};
+    return {Locate(point.y(), m_rows, [this](int r) { return GetRowHeightPixels(r); }),
+            Locate(point.x(), m_columns, [this](int c) { return GetColumnWidthPixels(c); })};
 }
 
-QSize CCellGrid::sizeHint() const { return cellsSize().expandedTo(QSize(16, 16)); }
+QSize CCellGrid::sizeHint() const { return GetCellsSize().expandedTo(QSize(16, 16)); }
 
 // The mouse cell is taken before the event reaches the handlers, so a map
 // that reads it in its own mouse handler sees where this event happened.
@@ -188,12 +186,10 @@ bool CCellGrid::event(QEvent* event)
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:
     case QEvent::MouseButtonDblClick:
-        m_mouseCell = cellAt(static_cast<QMouseEvent*>(event)->position().toPoint());
+        m_mouseCell = CellAt(static_cast<QMouseEvent*>(event)->position().toPoint());
         break;
     default:
         break;
     }
     return QWidget::event(event);
 }
-
-}  // namespace vexar::widgets

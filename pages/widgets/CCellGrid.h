@@ -18,8 +18,6 @@
 
 #include <vector>
 
-namespace vexar::widgets {
-
 // A cell by row and column; -1 where the point lies beyond the cells.
 struct GridCell {
     int row = -1;
@@ -40,45 +38,45 @@ public:
     // Changing a count keeps the texts and sizes of the cells that remain
     // and gives new cells empty texts and the default sizes. A negative
     // count, or one that would make more than kMaxCells cells, is refused.
-    bool setRowCount(int rows);
-    bool setColumnCount(int columns);
-    int rowCount() const { return m_rows; }
-    int columnCount() const { return m_columns; }
+    bool SetRowCount(int rows);
+    bool SetColumnCount(int columns);
+    int GetRowCount() const { return m_rows; }
+    int GetColumnCount() const { return m_columns; }
 
     // Fixed rows and columns lead the grid (the map's headers); at most the
     // count. Fewer rows or columns lower them.
-    bool setFixedRowCount(int rows);
-    bool setFixedColumnCount(int columns);
-    int fixedRowCount() const { return m_fixedRows; }
-    int fixedColumnCount() const { return m_fixedColumns; }
+    bool SetFixedRowCount(int rows);
+    bool SetFixedColumnCount(int columns);
+    int GetFixedRowCount() const { return m_fixedRows; }
+    int GetFixedColumnCount() const { return m_fixedColumns; }
 
     // A cell outside the grid has no text: reading it gives an empty text,
     // writing it is refused.
-    bool setCellText(int row, int column, const QString& text);
-    QString cellText(int row, int column) const;
+    bool SetCellText(int row, int column, const QString& text);
+    QString GetCellText(int row, int column) const;
 
     // Sizes in twips; a negative size or a missing row or column is refused,
     // and reading one gives -1.
-    bool setColumnWidth(int column, int twips);
-    bool setRowHeight(int row, int twips);
-    int columnWidth(int column) const;
-    int rowHeight(int row) const;
+    bool SetColumnWidth(int column, int twips);
+    bool SetRowHeight(int row, int twips);
+    int GetColumnWidth(int column) const;
+    int GetRowHeight(int row) const;
 
     // The same in pixels at this window's resolution (0 when missing).
-    int columnWidthPixels(int column) const;
-    int rowHeightPixels(int row) const;
-    int columnLeft(int column) const;
-    int rowTop(int row) const;
-    QRect cellRect(int row, int column) const;
-    QSize cellsSize() const;
+    int GetColumnWidthPixels(int column) const;
+    int GetRowHeightPixels(int row) const;
+    int GetColumnLeft(int column) const;
+    int GetRowTop(int row) const;
+    QRect GetCellRect(int row, int column) const;
+    QSize GetCellsSize() const;
 
     // The cell that contains a point of the window; row and column each
     // -1 when the point lies outside the cells in that direction.
-    GridCell cellAt(QPoint point) const;
+    GridCell CellAt(QPoint point) const;
     // The cell under the mouse at the last mouse event the window received
     // (before its own handlers run); -1 until there was one.
-    int mouseRow() const { return m_mouseCell.row; }
-    int mouseColumn() const { return m_mouseCell.column; }
+    int GetMouseRow() const { return m_mouseCell.row; }
+    int GetMouseColumn() const { return m_mouseCell.column; }
 
     QSize sizeHint() const override;
 
@@ -86,9 +84,9 @@ protected:
     bool event(QEvent* event) override;
 
 private:
-    bool inside(int row, int column) const;
-    bool reshape(int rows, int columns);
-    int toPixels(int twips, int dotsPerInch) const;
+    bool Inside(int row, int column) const;
+    bool Reshape(int rows, int columns);
+    int ToPixels(int twips, int dotsPerInch) const;
 
     int m_rows = 0;
     int m_columns = 0;
@@ -99,5 +97,3 @@ private:
     std::vector<int> m_columnWidths;
     GridCell m_mouseCell;
 };
-
-}  // namespace vexar::widgets

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-namespace vexar::widgets {
 namespace {
 
 // Twips to pixels at `dpi`, halves away from zero.
@@ -18,14 +17,14 @@ class CellGridTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(grid.setRowCount(6));
-        ASSERT_TRUE(grid.setColumnCount(9));
-        ASSERT_TRUE(grid.setFixedRowCount(1));
-        ASSERT_TRUE(grid.setFixedColumnCount(1));
+        ASSERT_TRUE(grid.SetRowCount(6));
+        ASSERT_TRUE(grid.SetColumnCount(9));
+        ASSERT_TRUE(grid.SetFixedRowCount(1));
+        ASSERT_TRUE(grid.SetFixedColumnCount(1));
         for (int r = 0; r < 6; ++r)
-            ASSERT_TRUE(grid.setRowHeight(r, 295));
+            ASSERT_TRUE(grid.SetRowHeight(r, 295));
         for (int c = 0; c < 9; ++c)
-            ASSERT_TRUE(grid.setColumnWidth(c, 600));
+            ASSERT_TRUE(grid.SetColumnWidth(c, 600));
         rowPixels = Pixels(295, grid.logicalDpiY());
         columnPixels = Pixels(600, grid.logicalDpiX());
     }
@@ -41,18 +40,18 @@ TEST_F(CellGridTest, GeometryInPixelsAtTheWindowsResolution)
         EXPECT_EQ(rowPixels, 20);  // 19.67 rounded
         EXPECT_EQ(columnPixels, 40);
     }
-    EXPECT_EQ(grid.rowHeight(2), 295);
-    EXPECT_EQ(grid.columnWidth(8), 600);
-    EXPECT_EQ(grid.rowHeightPixels(2), rowPixels);
-    EXPECT_EQ(grid.rowTop(3), 3 * rowPixels);
-    EXPECT_EQ(grid.columnLeft(8), 8 * columnPixels);
-    EXPECT_EQ(grid.cellRect(5, 8), QRect(8 * columnPixels, 5 * rowPixels, columnPixels, rowPixels));
-    EXPECT_EQ(grid.cellsSize(), QSize(9 * columnPixels, 6 * rowPixels));
-    EXPECT_EQ(grid.cellRect(6, 0), QRect());
+    EXPECT_EQ(grid.GetRowHeight(2), 295);
+    EXPECT_EQ(grid.GetColumnWidth(8), 600);
+    EXPECT_EQ(grid.GetRowHeightPixels(2), rowPixels);
+    EXPECT_EQ(grid.GetRowTop(3), 3 * rowPixels);
+    EXPECT_EQ(grid.GetColumnLeft(8), 8 * columnPixels);
+    EXPECT_EQ(grid.GetCellRect(5, 8), QRect(8 * columnPixels, 5 * rowPixels, columnPixels, rowPixels));
+    EXPECT_EQ(grid.GetCellsSize(), QSize(9 * columnPixels, 6 * rowPixels));
+    EXPECT_EQ(grid.GetCellRect(6, 0), QRect());
 
     // A wider header column moves every value cell right.
-    ASSERT_TRUE(grid.setColumnWidth(0, 900));
-    EXPECT_EQ(grid.columnLeft(1), Pixels(900, grid.logicalDpiX()));
+    ASSERT_TRUE(grid.SetColumnWidth(0, 900));
+    EXPECT_EQ(grid.GetColumnLeft(1), Pixels(900, grid.logicalDpiX()));
 }
 
 TEST_F(CellGridTest, CellUnderAPointAtTheBorders)
@@ -74,51 +73,51 @@ TEST_F(CellGridTest, CellUnderAPointAtTheBorders)
         {{-1, -1}, {-1, -1}},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(grid.cellAt(c.point), c.cell) << c.point.x() << "," << c.point.y();
+        EXPECT_EQ(grid.CellAt(c.point), c.cell) << c.point.x() << "," << c.point.y();
 
     // A column of no width is never under the mouse.
-    ASSERT_TRUE(grid.setColumnWidth(1, 0));
-    EXPECT_EQ(grid.cellAt(QPoint(w, 0)).column, 2);
+    ASSERT_TRUE(grid.SetColumnWidth(1, 0));
+    EXPECT_EQ(grid.CellAt(QPoint(w, 0)).column, 2);
 }
 
 TEST_F(CellGridTest, CountsKeepTheCellsThatRemain)
 {
-    ASSERT_TRUE(grid.setCellText(5, 8, QStringLiteral("12.5")));
-    ASSERT_TRUE(grid.setCellText(1, 1, QStringLiteral("3,75")));
-    ASSERT_TRUE(grid.setRowHeight(1, 400));
+    ASSERT_TRUE(grid.SetCellText(5, 8, QStringLiteral("12.5")));
+    ASSERT_TRUE(grid.SetCellText(1, 1, QStringLiteral("3,75")));
+    ASSERT_TRUE(grid.SetRowHeight(1, 400));
 
-    ASSERT_TRUE(grid.setColumnCount(4));
-    EXPECT_EQ(grid.cellText(1, 1), QStringLiteral("3,75"));
-    EXPECT_TRUE(grid.cellText(5, 8).isEmpty());
-    ASSERT_TRUE(grid.setColumnCount(9));
-    EXPECT_TRUE(grid.cellText(5, 8).isEmpty()) << "a cell that went comes back empty";
-    EXPECT_EQ(grid.columnWidth(8), CCellGrid::kDefaultColumnWidthTwips);
-    EXPECT_EQ(grid.rowHeight(1), 400);
+    ASSERT_TRUE(grid.SetColumnCount(4));
+    EXPECT_EQ(grid.GetCellText(1, 1), QStringLiteral("3,75"));
+    EXPECT_TRUE(grid.GetCellText(5, 8).isEmpty());
+    ASSERT_TRUE(grid.SetColumnCount(9));
+    EXPECT_TRUE(grid.GetCellText(5, 8).isEmpty()) << "a cell that went comes back empty";
+    EXPECT_EQ(grid.GetColumnWidth(8), CCellGrid::kDefaultColumnWidthTwips);
+    EXPECT_EQ(grid.GetRowHeight(1), 400);
 
-    ASSERT_TRUE(grid.setRowCount(0));
-    EXPECT_EQ(grid.fixedRowCount(), 0);
-    EXPECT_EQ(grid.fixedColumnCount(), 1);
-    EXPECT_TRUE(grid.cellText(0, 0).isEmpty());
-    EXPECT_EQ(grid.cellAt(QPoint(1, 1)).row, -1);
+    ASSERT_TRUE(grid.SetRowCount(0));
+    EXPECT_EQ(grid.GetFixedRowCount(), 0);
+    EXPECT_EQ(grid.GetFixedColumnCount(), 1);
+    EXPECT_TRUE(grid.GetCellText(0, 0).isEmpty());
+    EXPECT_EQ(grid.CellAt(QPoint(1, 1)).row, -1);
 }
 
 TEST_F(CellGridTest, RefusedValuesChangeNothing)
 {
-    EXPECT_FALSE(grid.setRowCount(-1));
-    EXPECT_FALSE(grid.setColumnCount(static_cast<int>(CCellGrid::kMaxCells)));
-    EXPECT_FALSE(grid.setFixedRowCount(7));
-    EXPECT_FALSE(grid.setFixedColumnCount(-1));
-    EXPECT_FALSE(grid.setCellText(6, 0, QStringLiteral("x")));
-    EXPECT_FALSE(grid.setCellText(0, -1, QStringLiteral("x")));
-    EXPECT_FALSE(grid.setColumnWidth(9, 100));
-    EXPECT_FALSE(grid.setRowHeight(0, -5));
-    EXPECT_EQ(grid.rowCount(), 6);
-    EXPECT_EQ(grid.columnCount(), 9);
-    EXPECT_EQ(grid.fixedRowCount(), 1);
-    EXPECT_EQ(grid.fixedColumnCount(), 1);
-    EXPECT_EQ(grid.rowHeight(0), 295);
-    EXPECT_EQ(grid.columnWidth(9), -1);
-    EXPECT_EQ(grid.rowHeightPixels(-1), 0);
+    EXPECT_FALSE(grid.SetRowCount(-1));
+    EXPECT_FALSE(grid.SetColumnCount(static_cast<int>(CCellGrid::kMaxCells)));
+    EXPECT_FALSE(grid.SetFixedRowCount(7));
+    EXPECT_FALSE(grid.SetFixedColumnCount(-1));
+    EXPECT_FALSE(grid.SetCellText(6, 0, QStringLiteral("x")));
+    EXPECT_FALSE(grid.SetCellText(0, -1, QStringLiteral("x")));
+    EXPECT_FALSE(grid.SetColumnWidth(9, 100));
+    EXPECT_FALSE(grid.SetRowHeight(0, -5));
+    EXPECT_EQ(grid.GetRowCount(), 6);
+    EXPECT_EQ(grid.GetColumnCount(), 9);
+    EXPECT_EQ(grid.GetFixedRowCount(), 1);
+    EXPECT_EQ(grid.GetFixedColumnCount(), 1);
+    EXPECT_EQ(grid.GetRowHeight(0), 295);
+    EXPECT_EQ(grid.GetColumnWidth(9), -1);
+    EXPECT_EQ(grid.GetRowHeightPixels(-1), 0);
 }
 
 // A map that reads the mouse cell in its own handlers, as the map does.
@@ -129,12 +128,12 @@ public:
 protected:
     void mousePressEvent(QMouseEvent* event) override
     {
-        seen.push_back({mouseRow(), mouseColumn()});
+        seen.push_back({GetMouseRow(), GetMouseColumn()});
         CCellGrid::mousePressEvent(event);
     }
     void mouseMoveEvent(QMouseEvent* event) override
     {
-        seen.push_back({mouseRow(), mouseColumn()});
+        seen.push_back({GetMouseRow(), GetMouseColumn()});
         CCellGrid::mouseMoveEvent(event);
     }
 };
@@ -142,24 +141,23 @@ protected:
 TEST(CellGridMouse, HandlersSeeTheCellOfTheirOwnEvent)
 {
     ReadingGrid grid;
-    grid.setRowCount(3);
-    grid.setColumnCount(4);
-    grid.resize(grid.cellsSize() + QSize(20, 20));
+    grid.SetRowCount(3);
+    grid.SetColumnCount(4);
+    grid.resize(grid.GetCellsSize() + QSize(20, 20));
     grid.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&grid));
-    EXPECT_EQ(grid.mouseRow(), -1);
+    EXPECT_EQ(grid.GetMouseRow(), -1);
 
-    const QRect cell = grid.cellRect(2, 3);
+    const QRect cell = grid.GetCellRect(2, 3);
     QTest::mousePress(&grid, Qt::LeftButton, {}, cell.center());
-    QTest::mouseMove(&grid, grid.cellRect(1, 0).center());
-    QTest::mouseMove(&grid, QPoint(grid.cellsSize().width() + 5, cell.center().y()));
-    QTest::mouseRelease(&grid, Qt::LeftButton, {}, QPoint(grid.cellsSize().width() + 5, cell.center().y()));
+    QTest::mouseMove(&grid, grid.GetCellRect(1, 0).center());
+    QTest::mouseMove(&grid, QPoint(grid.GetCellsSize().width() + 5, cell.center().y()));
+    QTest::mouseRelease(&grid, Qt::LeftButton, {}, QPoint(grid.GetCellsSize().width() + 5, cell.center().y()));
 
     const std::vector<GridCell> expected = {{2, 3}, {1, 0}, {2, -1}};
     EXPECT_EQ(grid.seen, expected);
-    EXPECT_EQ(grid.mouseRow(), 2);
-    EXPECT_EQ(grid.mouseColumn(), -1);
+    EXPECT_EQ(grid.GetMouseRow(), 2);
+    EXPECT_EQ(grid.GetMouseColumn(), -1);
 }
 
 }  // namespace
-}  // namespace vexar::widgets

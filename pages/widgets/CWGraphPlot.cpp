@@ -1,17 +1,15 @@
-#include "pages/widgets/GraphPlot.h"
+#include "pages/widgets/CWGraphPlot.h"
 
 #include <algorithm>
 #include <cmath>
 #include <utility>
-
-namespace vexar::widgets {
 
 namespace {
 
 bool IsFinite(const QPointF& p) { return std::isfinite(p.x()) && std::isfinite(p.y()); }
 
 // Liang-Barsky: cuts the segment a-b to the rectangle; false when nothing
-// of it lies inside. An end inside the rectangle is kept exactly.
+// of it lies Inside. An end Inside the rectangle is kept exactly.
 bool ClipSegment(const QRectF& clip, QPointF& a, QPointF& b)
 {
     const double dx = b.x() - a.x();
@@ -46,9 +44,9 @@ bool ClipSegment(const QRectF& clip, QPointF& a, QPointF& b)
 class PolylineBuilder {
 public:
     PolylineBuilder(const QRectF& clip, std::vector<QPolygonF>& out) : m_clip(clip), m_out(out) {}
-    ~PolylineBuilder() { flush(); }
+    ~PolylineBuilder() { Flush(); }
 
-    void lineTo(const QPointF& p)
+    void LineTo(const QPointF& p)
     {
         if (!m_hasPrevious) {
             m_previous = p;
@@ -61,24 +59,24 @@ public:
         QPointF b = p;
         m_previous = p;
         if (!ClipSegment(m_clip, a, b)) {
-            flush();
+            Flush();
             return;
         }
         if (m_current.isEmpty() || m_current.back() != a) {
-            flush();
+            Flush();
             m_current << a;
         }
         m_current << b;
     }
 
-    void breakLine()
+    void BreakLine()
     {
-        flush();
+        Flush();
         m_hasPrevious = false;
     }
 
 private:
-    void flush()
+    void Flush()
     {
         if (!m_current.isEmpty())
             m_out.push_back(std::exchange(m_current, QPolygonF()));
@@ -93,7 +91,7 @@ private:
 
 // The plot area with one pixel to spare on each side, so that lines on
 // the borders are drawn whole.
-QRectF ClipRect(const GraphMapping& mapping)
+QRectF ClipRect(const CWGraphMapping& mapping)
 {
     const QRect& a = mapping.area;
     return QRectF(a.left() - 1.0, a.top() - 1.0, a.width() + 2.0, a.height() + 2.0);
@@ -108,9 +106,9 @@ struct Column {
 
 }  // namespace
 
-GraphPlot::GraphPlot(QString name, ui::COLORREF colour) : m_name(std::move(name)), m_colour(colour) {}
+CWGraphPlot::CWGraphPlot(QString name, vexar::ui::COLORREF colour) : m_name(std::move(name)), m_colour(colour) {}
 
-void GraphPlot::append(double x, double y)
+void CWGraphPlot::Append(double x, double y)
 {
     if (!m_points.empty() && !(x >= m_points.back().x()))
         m_xAscending = false;
@@ -119,13 +117,13 @@ void GraphPlot::append(double x, double y)
     m_points.emplace_back(x, y);
 }
 
-void GraphPlot::buildPolylines(const GraphMapping& mapping, std::vector<QPolygonF>& out) const
+void CWGraphPlot::BuildPolylines(const CWGraphMapping& mapping, std::vector<QPolygonF>& out) const
 {
     out.clear();
     if (m_points.empty())
         return;
     if (!m_xAscending) {
-        buildRaw(0, m_points.size(), mapping, out);
+        BuildRaw(0, m_points.size(), mapping, out);
         return;
     }
     // The visible run, with one point beyond each end so that the lines
@@ -139,24 +137,24 @@ void GraphPlot::buildPolylines(const GraphMapping& mapping, std::vector<QPolygon
     if (end < m_points.size())
         ++end;
     if (end - first > 2 * static_cast<std::size_t>(std::max(mapping.area.width(), 1)))
-        buildReduced(first, end, mapping, out);
+        BuildReduced(first, end, mapping, out);
     else
-        buildRaw(first, end, mapping, out);
+        BuildRaw(first, end, mapping, out);
 }
 
-void GraphPlot::buildRaw(std::size_t first, std::size_t end, const GraphMapping& mapping,
+void CWGraphPlot::BuildRaw(std::size_t first, std::size_t end, const CWGraphMapping& mapping,
                          std::vector<QPolygonF>& out) const
 {
     PolylineBuilder builder(ClipRect(mapping), out);
     for (std::size_t i = first; i < end; ++i) {
         if (IsFinite(m_points[i]))
-            builder.lineTo(mapping.toPixel(m_points[i].x(), m_points[i].y()));
+            builder.LineTo(mapping.ToPixel(m_points[i].x(), m_points[i].y()));
         else
-            builder.breakLine();
+            builder.BreakLine();
     }
 }
 
-void GraphPlot::buildReduced(std::size_t first, std::size_t end, const GraphMapping& mapping,
+void CWGraphPlot::BuildReduced(std::size_t first, std::size_t end, const CWGraphMapping& mapping,
                              std::vector<QPolygonF>& out) const
 {
     PolylineBuilder builder(ClipRect(mapping), out);
@@ -165,22 +163,22 @@ void GraphPlot::buildReduced(std::size_t first, std::size_t end, const GraphMapp
     const auto flushColumn = [&]() {
         if (!open)
             return;
-        builder.lineTo(column.first);
+        builder.LineTo(column.first);
         if (column.low != column.high) {
             const bool downward = column.first.y() <= column.last.y();
-            builder.lineTo(QPointF(column.first.x(), downward ? column.low : column.high));
-            builder.lineTo(QPointF(column.first.x(), downward ? column.high : column.low));
+            builder.LineTo(QPointF(column.first.x(), downward ? column.low : column.high));
+            builder.LineTo(QPointF(column.first.x(), downward ? column.high : column.low));
         }
-        builder.lineTo(column.last);
+        builder.LineTo(column.last);
         open = false;
     };
     for (std::size_t i = first; i < end; ++i) {
         if (!IsFinite(m_points[i])) {
             flushColumn();
-            builder.breakLine();
+            builder.BreakLine();
             continue;
         }
-        const QPointF p = mapping.toPixel(m_points[i].x(), m_points[i].y());
+        const QPointF p = mapping.ToPixel(m_points[i].x(), m_points[i].y());
         const double index = std::floor(p.x());
         if (open && index == column.index) {
             column.last = p;
@@ -194,5 +192,3 @@ void GraphPlot::buildReduced(std::size_t first, std::size_t end, const GraphMapp
     }
     flushColumn();
 }
-
-}  // namespace vexar::widgets

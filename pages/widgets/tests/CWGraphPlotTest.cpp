@@ -1,4 +1,4 @@
-#include "pages/widgets/GraphPlot.h"
+#include "pages/widgets/CWGraphPlot.h"
 
 #include <gtest/gtest.h>
 
@@ -7,14 +7,13 @@
 #include <map>
 #include <vector>
 
-namespace vexar::widgets {
 namespace {
 
 // One value unit per pixel: X 0..100 on columns 10..110, Y 0..50 on rows
 // 60 (bottom) up to 10 (top).
-GraphMapping UnitMapping()
+CWGraphMapping UnitMapping()
 {
-    GraphMapping map;
+    CWGraphMapping map;
     map.area = QRect(10, 10, 100, 50);
     map.xMinimum = 0.0;
     map.xMaximum = 100.0;
@@ -23,13 +22,13 @@ GraphMapping UnitMapping()
     return map;
 }
 
-std::vector<QPolygonF> Lines(const std::vector<QPointF>& points, const GraphMapping& map = UnitMapping())
+std::vector<QPolygonF> Lines(const std::vector<QPointF>& points, const CWGraphMapping& map = UnitMapping())
 {
-    GraphPlot plot(QStringLiteral("p"), 0);
+    CWGraphPlot plot(QStringLiteral("p"), 0);
     for (const QPointF& p : points)
-        plot.append(p.x(), p.y());
+        plot.Append(p.x(), p.y());
     std::vector<QPolygonF> lines;
-    plot.buildPolylines(map, lines);
+    plot.BuildPolylines(map, lines);
     return lines;
 }
 
@@ -49,7 +48,7 @@ std::map<int, std::pair<double, double>> ColumnExtents(const QPolygonF& line)
 
 // A dense trace is reduced per pixel column, but every column still
 // reaches the lowest and the highest value that fell into it.
-TEST(GraphPlot, DenseTraceKeepsEachColumnsExtremesWithFewVertices)
+TEST(CWGraphPlot, DenseTraceKeepsEachColumnsExtremesWithFewVertices)
 {
     std::vector<QPointF> sawtooth;
     std::vector<QPointF> spike;
@@ -76,7 +75,7 @@ TEST(GraphPlot, DenseTraceKeepsEachColumnsExtremesWithFewVertices)
     }
 }
 
-TEST(GraphPlot, LinesFromFarOutsideAreCutAtTheEdgesWithTheirSlope)
+TEST(CWGraphPlot, LinesFromFarOutsideAreCutAtTheEdgesWithTheirSlope)
 {
     for (double far : {200.0, 1e15}) {
         const auto lines = Lines({{-far, -far / 2}, {far, far / 2}});
@@ -124,17 +123,16 @@ INSTANTIATE_TEST_SUITE_P(
         return name;
     });
 
-TEST(GraphPlot, ColourAndPointsAsGiven)
+TEST(CWGraphPlot, ColourAndPointsAsGiven)
 {
-    GraphPlot plot(QStringLiteral("RPM"), 0x00FFFF);
-    plot.append(1.0, 2.0);
-    plot.append(0.5, 3.0);
-    plot.setColour(0xFF00FF);
-    EXPECT_EQ(plot.name(), QStringLiteral("RPM"));
-    EXPECT_EQ(plot.colour(), 0xFF00FFu);
-    ASSERT_EQ(plot.size(), 2u);
-    EXPECT_EQ(plot.points()[1], QPointF(0.5, 3.0));
+    CWGraphPlot plot(QStringLiteral("RPM"), 0x00FFFF);
+    plot.Append(1.0, 2.0);
+    plot.Append(0.5, 3.0);
+    plot.SetColor(0xFF00FF);
+    EXPECT_EQ(plot.Name(), QStringLiteral("RPM"));
+    EXPECT_EQ(plot.Color(), 0xFF00FFu);
+    ASSERT_EQ(plot.Size(), 2u);
+    EXPECT_EQ(plot.Points()[1], QPointF(0.5, 3.0));
 }
 
 }  // namespace
-}  // namespace vexar::widgets

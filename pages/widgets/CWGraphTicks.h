@@ -9,9 +9,7 @@
 
 #include <vector>
 
-namespace vexar::widgets {
-
-struct GraphTicks {
+struct CWGraphTicks {
     std::vector<double> major;
     std::vector<double> minor;
     double step = 0.0;
@@ -21,9 +19,7 @@ struct GraphTicks {
 
 // Ticks within [minimum, maximum], ends included. A range that is empty,
 // reversed or not finite, or a count below 1, gives no ticks.
-GraphTicks MakeGraphTicks(double minimum, double maximum, int maxMajorCount);
+CWGraphTicks MakeGraphTicks(double minimum, double maximum, int maxMajorCount);
 
 // The label of a major tick of `ticks`.
-QString FormatGraphTick(double value, const GraphTicks& ticks);
-
-}  // namespace vexar::widgets
+QString FormatGraphTick(double value, const CWGraphTicks& ticks);

@@ -8,7 +8,7 @@
 // thousand points redraw in a few milliseconds. A point that is not a
 // finite number breaks the line.
 
-#include "pages/widgets/GraphMapping.h"
+#include "pages/widgets/CWGraphMapping.h"
 #include "platform/ui/ColorRef.h"
 
 #include <QPointF>
@@ -18,34 +18,30 @@
 #include <cstddef>
 #include <vector>
 
-namespace vexar::widgets {
-
-class GraphPlot {
+class CWGraphPlot {
 public:
-    GraphPlot(QString name, ui::COLORREF colour);
+    CWGraphPlot(QString name, vexar::ui::COLORREF colour);
 
-    const QString& name() const { return m_name; }
-    ui::COLORREF colour() const { return m_colour; }
-    void setColour(ui::COLORREF colour) { m_colour = colour; }
+    const QString& Name() const { return m_name; }
+    vexar::ui::COLORREF Color() const { return m_colour; }
+    void SetColor(vexar::ui::COLORREF colour) { m_colour = colour; }
 
-    void append(double x, double y);
-    std::size_t size() const { return m_points.size(); }
-    const std::vector<QPointF>& points() const { return m_points; }
+    void Append(double x, double y);
+    std::size_t Size() const { return m_points.size(); }
+    const std::vector<QPointF>& Points() const { return m_points; }
 
     // The visible parts of the plot as polylines in pixels; a polyline of
     // one vertex is a lone point.
-    void buildPolylines(const GraphMapping& mapping, std::vector<QPolygonF>& out) const;
+    void BuildPolylines(const CWGraphMapping& mapping, std::vector<QPolygonF>& out) const;
 
 private:
-    void buildRaw(std::size_t first, std::size_t end, const GraphMapping& mapping,
+    void BuildRaw(std::size_t first, std::size_t end, const CWGraphMapping& mapping,
                   std::vector<QPolygonF>& out) const;
-    void buildReduced(std::size_t first, std::size_t end, const GraphMapping& mapping,
+    void BuildReduced(std::size_t first, std::size_t end, const CWGraphMapping& mapping,
                       std::vector<QPolygonF>& out) const;
 
     QString m_name;
-    ui::COLORREF m_colour;
+    vexar::ui::COLORREF m_colour;
     std::vector<QPointF> m_points;
     bool m_xAscending = true;  // no X value is below the one before it
 };
-
-}  // namespace vexar::widgets

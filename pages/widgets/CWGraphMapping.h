@@ -9,38 +9,34 @@
 #include <QPointF>
 #include <QRect>
 
-namespace vexar::widgets {
-
-struct GraphMapping {
+struct CWGraphMapping {
     QRect area;
     double xMinimum = 0.0;
     double xMaximum = 1.0;
     double yMinimum = 0.0;
     double yMaximum = 1.0;
 
-    double toPixelX(double x) const
+    double ToPixelX(double x) const
     {
         return area.left() + (x - xMinimum) * area.width() / (xMaximum - xMinimum);
     }
-    double toPixelY(double y) const
+    double ToPixelY(double y) const
     {
         return area.top() + area.height() - (y - yMinimum) * area.height() / (yMaximum - yMinimum);
     }
-    QPointF toPixel(double x, double y) const { return {toPixelX(x), toPixelY(y)}; }
-    double toValueX(double px) const
+    QPointF ToPixel(double x, double y) const { return {ToPixelX(x), ToPixelY(y)}; }
+    double ToValueX(double px) const
     {
         return xMinimum + (xMaximum - xMinimum) / area.width() * (px - area.left());
     }
-    double toValueY(double py) const
+    double ToValueY(double py) const
     {
         return yMaximum - (yMaximum - yMinimum) / area.height() * (py - area.top());
     }
     // Inside the plot area, borders included.
-    bool contains(QPoint p) const
+    bool Contains(QPoint p) const
     {
         return p.x() >= area.left() && p.x() <= area.left() + area.width() && p.y() >= area.top() &&
                p.y() <= area.top() + area.height();
     }
 };
-
-}  // namespace vexar::widgets

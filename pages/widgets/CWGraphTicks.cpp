@@ -1,9 +1,7 @@
-#include "pages/widgets/GraphTicks.h"
+#include "pages/widgets/CWGraphTicks.h"
 
 #include <algorithm>
 #include <cmath>
-
-namespace vexar::widgets {
 
 namespace {
 
@@ -54,9 +52,9 @@ std::vector<double> Multiples(double minimum, double maximum, double step)
 
 }  // namespace
 
-GraphTicks MakeGraphTicks(double minimum, double maximum, int maxMajorCount)
+CWGraphTicks MakeGraphTicks(double minimum, double maximum, int maxMajorCount)
 {
-    GraphTicks ticks;
+    CWGraphTicks ticks;
     if (!std::isfinite(minimum) || !std::isfinite(maximum) || !(minimum < maximum) || maxMajorCount < 1)
         return ticks;
     const double span = maximum - minimum;
@@ -79,11 +77,9 @@ GraphTicks MakeGraphTicks(double minimum, double maximum, int maxMajorCount)
     return ticks;
 }
 
-QString FormatGraphTick(double value, const GraphTicks& ticks)
+QString FormatGraphTick(double value, const CWGraphTicks& ticks)
 {
     if (ticks.scientific)
         return QString::number(value, 'g', 6);
     return QString::number(value, 'f', ticks.decimals);
 }
-
-}  // namespace vexar::widgets

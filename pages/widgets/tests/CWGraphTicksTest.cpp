@@ -1,11 +1,10 @@
-#include "pages/widgets/GraphTicks.h"
+#include "pages/widgets/CWGraphTicks.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <utility>
 
-namespace vexar::widgets {
 namespace {
 
 struct TickCase {
@@ -22,7 +21,7 @@ class GraphTicksTable : public ::testing::TestWithParam<TickCase> {};
 TEST_P(GraphTicksTable, RoundStepsWithinTheRangeAndTheirLabels)
 {
     const TickCase& c = GetParam();
-    const GraphTicks ticks = MakeGraphTicks(c.minimum, c.maximum, c.count);
+    const CWGraphTicks ticks = MakeGraphTicks(c.minimum, c.maximum, c.count);
     ASSERT_FALSE(ticks.major.empty());
     EXPECT_DOUBLE_EQ(ticks.step, c.step);
     EXPECT_DOUBLE_EQ(ticks.major.front(), c.firstMajor);
@@ -47,9 +46,9 @@ INSTANTIATE_TEST_SUITE_P(
                       TickCase{12.0, 12.004, 4, 0.001, 12.0, 12.004, "12.000", "12.004"},
                       TickCase{0, 4e10, 4, 1e10, 0, 4e10, "0", "4e+10"}));
 
-TEST(GraphTicks, ZeroIsWrittenWithoutSign)
+TEST(CWGraphTicks, ZeroIsWrittenWithoutSign)
 {
-    const GraphTicks ticks = MakeGraphTicks(-0.3, 0.25, 6);
+    const CWGraphTicks ticks = MakeGraphTicks(-0.3, 0.25, 6);
     bool sawZero = false;
     for (double v : ticks.major) {
         const QString label = FormatGraphTick(v, ticks);
@@ -59,7 +58,7 @@ TEST(GraphTicks, ZeroIsWrittenWithoutSign)
     EXPECT_TRUE(sawZero);
 }
 
-TEST(GraphTicks, RangesWithoutTicks)
+TEST(CWGraphTicks, RangesWithoutTicks)
 {
     const double nan = std::nan("");
     const double inf = HUGE_VAL;
@@ -70,4 +69,3 @@ TEST(GraphTicks, RangesWithoutTicks)
 }
 
 }  // namespace
-}  // namespace vexar::widgets
