@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <future>
 #include <system_error>
 
 namespace vexar::link {
@@ -36,7 +37,12 @@ int CMMTimer::Start(CTimerWaitable* waitable, unsigned tickMs)
         return kStartFailed;
     m_stopRequested = false;
     try {
-        m_thread = std::thread(&CMMTimer::Run, this, tickMs, m_now());
+        // The ticks count from the moment the thread runs; Start returns
+        // once it does, so what the owner adds next is counted from then.
+        std::promise<void> running;
+        std::future<void> ran = running.get_future();
+        m_thread = std::thread(&CMMTimer::Run, this, tickMs, std::move(running));
+        ran.wait();
     } catch (const std::system_error&) {
         return kStartFailed;
     }
@@ -55,10 +61,11 @@ void CMMTimer::Stop()
     m_thread.join();
 }
 
-void CMMTimer::Run(unsigned tickMs, Clock::time_point started)
+void CMMTimer::Run(unsigned tickMs, std::promise<void> running)
 {
     const auto tick = std::chrono::duration_cast<Clock::duration>(std::chrono::milliseconds(tickMs));
-    Clock::time_point next = started + tick;
+    Clock::time_point next = m_now() + tick;
+    running.set_value();
     std::unique_lock lock(m_runLock);
     for (;;) {
         // The wait is measured again against the time source each round,

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <future>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -89,7 +90,7 @@ public:
     void TimerProc(std::uint64_t ticks = 1);
 
 private:
-    void Run(unsigned tickMs, Clock::time_point started);
+    void Run(unsigned tickMs, std::promise<void> running);
     bool Exists(int channel) const { return channel >= 0 && static_cast<std::size_t>(channel) < m_channels.size(); }
 
     TimeSource m_now = Clock::now;
