@@ -1,0 +1,26 @@
+# The knob, the slide, the numeric field and the boolean control, with what
+# they share: the scale, the display-mask texts, the gestures and the
+# drawing of panels, wells and labels.
+list(APPEND WIDGET_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/CWValueText.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/CWScale.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/CWGesture.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/CWPaint.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/CWEditLine.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/CWScaledControl.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/CCWKnob.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/CCWSlide.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/CCWNumEdit.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/CCWButton.cpp
+)
+list(APPEND WIDGET_TEST_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/tests/CWValueTextTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tests/CCWKnobTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tests/CCWSlideTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tests/CCWNumEditTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tests/CCWButtonTest.cpp
+)
+# The texts of the numeric field and of the scale labels go through the
+# display masks of common/ (its text and number helpers). The library is
+# made after this file is read, so the link is added once it exists.
+cmake_language(DEFER CALL target_link_libraries vexar_widgets PUBLIC vexar_common)
