@@ -320,7 +320,10 @@ bool SerialLine::Write(const std::uint8_t* buffer, std::uint32_t length, std::ui
     Use use(*this);
     if (!use)
         return false;
-    const Clock::time_point deadline = Clock::now() + m_timings.writeWait;
+    // The driver's total time-out bounds a write like a read, and the wait
+    // for it gives up after the write wait whatever the time-out is.
+    const auto bound = std::min<std::chrono::milliseconds>(std::chrono::milliseconds(use.timeoutMs), m_timings.writeWait);
+    const Clock::time_point deadline = Clock::now() + bound;
     const std::uint32_t moved = Transfer(use.fd, use.wakeFd, POLLOUT, deadline, length, [&](std::uint32_t done) {
         return ::write(use.fd, buffer + done, length - done);
     });

@@ -7,7 +7,8 @@
 // The line runs raw (no echo, no character mapping, no flow control),
 // exclusive (a flock on the device besides TIOCEXCL, which root ignores)
 // and close-on-exec. Every read and write waits until all its bytes moved
-// or its total time-out passed, with poll().
+// or its total time-out passed, with poll(); a write waits at most the
+// write wait of LineTimings.
 //
 // Threads: one thread at a time reads, writes and pulses. Close may come
 // from any thread: it ends a wait in progress (which then fails as if timed
@@ -27,7 +28,7 @@ namespace obdvane {
 struct LineTimings {
     std::chrono::milliseconds openSettle{1500};   // after every open, before the first use
     std::chrono::milliseconds closeSettle{500};   // after every close
-    std::chrono::milliseconds writeWait{1500};    // the bound of a write, whatever the time-out
+    std::chrono::milliseconds writeWait{1500};    // the longest a write waits, whatever the time-out
 };
 
 // The modem-control lines as last requested. A device without them (a

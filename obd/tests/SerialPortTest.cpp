@@ -203,7 +203,7 @@ TEST(ObdSerialPort, ATimeoutSetWhileClosedServesTheNextOpen)
     EXPECT_LT(ElapsedMs(start), 1000);
 }
 
-TEST(ObdSerialPort, AWriteTheFarEndDoesNotTakeEndsAfterTheWriteWait)
+TEST(ObdSerialPort, AWriteTheFarEndDoesNotTakeEndsAfterTheWriteWaitOrTheTimeout)
 {
     PortPeer peer;
     SerialPort port(LineTimings{0ms, 0ms, 200ms});
@@ -216,6 +216,14 @@ TEST(ObdSerialPort, AWriteTheFarEndDoesNotTakeEndsAfterTheWriteWait)
     EXPECT_EQ(written, 0u);
     EXPECT_GE(ElapsedMs(start), 190);
     EXPECT_LT(ElapsedMs(start), 1500);
+
+    port.SetTimeouts(50);  // a shorter time-out ends it sooner
+    written = 99;
+    const Clock::time_point again = Clock::now();
+    port.Write(flood.data(), 1, written);
+    EXPECT_EQ(written, 0u);
+    EXPECT_GE(ElapsedMs(again), 45);
+    EXPECT_LT(ElapsedMs(again), 190);
 }
 
 TEST(ObdSerialPort, TheWakeUpPulseEndsWithAFlushTheFarEndSees)

@@ -54,6 +54,8 @@ struct FrameRecord {
 // pulse that wakes it. It watches the master in packet mode instead: the
 // program's purge at the end of the pulse discards its input, which the
 // master reports, and the adapter answers that as it answers the pulse.
+// The purge at every open of the port is seen, and answered, the same way;
+// the program's own purge before its handshake discards that answer.
 class ObdSimulator {
 public:
     explicit ObdSimulator(SimulatorOptions options = {});
