@@ -83,7 +83,7 @@ vexar::obdsim::SimulatorOptions FastStream()
     return options;
 }
 
-class CommandTest : public ::testing::Test {
+class ObdCommand : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -123,7 +123,7 @@ protected:
 
 }  // namespace
 
-TEST_F(CommandTest, AGoodExchangeReachesTheVehicleAndTheAfterReplyStep)
+TEST_F(ObdCommand, AGoodExchangeReachesTheVehicleAndTheAfterReplyStep)
 {
     ProbeCommand id("ID", "", "ID", kQuick);
     EXPECT_EQ(Run(id), "");
@@ -135,7 +135,7 @@ TEST_F(CommandTest, AGoodExchangeReachesTheVehicleAndTheAfterReplyStep)
     EXPECT_EQ(m_vehicle.exchanges[0].second, WholeFrame("ID", kIdent));
 }
 
-TEST_F(CommandTest, TheRequestOnTheWireIsTheFrameItBuilt)
+TEST_F(ObdCommand, TheRequestOnTheWireIsTheFrameItBuilt)
 {
     ProbeCommand sp("SP", "0100", "SP", kQuick);
     EXPECT_EQ(Run(sp), "");
@@ -146,7 +146,7 @@ TEST_F(CommandTest, TheRequestOnTheWireIsTheFrameItBuilt)
     EXPECT_EQ(sp.GetReply().GetData(), "10410088180000");
 }
 
-TEST_F(CommandTest, EveryFailedReplyThrowsItsDescriptionAfterTheVehicleSawIt)
+TEST_F(ObdCommand, EveryFailedReplyThrowsItsDescriptionAfterTheVehicleSawIt)
 {
     struct Case {
         FaultKind fault;
@@ -180,7 +180,7 @@ TEST_F(CommandTest, EveryFailedReplyThrowsItsDescriptionAfterTheVehicleSawIt)
     EXPECT_TRUE(m_vehicle.exchanges.back().second.empty()) << "nothing received";
 }
 
-TEST_F(CommandTest, HandshakeOutcomes)
+TEST_F(ObdCommand, HandshakeOutcomes)
 {
     struct Case {
         Bytes wakeAnswer;
@@ -211,7 +211,7 @@ TEST_F(CommandTest, HandshakeOutcomes)
     }
 }
 
-TEST_F(CommandTest, TheConnectReplyHasTheLongTimeout)
+TEST_F(ObdCommand, TheConnectReplyHasTheLongTimeout)
 {
     vexar::obdsim::Scenario scenario = m_sim.GetScenario();
     scenario.searchDelay = 600ms;
@@ -224,7 +224,7 @@ TEST_F(CommandTest, TheConnectReplyHasTheLongTimeout)
     EXPECT_EQ(connect.GetReply().GetData(), "5");
 }
 
-TEST_F(CommandTest, ARefusedWriteThrowsAndReleasesTheLock)
+TEST_F(ObdCommand, ARefusedWriteThrowsAndReleasesTheLock)
 {
     m_port.Close();
     ProbeCommand id("ID", "", "ID", kQuick);
@@ -240,7 +240,7 @@ TEST_F(CommandTest, ARefusedWriteThrowsAndReleasesTheLock)
     EXPECT_EQ(other.get(), "");
 }
 
-TEST_F(CommandTest, ARefusalOfTheVehiclePassesThroughAndReleasesTheLock)
+TEST_F(ObdCommand, ARefusalOfTheVehiclePassesThroughAndReleasesTheLock)
 {
     m_vehicle.refuse = true;
     ProbeCommand id("ID", "", "ID", kQuick);
@@ -255,7 +255,7 @@ TEST_F(CommandTest, ARefusalOfTheVehiclePassesThroughAndReleasesTheLock)
     EXPECT_EQ(other.get(), "");
 }
 
-TEST_F(CommandTest, ExecutionsOfSeveralThreadsNeverOverlap)
+TEST_F(ObdCommand, ExecutionsOfSeveralThreadsNeverOverlap)
 {
     constexpr int kPerThread = 8;
     auto worker = [this](const char* pid) {
@@ -281,7 +281,7 @@ TEST_F(CommandTest, ExecutionsOfSeveralThreadsNeverOverlap)
         EXPECT_EQ(log[i].kind, i % 2 == 0 ? FrameRecord::Kind::Request : FrameRecord::Kind::Reply) << i;
 }
 
-TEST_F(CommandTest, ClosingThePortEndsARunningCommandPromptly)
+TEST_F(ObdCommand, ClosingThePortEndsARunningCommandPromptly)
 {
     m_sim.InjectFault("*", {FaultKind::NoReply}, Repeat::Always);
     auto running = std::async(std::launch::async, [this] {

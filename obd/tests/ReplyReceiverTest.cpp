@@ -17,7 +17,7 @@ public:
     explicit Receiver(AbstractPort& port) { m_reply.SetPort(&port); }
 };
 
-class ReceiverTest : public ::testing::Test {
+class ObdReplyReceiver : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -31,7 +31,7 @@ protected:
 
 }  // namespace
 
-TEST_F(ReceiverTest, StopsAtTheFrameAndLeavesWhatFollowsForTheNextRead)
+TEST_F(ObdReplyReceiver, StopsAtTheFrameAndLeavesWhatFollowsForTheNextRead)
 {
     m_peer.Write(Concat(Hex({0xBD, 0x55}), Concat(WholeFrame("ID", Etb("A|B")), Hex({0x42, 0x43}))));
     Receiver receiver(m_port);
@@ -49,7 +49,7 @@ TEST_F(ReceiverTest, StopsAtTheFrameAndLeavesWhatFollowsForTheNextRead)
     EXPECT_EQ(next, Hex({0x42, 0x43}));
 }
 
-TEST_F(ReceiverTest, ASilentPortEndsWithTheTimeoutAfterTheAttempts)
+TEST_F(ObdReplyReceiver, ASilentPortEndsWithTheTimeoutAfterTheAttempts)
 {
     Receiver receiver(m_port);
     const Clock::time_point start = Clock::now();
@@ -60,7 +60,7 @@ TEST_F(ReceiverTest, ASilentPortEndsWithTheTimeoutAfterTheAttempts)
     EXPECT_EQ(receiver.GetReply().Describe("ID"), "Timeout: 1 CmdSent: ID CmdRecv:  Nack: 0");
 }
 
-TEST_F(ReceiverTest, AWrongChecksumWaitsForTheNextFrameWithinTheSameReception)
+TEST_F(ObdReplyReceiver, AWrongChecksumWaitsForTheNextFrameWithinTheSameReception)
 {
     Bytes wrong = WholeFrame("SP", "-");
     wrong[wrong.size() - 2] ^= 0x01;
@@ -71,7 +71,7 @@ TEST_F(ReceiverTest, AWrongChecksumWaitsForTheNextFrameWithinTheSameReception)
     EXPECT_EQ(receiver.GetReply().GetData(), "10410D32");
 }
 
-TEST_F(ReceiverTest, AFrameThatBreaksOffEndsTimedOutInItsState)
+TEST_F(ObdReplyReceiver, AFrameThatBreaksOffEndsTimedOutInItsState)
 {
     const Bytes frame = WholeFrame("SP", "10410D32");
     m_peer.Write(Bytes(frame.begin(), frame.end() - 3));
@@ -81,7 +81,7 @@ TEST_F(ReceiverTest, AFrameThatBreaksOffEndsTimedOutInItsState)
     EXPECT_EQ(receiver.GetReply().Describe("SP"), "Timeout: 1 CmdSent: SP CmdRecv: SP Nack: 0");
 }
 
-TEST_F(ReceiverTest, APeerThatStreamsWithoutEverEndingAFrameEndsAsATimeout)
+TEST_F(ObdReplyReceiver, APeerThatStreamsWithoutEverEndingAFrameEndsAsATimeout)
 {
     // A frame whose data never ends, longer than any reception takes.
     m_port.SetTimeouts(60000);
@@ -98,7 +98,7 @@ TEST_F(ReceiverTest, APeerThatStreamsWithoutEverEndingAFrameEndsAsATimeout)
     EXPECT_LE(receiver.GetReply().GetData().size(), ReplyFrame::kRawCapacity);
 }
 
-TEST_F(ReceiverTest, AFrameLongerThanTheRecordIsDroppedAndTheNextOneTaken)
+TEST_F(ObdReplyReceiver, AFrameLongerThanTheRecordIsDroppedAndTheNextOneTaken)
 {
     m_peer.Write(Concat(WholeFrame("SP", std::string(ReplyFrame::kRawCapacity, 'A')), WholeFrame("SP", "-")));
     Receiver receiver(m_port);

@@ -4,7 +4,7 @@
 
 using namespace vexar::obdsim;
 
-TEST(Scenario, ReadsTheAdapterAndEveryEcu)
+TEST(ObdScenario, ReadsTheAdapterAndEveryEcu)
 {
     const char* text =
         "# two ECUs on ISO 15765-4\n"
@@ -44,7 +44,7 @@ TEST(Scenario, ReadsTheAdapterAndEveryEcu)
     EXPECT_FALSE(s.ecus[1].mil);
 }
 
-TEST(Scenario, RefusesMistakesWithTheirLine)
+TEST(ObdScenario, RefusesMistakesWithTheirLine)
 {
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"pid 0C 1A", "line 1: \"pid\" before any \"ecu\""},
@@ -68,7 +68,7 @@ TEST(Scenario, RefusesMistakesWithTheirLine)
     }
 }
 
-TEST(Scenario, TroubleCodeNames)
+TEST(ObdScenario, TroubleCodeNames)
 {
     const std::vector<std::pair<std::string, int>> cases = {
         {"P0133", 0x0133}, {"C0123", 0x4123}, {"B0123", 0x8123}, {"U0100", 0xC100}, {"p3fff", 0x3FFF},
