@@ -418,13 +418,6 @@ void CCWNumEdit::focusOutEvent(QFocusEvent* event)
     QWidget::focusOutEvent(event);
 }
 
-void CCWNumEdit::changeEvent(QEvent* event)
-{
-    if (event->type() == QEvent::FontChange)
-        updateGeometry();
-    QWidget::changeEvent(event);
-}
-
 void CCWNumEdit::ShowValue()
 {
     m_line.SetText(QString::fromStdU16String(GetText()));

@@ -77,7 +77,6 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
-    void changeEvent(QEvent* event) override;
 
 private:
     bool Editable() const { return m_mode == Mode::Edit && m_inputEnabled; }

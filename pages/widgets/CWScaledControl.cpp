@@ -179,7 +179,5 @@ void CWScaledControl::changeEvent(QEvent* event)
 {
     if (event->type() == QEvent::EnabledChange && !isEnabled())
         EndGestures();
-    if (event->type() == QEvent::FontChange)
-        updateGeometry();
     QWidget::changeEvent(event);
 }

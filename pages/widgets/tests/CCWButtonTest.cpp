@@ -138,3 +138,16 @@ TEST(CCWButton, TheTogglesLeverStandsRightWhenOn)
     EXPECT_LT(lit.centre.x(), 40 - 8);
     EXPECT_FALSE(Near(image.pixelColor(60, 20), kOn, 40));
 }
+
+TEST(CCWButton, PaintsAtAnySize)
+{
+    for (const CCWButton::Look look : {CCWButton::Look::Toggle, CCWButton::Look::SquareLamp, CCWButton::Look::RoundLamp}) {
+        for (const QSize size : {QSize(0, 0), QSize(1, 1), QSize(3, 60), QSize(60, 3)}) {
+            CCWButton button;
+            button.SetLook(look);
+            button.SetValue(true);
+            button.resize(size);
+            (void)button.grab();
+        }
+    }
+}

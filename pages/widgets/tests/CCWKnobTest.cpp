@@ -231,3 +231,25 @@ TEST(CCWKnob, LabelsStayInsideTheWidgetAtAnySize)
         EXPECT_LE(labels.bounds.bottom(), size - 2) << size;
     }
 }
+
+// Sizes and scales that leave no room: drawn without fault (the sanitizers
+// watch), whatever is drawn.
+TEST(CCWKnob, PaintsAtAnySizeAndOnAnyScale)
+{
+    const QSize sizes[] = {{0, 0}, {1, 1}, {4, 200}, {200, 4}, {30, 30}};
+    const std::pair<double, double> ranges[] = {{0, 100}, {5, 5}, {100, -100}, {-1e12, 1e12}};
+    for (const CCWKnob::Look look : {CCWKnob::Look::Knob, CCWKnob::Look::Dial, CCWKnob::Look::Meter}) {
+        for (const QSize& size : sizes) {
+            for (const auto& [minimum, maximum] : ranges) {
+                CCWKnob knob;
+                knob.SetLook(look);
+                knob.SetRange(minimum, maximum);
+                knob.SetTicks(CWScale::kMaxDivisions);
+                knob.SetValue(maximum);
+                knob.resize(size);
+                (void)knob.grab();
+                EXPECT_EQ(knob.GetValue(), maximum);
+            }
+        }
+    }
+}

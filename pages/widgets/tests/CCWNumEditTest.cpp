@@ -276,3 +276,24 @@ TEST(CCWNumEdit, ALongNumberShrinksRatherThanBeingCut)
     EXPECT_LE(text.bounds.right(), field.width() - 3);
     EXPECT_EQ(Narrow(field.GetText()), "123456789.125");
 }
+
+TEST(CCWNumEdit, PaintsAtAnySize)
+{
+    for (const QSize size : {QSize(0, 0), QSize(1, 1), QSize(6, 60), QSize(300, 4)}) {
+        CCWNumEdit field;
+        field.SetValue(-1e300);
+        field.resize(size);
+        (void)field.grab();
+        field.SetMode(CCWNumEdit::Mode::Computed);
+        (void)field.grab();
+    }
+    // Values no mask can show whole still give a text.
+    for (const char16_t* mask : {u"\"0x\"8X", u"8b", u"%*100", u".##"}) {
+        CCWNumEdit field;
+        field.SetFormat(mask);
+        for (const double value : {-1e300, 1e300, -1.0, 4294967296.0}) {
+            field.SetValue(value);
+            EXPECT_FALSE(field.GetText().empty());
+        }
+    }
+}

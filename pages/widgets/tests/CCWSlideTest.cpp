@@ -271,3 +271,28 @@ TEST(CCWSlide, TheBorderCanBeHidden)
     bar.SetBorderVisible(false);
     EXPECT_TRUE(Near(Shot(bar).pixelColor(0, 100), background, 2));
 }
+
+TEST(CCWSlide, PaintsAtAnySizeAndOnAnyScale)
+{
+    const QSize sizes[] = {{0, 0}, {1, 1}, {4, 200}, {200, 4}, {30, 30}};
+    const std::pair<double, double> ranges[] = {{0, 100}, {5, 5}, {100, -100}, {-1e12, 1e12}};
+    const CCWSlide::Look looks[] = {CCWSlide::Look::HorizontalSlide, CCWSlide::Look::VerticalSlide,
+                                    CCWSlide::Look::HorizontalBar,   CCWSlide::Look::VerticalBar,
+                                    CCWSlide::Look::Thermometer,     CCWSlide::Look::Progress};
+    for (const CCWSlide::Look look : looks) {
+        for (const QSize& size : sizes) {
+            for (const auto& [minimum, maximum] : ranges) {
+                CCWSlide slide;
+                slide.SetLook(look);
+                slide.SetRange(minimum, maximum);
+                slide.SetTicks(CWScale::kMaxDivisions);
+                slide.SetValue(minimum);
+                slide.SetBarValue(CCWSlide::BarItem::Positive, 1e300);
+                slide.SetBarShown(CCWSlide::BarShown::Positive);
+                slide.resize(size);
+                (void)slide.grab();
+                EXPECT_EQ(slide.GetValue(), minimum);
+            }
+        }
+    }
+}
