@@ -2,6 +2,7 @@
 // the tests, a failure for a dialog nobody expected, the error reporter's
 // boxes, and the real Qt dialogs behind it.
 #include "ScriptedResponder.h"
+#include "TempDir.h"
 #include "TestWindow.h"
 #include "platform/ui/MessageBoxErrorReporter.h"
 #include "platform/ui/QtDialogs.h"
@@ -10,11 +11,14 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 
 #include <thread>
+
+#include <sys/stat.h>
 
 namespace vexar::uitest {
 namespace {
@@ -200,6 +204,87 @@ INSTANTIATE_TEST_SUITE_P(
         BoxCase{MB_ABORTRETRYIGNORE | MB_DEFBUTTON3 | MB_ICONINFORMATION,
                 {QMessageBox::Abort, QMessageBox::Retry, QMessageBox::Ignore}, QMessageBox::Ignore,
                 QMessageBox::Information, QMessageBox::Ignore, IDIGNORE}));
+
+// Runs `answer` on the first modal dialog of type T once it shows.
+template <class T>
+class ModalAnswer {
+public:
+    explicit ModalAnswer(std::function<void(T&)> answer) : m_answer(std::move(answer))
+    {
+        m_timer.setInterval(10);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget())) {
+                m_timer.stop();
+                m_answer(*dialog);
+            }
+        });
+        m_timer.start();
+    }
+
+private:
+    std::function<void(T&)> m_answer;
+    QTimer m_timer;
+};
+
+class RealFileDialog : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        testing::WriteAll(home.file("PARAM.DAT"), "x");
+        testing::WriteAll(home.file("notes.txt"), "x");
+        ASSERT_EQ(::mkdir(home.file("Update").c_str(), 0777), 0);
+    }
+    testing::TempDir home;
+    QtDialogs real;
+};
+
+TEST_F(RealFileDialog, AnOpenDialogStartsInItsFolderAndFiltersWithoutRegardToCase)
+{
+    QStringList filters;
+    QString folder;
+    QFileDialog::FileMode mode{};
+    ModalAnswer<QFileDialog> answer([&](QFileDialog& dialog) {
+        filters = dialog.nameFilters();
+        folder = dialog.directory().absolutePath();
+        mode = dialog.fileMode();
+        dialog.selectFile("PARAM.DAT");
+        static_cast<QDialog&>(dialog).accept();
+    });
+    FileDialogRequest request;
+    request.folder = home.path();
+    request.filter = u"Dat Files (*.dat)|*.dat|";
+    request.mustExist = true;
+    EXPECT_EQ(real.FileDialog(request), std::optional<std::string>(home.file("PARAM.DAT")));
+    EXPECT_EQ(filters, QStringList{"Dat Files (*.dat *.DAT)"});
+    EXPECT_EQ(folder, QString::fromStdString(home.path()));
+    EXPECT_EQ(mode, QFileDialog::ExistingFile);
+}
+
+TEST_F(RealFileDialog, ASaveDialogAddsTheDefaultExtensionAndCancelGivesNothing)
+{
+    {
+        ModalAnswer<QFileDialog> answer([](QFileDialog& dialog) { static_cast<QDialog&>(dialog).accept(); });
+        FileDialogRequest request;
+        request.save = true;
+        request.folder = home.path();
+        request.fileName = u"Parametri";
+        request.filter = u"Bin Files (*.bin)|*.bin|";
+        request.defaultExtension = u".bin";
+        EXPECT_EQ(real.FileDialog(request), std::optional<std::string>(home.file("Parametri.bin")));
+    }
+    ModalAnswer<QFileDialog> cancel([](QFileDialog& dialog) { dialog.reject(); });
+    EXPECT_EQ(real.FileDialog(FileDialogRequest{}), std::nullopt);
+}
+
+TEST_F(RealFileDialog, AFolderBrowserGivesTheChosenFolder)
+{
+    ModalAnswer<QFileDialog> answer([&](QFileDialog& dialog) {
+        dialog.selectFile(QString::fromStdString(home.file("Update")));
+        static_cast<QDialog&>(dialog).accept();
+    });
+    EXPECT_EQ(real.FolderDialog(FolderDialogRequest{nullptr, u"", home.path(), true}),
+              std::optional<std::string>(home.file("Update")));
+}
 
 }  // namespace
 }  // namespace vexar::uitest
