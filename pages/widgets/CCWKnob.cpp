@@ -116,8 +116,7 @@ CCWKnob::Layout CCWKnob::MakeLayout() const
     Layout layout;
     const QRectF area = rect().adjusted(GetBorderVisible() ? 3 : 1, GetBorderVisible() ? 3 : 1,
                                         GetBorderVisible() ? -3 : -1, GetBorderVisible() ? -3 : -1);
-    for (int i = 0; i <= Scale().Divisions(); ++i)
-        layout.texts.push_back(QString::fromStdU16String(Scale().LabelText(Scale().MarkValue(i))));
+    layout.texts = MarkTexts();
     const double line = QFontMetricsF(font()).height();
 
     if (m_look == Look::Dial) {
@@ -149,9 +148,7 @@ CCWKnob::Layout CCWKnob::MakeLayout() const
 void CCWKnob::FitAround(Layout& layout, const QRectF& area) const
 {
     const QFontMetricsF fm(font());
-    QSizeF labelSize(0, fm.height());
-    for (const QString& text : layout.texts)
-        labelSize.setWidth(std::max(labelSize.width(), fm.horizontalAdvance(text)));
+    const QSizeF labelSize(CWPaint::WidestText(fm, layout.texts), fm.height());
 
     const auto shape = [&](double radius) {
         layout.radius = radius;
@@ -204,8 +201,7 @@ void CCWKnob::PlaceLabels(Layout& layout) const
         const double angle = layout.Angle(static_cast<double>(i) / (count - 1));
         layout.labels.push_back(LabelBox(layout.pivot, layout.labelRadius, angle, size, layout.labelsOutside));
     }
-    const double blank = std::max(3.0, fm.horizontalAdvance(QLatin1Char(' ')));
-    layout.labelStep = CWPaint::LabelStep(layout.labels, m_look != Look::Meter, blank);
+    layout.labelStep = CWPaint::LabelStep(layout.labels, m_look != Look::Meter, fm);
 }
 
 void CCWKnob::paintEvent(QPaintEvent*)
@@ -234,7 +230,7 @@ void CCWKnob::PaintMarks(QPainter& painter, const Layout& layout, double outer, 
 {
     const int divisions = Scale().Divisions();
     const double arc = outer * std::fabs(layout.extent) * std::numbers::pi / 180.0 / divisions;
-    const int minor = arc >= 25.0 ? 4 : (arc >= 10.0 ? 1 : 0);
+    const int minor = CWPaint::MinorMarks(arc);
     const QColor colour = CWPaint::Shown(*this, GetScaleColor());
     painter.setPen(QPen(colour, std::max(1.3, outer * 0.016), Qt::SolidLine, Qt::FlatCap));
     for (int i = 0; i <= divisions; ++i) {
@@ -250,20 +246,10 @@ void CCWKnob::PaintMarks(QPainter& painter, const Layout& layout, double outer, 
     }
 }
 
-void CCWKnob::PaintLabels(QPainter& painter, const Layout& layout) const
-{
-    if (layout.labelStep <= 0)
-        return;
-    painter.setPen(CWPaint::Shown(*this, GetLabelColor()));
-    painter.setFont(font());
-    for (std::size_t i = 0; i < layout.labels.size(); i += static_cast<std::size_t>(layout.labelStep))
-        painter.drawText(layout.labels[i], Qt::AlignCenter, layout.texts[i]);
-}
-
 void CCWKnob::PaintKnob(QPainter& painter, const Layout& layout) const
 {
     PaintMarks(painter, layout, layout.markOuter, layout.mark);
-    PaintLabels(painter, layout);
+    PaintLabels(painter, layout.labels, layout.texts, layout.labelStep);
 
     const QPointF c = layout.pivot;
     double cap = layout.body;
@@ -315,7 +301,7 @@ void CCWKnob::PaintDial(QPainter& painter, const Layout& layout) const
     painter.drawEllipse(c, layout.body, layout.body);
 
     PaintMarks(painter, layout, layout.markOuter, layout.mark);
-    PaintLabels(painter, layout);
+    PaintLabels(painter, layout.labels, layout.texts, layout.labelStep);
 
     // The value in figures, in the opening below the hub, where it clears
     // the labels of the scale's ends; nowhere when it clears none.
@@ -376,7 +362,7 @@ void CCWKnob::PaintMeter(QPainter& painter, const Layout& layout) const
                         static_cast<int>(layout.start * 16), static_cast<int>(sweep * 16));
     }
     PaintMarks(painter, layout, layout.markOuter, layout.mark);
-    PaintLabels(painter, layout);
+    PaintLabels(painter, layout.labels, layout.texts, layout.labelStep);
     PaintNeedle(painter, layout, layout.markOuter - 1, std::max(2.0, layout.radius * 0.025));
     if (hasFocus())
         CWPaint::DrawFocus(painter, *this, layout.housing.adjusted(1, 1, -1, -1), false);

@@ -41,7 +41,6 @@ private:
     void FitAround(Layout& layout, const QRectF& area) const;
     void PlaceLabels(Layout& layout) const;
     void PaintMarks(QPainter& painter, const Layout& layout, double outer, double length) const;
-    void PaintLabels(QPainter& painter, const Layout& layout) const;
     void PaintKnob(QPainter& painter, const Layout& layout) const;
     void PaintDial(QPainter& painter, const Layout& layout) const;
     void PaintMeter(QPainter& painter, const Layout& layout) const;

@@ -64,12 +64,9 @@ bool CCWSlide::TakesInput() const { return m_look == Look::HorizontalSlide || m_
 
 QSize CCWSlide::sizeHint() const
 {
-    const QFontMetrics fm(font());
-    const int line = fm.height();
-    int labelWidth = 0;
-    for (int i = 0; i <= Scale().Divisions(); ++i)
-        labelWidth = std::max(
-            labelWidth, fm.horizontalAdvance(QString::fromStdU16String(Scale().LabelText(Scale().MarkValue(i)))));
+    const QFontMetricsF fm(font());
+    const int line = static_cast<int>(std::ceil(fm.height()));
+    const int labelWidth = static_cast<int>(std::ceil(CWPaint::WidestText(fm, MarkTexts())));
     switch (m_look) {
     case Look::HorizontalSlide:
     case Look::HorizontalBar:
@@ -102,8 +99,7 @@ CCWSlide::Layout CCWSlide::MakeLayout() const
         layout.marks = layout.withLabels = false;
         return layout;
     }
-    for (int i = 0; i <= Scale().Divisions(); ++i)
-        layout.texts.push_back(QString::fromStdU16String(Scale().LabelText(Scale().MarkValue(i))));
+    layout.texts = MarkTexts();
     const double line = QFontMetricsF(font()).height();
     layout.mark = std::max(4.0, std::round(line * 0.35));
     layout.thumbLong = std::max(12.0, std::round(line * 1.3));
@@ -120,9 +116,7 @@ void CCWSlide::LayOutHorizontal(Layout& layout, const QRectF& area) const
 {
     const QFontMetricsF fm(font());
     const double line = fm.height();
-    double labelWidth = 0.0;
-    for (const QString& text : layout.texts)
-        labelWidth = std::max(labelWidth, fm.horizontalAdvance(text));
+    const double labelWidth = CWPaint::WidestText(fm, layout.texts);
     const auto scaleHeight = [&] { return layout.marks ? 2 + layout.mark + (layout.withLabels ? 1 + line : 0) : 0; };
     const bool slide = m_look == Look::HorizontalSlide;
     // The body across the track: the thumb's length, or the bar's well.
@@ -156,10 +150,10 @@ void CCWSlide::LayOutVertical(Layout& layout, const QRectF& area) const
 {
     const QFontMetricsF fm(font());
     const double line = fm.height();
-    double labelWidth = 0.0;
-    for (const QString& text : layout.texts)
-        labelWidth = std::max(labelWidth, fm.horizontalAdvance(text));
-    const auto scaleWidth = [&] { return layout.marks ? 2 + layout.mark + (layout.withLabels ? 2 + labelWidth : 0) : 0; };
+    const double labelWidth = CWPaint::WidestText(fm, layout.texts);
+    const auto scaleWidth = [&] {
+        return layout.marks ? 2 + layout.mark + (layout.withLabels ? 2 + labelWidth : 0) : 0;
+    };
     const bool slide = m_look == Look::VerticalSlide;
     const bool thermometer = m_look == Look::Thermometer;
     const double tube = std::clamp(std::round(line * 0.7), 6.0, 16.0);
@@ -225,8 +219,7 @@ void CCWSlide::PlaceLabels(Layout& layout) const
         else
             layout.labels.emplace_back(layout.labelEdge, at - h / 2, w, h);
     }
-    const double blank = std::max(3.0, fm.horizontalAdvance(QLatin1Char(' ')));
-    layout.labelStep = CWPaint::LabelStep(layout.labels, false, blank);
+    layout.labelStep = CWPaint::LabelStep(layout.labels, false, fm);
 }
 
 void CCWSlide::paintEvent(QPaintEvent*)
@@ -263,7 +256,7 @@ void CCWSlide::PaintScale(QPainter& painter, const Layout& layout) const
         return;
     const int divisions = Scale().Divisions();
     const double spacing = std::fabs(layout.to - layout.from) / divisions;
-    const int minor = spacing >= 25.0 ? 4 : (spacing >= 10.0 ? 1 : 0);
+    const int minor = CWPaint::MinorMarks(spacing);
     const auto line = [&](double at, double length) {
         const double end = layout.markBase + layout.markSign * length;
         if (Horizontal())
@@ -284,13 +277,7 @@ void CCWSlide::PaintScale(QPainter& painter, const Layout& layout) const
     painter.setPen(QPen(colour, 1.4, Qt::SolidLine, Qt::FlatCap));
     for (int i = 0; i <= divisions; ++i)
         line(layout.At(static_cast<double>(i) / divisions), layout.mark);
-
-    if (layout.labelStep <= 0)
-        return;
-    painter.setPen(CWPaint::Shown(*this, GetLabelColor()));
-    painter.setFont(font());
-    for (std::size_t i = 0; i < layout.labels.size(); i += static_cast<std::size_t>(layout.labelStep))
-        painter.drawText(layout.labels[i], Qt::AlignCenter, layout.texts[i]);
+    PaintLabels(painter, layout.labels, layout.texts, layout.labelStep);
 }
 
 QRectF CCWSlide::Span(const Layout& layout, const QRectF& track, double from, double to) const
@@ -359,7 +346,9 @@ void CCWSlide::PaintBar(QPainter& painter, const Layout& layout) const
         painter.drawRect(filled);
     }
     // Where zero lies inside the scale, a line marks it.
-    if (zero > std::min(Scale().Minimum(), Scale().Maximum()) && zero < std::max(Scale().Minimum(), Scale().Maximum())) {
+    const double low = std::min(Scale().Minimum(), Scale().Maximum());
+    const double high = std::max(Scale().Minimum(), Scale().Maximum());
+    if (zero > low && zero < high) {
         painter.setPen(QPen(CWPaint::Shown(*this, GetScaleColor()), 1));
         const double at = layout.At(Scale().Fraction(zero));
         if (Horizontal())
@@ -390,8 +379,9 @@ void CCWSlide::PaintThermometer(QPainter& painter, const Layout& layout) const
                             QPointF(layout.track.right() - gap, layout.bulb.center().y())));
     // The glint of the glass.
     painter.setBrush(QColor(255, 255, 255, 110));
-    painter.drawEllipse(QRectF(layout.bulb.left() + layout.bulb.width() * 0.25, layout.bulb.top() + layout.bulb.height() * 0.22,
-                               layout.bulb.width() * 0.22, layout.bulb.height() * 0.22));
+    const QRectF& bulb = layout.bulb;
+    const QSizeF glint = bulb.size() * 0.22;
+    painter.drawEllipse(QRectF(QPointF(bulb.left() + bulb.width() * 0.25, bulb.top() + glint.height()), glint));
 }
 
 void CCWSlide::PaintProgress(QPainter& painter, const Layout& layout) const

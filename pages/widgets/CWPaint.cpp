@@ -93,8 +93,9 @@ void DrawFocus(QPainter& painter, const QWidget& widget, const QRectF& rect, boo
         painter.drawRoundedRect(rect, 2, 2);
 }
 
-int LabelStep(const std::vector<QRectF>& boxes, bool closed, double gap)
+int LabelStep(const std::vector<QRectF>& boxes, bool closed, const QFontMetricsF& fm)
 {
+    const double gap = std::max(3.0, fm.horizontalAdvance(QLatin1Char(' ')));
     if (boxes.size() < 2)
         return boxes.empty() ? 0 : 1;
     const std::size_t divisions = boxes.size() - 1;
@@ -107,6 +108,16 @@ int LabelStep(const std::vector<QRectF>& boxes, bool closed, double gap)
             return static_cast<int>(step);
     }
     return 0;
+}
+
+int MinorMarks(double spacing) { return spacing >= 25.0 ? 4 : (spacing >= 10.0 ? 1 : 0); }
+
+double WidestText(const QFontMetricsF& fm, const std::vector<QString>& texts)
+{
+    double widest = 0.0;
+    for (const QString& text : texts)
+        widest = std::max(widest, fm.horizontalAdvance(text));
+    return widest;
 }
 
 }  // namespace CWPaint

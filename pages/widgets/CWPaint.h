@@ -8,7 +8,9 @@
 #include "platform/ui/ColorRef.h"
 
 #include <QColor>
+#include <QFontMetricsF>
 #include <QRectF>
+#include <QString>
 
 #include <vector>
 
@@ -33,10 +35,15 @@ void DrawFocus(QPainter& painter, const QWidget& widget, const QRectF& rect, boo
 
 // The step between written labels (labels 0, step, 2 x step, ... of the
 // `boxes`, one per scale mark) so that no two written labels come closer
-// than `gap` (a blank's width keeps numbers from reading as one);
-// `closed` also checks the last label against the first (a dial whose ends
-// meet). A step that divides the number of divisions is preferred, so the
-// last mark keeps its label. 0 when even the two ends overlap.
-int LabelStep(const std::vector<QRectF>& boxes, bool closed, double gap);
+// than a blank of the font (numbers must not read as one); `closed` also
+// checks the last label against the first (a dial whose ends meet). A step
+// that divides the number of divisions is preferred, so the last mark keeps
+// its label. 0 when even the two ends overlap.
+int LabelStep(const std::vector<QRectF>& boxes, bool closed, const QFontMetricsF& fm);
+
+// How many unlabelled marks fit between two labelled ones `spacing` apart.
+int MinorMarks(double spacing);
+
+double WidestText(const QFontMetricsF& fm, const std::vector<QString>& texts);
 
 }  // namespace CWPaint

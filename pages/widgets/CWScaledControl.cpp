@@ -1,7 +1,10 @@
 #include "pages/widgets/CWScaledControl.h"
 
+#include "pages/widgets/CWPaint.h"
+
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 
 #include <cmath>
 
@@ -82,6 +85,25 @@ void CWScaledControl::InputStateChanged()
     else
         unsetCursor();
     update();
+}
+
+std::vector<QString> CWScaledControl::MarkTexts() const
+{
+    std::vector<QString> texts;
+    for (int i = 0; i <= m_scale.Divisions(); ++i)
+        texts.push_back(QString::fromStdU16String(m_scale.LabelText(m_scale.MarkValue(i))));
+    return texts;
+}
+
+void CWScaledControl::PaintLabels(QPainter& painter, const std::vector<QRectF>& boxes,
+                                  const std::vector<QString>& texts, int step) const
+{
+    if (step <= 0)
+        return;
+    painter.setPen(CWPaint::Shown(*this, m_labelColour));
+    painter.setFont(font());
+    for (std::size_t i = 0; i < boxes.size() && i < texts.size(); i += static_cast<std::size_t>(step))
+        painter.drawText(boxes[i], Qt::AlignCenter, texts[i]);
 }
 
 void CWScaledControl::Store(double value)

@@ -23,6 +23,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 class CWScaledControl : public QWidget {
     Q_OBJECT
@@ -66,6 +67,11 @@ protected:
     CWScaledControl(QWidget* parent, vexar::ui::COLORREF pointerColour);
 
     const CWScale& Scale() const { return m_scale; }
+    // The labels of the scale's marks, minimum first.
+    std::vector<QString> MarkTexts() const;
+    // Writes every `step`-th label into its box in the label colour.
+    void PaintLabels(QPainter& painter, const std::vector<QRectF>& boxes, const std::vector<QString>& texts,
+                     int step) const;
 
     // Whether the look has a pointer the user can move (a bar has none);
     // call InputStateChanged when the answer changes.

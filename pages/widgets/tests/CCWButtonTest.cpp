@@ -141,7 +141,8 @@ TEST(CCWButton, TheTogglesLeverStandsRightWhenOn)
 
 TEST(CCWButton, PaintsAtAnySize)
 {
-    for (const CCWButton::Look look : {CCWButton::Look::Toggle, CCWButton::Look::SquareLamp, CCWButton::Look::RoundLamp}) {
+    using Look = CCWButton::Look;
+    for (const Look look : {Look::Toggle, Look::SquareLamp, Look::RoundLamp}) {
         for (const QSize size : {QSize(0, 0), QSize(1, 1), QSize(3, 60), QSize(60, 3)}) {
             CCWButton button;
             button.SetLook(look);

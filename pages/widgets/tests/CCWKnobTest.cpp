@@ -66,8 +66,8 @@ TEST(CCWKnob, GesturesMoveTheValueAndAnnounceTheirEndOnce)
         int changes;  // -1: at least one
     };
     const Case cases[] = {
-        {"a quarter turn clockwise adds a third of the scale", [](KnobFixture& f) { f.Drag({90, 0}); }, 50 + 100.0 / 3, 3,
-         1, -1},
+        {"a quarter turn clockwise adds a third of the scale", [](KnobFixture& f) { f.Drag({90, 0}); },
+         50 + 100.0 / 3, 3, 1, -1},
         {"a quarter turn back takes it off", [](KnobFixture& f) { f.Drag({90, 180}); }, 50 - 100.0 / 3, 3, 1, -1},
         {"a press and release without travel changes nothing", [](KnobFixture& f) { f.Drag({90}); }, 50, 0, 1, 0},
         {"out and back to the same point gives the value back exactly", [](KnobFixture& f) { f.Drag({90, 0, 90}); },
@@ -90,8 +90,9 @@ TEST(CCWKnob, GesturesMoveTheValueAndAnnounceTheirEndOnce)
          [](KnobFixture& f) {
              QTest::keyClick(&f.knob, Qt::Key_Left);
              QTest::keyClick(&f.knob, Qt::Key_Right);
-             QWheelEvent wheel(QPointF(100, 100), f.knob.mapToGlobal(QPointF(100, 100)), {}, QPoint(0, 120), Qt::NoButton,
-                               {}, Qt::NoScrollPhase, false);
+             const QPointF at(100, 100);
+             QWheelEvent wheel(at, f.knob.mapToGlobal(at), {}, QPoint(0, 120), Qt::NoButton, {}, Qt::NoScrollPhase,
+                               false);
              QApplication::sendEvent(&f.knob, &wheel);
          },
          50, 0, 0, 0},

@@ -51,7 +51,10 @@ inline bool Near(QColor a, QColor b, int tolerance = 24)
            std::abs(a.blue() - b.blue()) <= tolerance;
 }
 
-inline bool Near(QColor a, vexar::ui::COLORREF b, int tolerance = 24) { return Near(a, vexar::ui::ToQColor(b), tolerance); }
+inline bool Near(QColor a, vexar::ui::COLORREF b, int tolerance = 24)
+{
+    return Near(a, vexar::ui::ToQColor(b), tolerance);
+}
 
 // The pixels of about this colour: how many, their bounds, their centre.
 struct Patch {
