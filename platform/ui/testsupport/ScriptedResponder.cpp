@@ -66,37 +66,30 @@ std::optional<ScriptedResponder::Step> ScriptedResponder::Take(const ShownDialog
 
 int ScriptedResponder::MessageBox(const ui::MessageBoxRequest& request)
 {
-    ShownDialog dialog;
-    dialog.owner = request.owner;
-    dialog.text = request.text;
-    dialog.caption = request.caption;
-    dialog.style = request.style;
-    const auto step = Take(dialog);
+    const auto step = Take({.kind = ShownDialog::Kind::MessageBox,
+                            .owner = request.owner,
+                            .text = request.text,
+                            .caption = request.caption,
+                            .style = request.style});
     return step ? step->answer : ui::DismissAnswer(request.style);
 }
 
 std::optional<std::string> ScriptedResponder::FileDialog(const ui::FileDialogRequest& request)
 {
-    ShownDialog dialog;
-    dialog.kind = ShownDialog::Kind::File;
-    dialog.owner = request.owner;
-    dialog.text = request.title;
-    dialog.save = request.save;
-    dialog.folder = request.folder;
-    dialog.fileName = request.fileName;
-    dialog.filter = request.filter;
-    const auto step = Take(dialog);
+    const auto step = Take({.kind = ShownDialog::Kind::File,
+                            .owner = request.owner,
+                            .text = request.title,
+                            .save = request.save,
+                            .folder = request.folder,
+                            .fileName = request.fileName,
+                            .filter = request.filter});
     return step ? step->path : std::nullopt;
 }
 
 std::optional<std::string> ScriptedResponder::FolderDialog(const ui::FolderDialogRequest& request)
 {
-    ShownDialog dialog;
-    dialog.kind = ShownDialog::Kind::Folder;
-    dialog.owner = request.owner;
-    dialog.text = request.title;
-    dialog.folder = request.folder;
-    const auto step = Take(dialog);
+    const auto step = Take({.kind = ShownDialog::Kind::Folder, .owner = request.owner, .text = request.title,
+                            .folder = request.folder});
     return step ? step->path : std::nullopt;
 }
 

@@ -22,14 +22,14 @@ namespace vexar::uitest {
 struct ShownDialog {
     enum class Kind { MessageBox, File, Folder };
     Kind kind = Kind::MessageBox;
-    QPointer<QWidget> owner;
-    std::u16string text;     // message box text, dialog title
-    std::u16string caption;  // message box caption
+    QPointer<QWidget> owner{};
+    std::u16string text{};     // message box text, dialog title
+    std::u16string caption{};  // message box caption
     unsigned style = 0;
     bool save = false;
-    std::string folder;
-    std::u16string fileName;
-    std::u16string filter;
+    std::string folder{};
+    std::u16string fileName{};
+    std::u16string filter{};
 };
 
 class ScriptedResponder : public ui::DialogResponder {
