@@ -38,10 +38,14 @@ inline constexpr std::int32_t CTRL_TERM = 19;
 inline constexpr std::int32_t CTRL_VMETER = 20;
 inline constexpr std::int32_t CTRL_RESET = 21;
 
-// Access level a control needs.
+// Access level a control needs (0..2), and the operator profiles (0..5):
+// profiles 1 to 3 are privileged.
 inline constexpr std::int32_t OPR_PBL = 0;
 inline constexpr std::int32_t OPR_PRV = 1;
 inline constexpr std::int32_t OPR_REM = 2;
+inline constexpr std::int32_t OPR_SVIL = 3;
+inline constexpr std::int32_t OPR_LIMIT = 4;
+inline constexpr std::int32_t OPR_PBL_LIMIT = 5;
 
 // Conversion between raw and physical value.
 inline constexpr std::int32_t CONV_NO = 0;

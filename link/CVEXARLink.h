@@ -79,8 +79,9 @@ public:
     // thread cannot be created.
     bool StartLinkThread(ILinkUiSink* sink);
     // Queues a request for the worker; false, and the record freed, when no
-    // worker has been started.
-    bool PostLinkRequest(unsigned id, std::uintptr_t wParam = 0, std::intptr_t lParam = 0,
+    // worker has been started. Virtual so that the tests of the pages can
+    // see the requests without a worker.
+    virtual bool PostLinkRequest(unsigned id, std::uintptr_t wParam = 0, std::intptr_t lParam = 0,
                          std::unique_ptr<LinkPayload> payload = nullptr);
     // The main frame's close: the worker ends its links, stops the timer
     // and posts WM_WORKER_ENDED as its last act; requests still queued are

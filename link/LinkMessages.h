@@ -84,4 +84,19 @@ inline constexpr unsigned WM_OBD_PID_VALUE = WM_APP + 59;
 inline constexpr unsigned WM_OBD_DTC_LIST = WM_APP + 60;
 inline constexpr unsigned WM_DIAG_START_RESET = WM_APP + 62;
 
+// ---- Messages between the windows and the data-bound controls ----
+inline constexpr unsigned WM_CTRL_STORE_WRITE = WM_APP + 14;   // write to the ECU / force while hidden
+inline constexpr unsigned WM_LIST_SCROLL_END = WM_APP + 18;    // a list view's scrolling ended
+inline constexpr unsigned WM_CTRL_SET_DEFAULT = WM_APP + 30;
+inline constexpr unsigned WM_CTRL_TOOLTIP = WM_APP + 33;       // a mouse event to relay to the tooltip
+inline constexpr unsigned WM_CTRL_PRESS = WM_APP + 40;         // a command button pressed by its letter
+inline constexpr unsigned WM_CTRL_STORE = WM_APP + 43;         // store the shown value, forced, no write
+inline constexpr unsigned WM_SELECT_PAGE = WM_APP + 44;        // function-key number
+
+// Commands of accelerator table 128, the one table of the pages.
+inline constexpr unsigned ID_EDIT_COPY = 32844;      // Ctrl+C
+inline constexpr unsigned ID_EDIT_PASTE = 32845;     // Ctrl+V
+inline constexpr unsigned ID_EDIT_UNDO = 32846;      // Ctrl+Z
+inline constexpr unsigned ID_DESIGN_GRID = 32779;    // Ctrl+Alt+Shift+E
+
 }  // namespace vexar::link

@@ -55,6 +55,11 @@ struct ACQ_SAMPLE_MESSAGE : LinkPayload {
     ACQ_SAMPLE sample;
 };
 
+// One live graph point for the view's graph page (WM_LIVE_SAMPLE).
+struct GRAPH_POINT_MESSAGE : LinkPayload {
+    GRAPH_POINT point;
+};
+
 // One message: its number, two words and the record it owns (may be null).
 struct LinkMessage {
     unsigned id = 0;
