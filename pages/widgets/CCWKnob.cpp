@@ -201,7 +201,7 @@ void CCWKnob::PlaceLabels(Layout& layout) const
         const double angle = layout.Angle(static_cast<double>(i) / (count - 1));
         layout.labels.push_back(LabelBox(layout.pivot, layout.labelRadius, angle, size, layout.labelsOutside));
     }
-    layout.labelStep = CWPaint::LabelStep(layout.labels, m_look != Look::Meter, fm);
+    layout.labelStep = CWPaint::LabelStep(layout.labels, m_look != Look::Meter, fm, ZeroMark());
 }
 
 void CCWKnob::paintEvent(QPaintEvent*)

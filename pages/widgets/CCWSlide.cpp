@@ -219,7 +219,7 @@ void CCWSlide::PlaceLabels(Layout& layout) const
         else
             layout.labels.emplace_back(layout.labelEdge, at - h / 2, w, h);
     }
-    layout.labelStep = CWPaint::LabelStep(layout.labels, false, fm);
+    layout.labelStep = CWPaint::LabelStep(layout.labels, false, fm, ZeroMark());
 }
 
 void CCWSlide::paintEvent(QPaintEvent*)

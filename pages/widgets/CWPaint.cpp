@@ -93,15 +93,18 @@ void DrawFocus(QPainter& painter, const QWidget& widget, const QRectF& rect, boo
         painter.drawRoundedRect(rect, 2, 2);
 }
 
-int LabelStep(const std::vector<QRectF>& boxes, bool closed, const QFontMetricsF& fm)
+int LabelStep(const std::vector<QRectF>& boxes, bool closed, const QFontMetricsF& fm, int anchor)
 {
     const double gap = std::max(3.0, fm.horizontalAdvance(QLatin1Char(' ')));
     if (boxes.size() < 2)
         return boxes.empty() ? 0 : 1;
     const std::size_t divisions = boxes.size() - 1;
-    for (std::size_t step = 1; step <= divisions; ++step) {
-        if (divisions % step == 0 && StepFits(boxes, step, closed, gap))
-            return static_cast<int>(step);
+    const auto writes = [&](std::size_t step) { return anchor < 0 || static_cast<std::size_t>(anchor) % step == 0; };
+    for (const bool withAnchor : {true, false}) {
+        for (std::size_t step = 1; step <= divisions; ++step) {
+            if (divisions % step == 0 && (!withAnchor || writes(step)) && StepFits(boxes, step, closed, gap))
+                return static_cast<int>(step);
+        }
     }
     for (std::size_t step = 2; step < divisions; ++step) {
         if (StepFits(boxes, step, closed, gap))

@@ -38,8 +38,9 @@ void DrawFocus(QPainter& painter, const QWidget& widget, const QRectF& rect, boo
 // than a blank of the font (numbers must not read as one); `closed` also
 // checks the last label against the first (a dial whose ends meet). A step
 // that divides the number of divisions is preferred, so the last mark keeps
-// its label. 0 when even the two ends overlap.
-int LabelStep(const std::vector<QRectF>& boxes, bool closed, const QFontMetricsF& fm);
+// its label, and among those one that writes the mark `anchor` (zero on a
+// scale across it; -1 for none). 0 when even the two ends overlap.
+int LabelStep(const std::vector<QRectF>& boxes, bool closed, const QFontMetricsF& fm, int anchor);
 
 // How many unlabelled marks fit between two labelled ones `spacing` apart.
 int MinorMarks(double spacing);

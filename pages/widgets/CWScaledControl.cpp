@@ -95,6 +95,16 @@ std::vector<QString> CWScaledControl::MarkTexts() const
     return texts;
 }
 
+int CWScaledControl::ZeroMark() const
+{
+    const double tolerance = std::fabs(m_scale.Maximum() - m_scale.Minimum()) * 1e-9;
+    for (int i = 0; i <= m_scale.Divisions(); ++i) {
+        if (std::fabs(m_scale.MarkValue(i)) <= tolerance)
+            return i;
+    }
+    return -1;
+}
+
 void CWScaledControl::PaintLabels(QPainter& painter, const std::vector<QRectF>& boxes,
                                   const std::vector<QString>& texts, int step) const
 {

@@ -69,6 +69,8 @@ protected:
     const CWScale& Scale() const { return m_scale; }
     // The labels of the scale's marks, minimum first.
     std::vector<QString> MarkTexts() const;
+    // The mark at zero, -1 when no mark is.
+    int ZeroMark() const;
     // Writes every `step`-th label into its box in the label colour.
     void PaintLabels(QPainter& painter, const std::vector<QRectF>& boxes, const std::vector<QString>& texts,
                      int step) const;

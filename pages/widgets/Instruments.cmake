@@ -15,6 +15,7 @@ list(APPEND WIDGET_SOURCES
 )
 list(APPEND WIDGET_TEST_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/tests/CWValueTextTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tests/CWPaintTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tests/CCWKnobTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tests/CCWSlideTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tests/CCWNumEditTest.cpp
