@@ -10,8 +10,6 @@
 
 #include <QPointF>
 
-#include <vector>
-
 class CCWKnob : public CWScaledControl {
     Q_OBJECT
 

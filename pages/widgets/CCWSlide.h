@@ -15,8 +15,6 @@
 
 #include <QPointF>
 
-#include <vector>
-
 class CCWSlide : public CWScaledControl {
     Q_OBJECT
 
