@@ -143,6 +143,20 @@ void CCWButton::focusOutEvent(QFocusEvent* event)
     QWidget::focusOutEvent(event);
 }
 
+// Hidden or disabled, the widget sees no release: the press ends here.
+void CCWButton::hideEvent(QHideEvent* event)
+{
+    EndPress();
+    QWidget::hideEvent(event);
+}
+
+void CCWButton::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::EnabledChange && !isEnabled())
+        EndPress();
+    QWidget::changeEvent(event);
+}
+
 void CCWButton::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);

@@ -34,6 +34,7 @@ void CWScaledControl::SetDiscrete(bool discrete) { m_scale.SetDiscrete(discrete)
 void CWScaledControl::SetTicks(int divisions)
 {
     m_scale.SetDivisions(divisions);
+    updateGeometry();
     update();
 }
 

@@ -48,6 +48,15 @@ TEST(CCWButton, TheToggleFlipsOnPressAndIsClickedOnceAtTheRelease)
          false, 2, {true, false}},
         {"a held key flips once", CCWButton::Look::Toggle, [](CCWButton& b) { HoldKey(b, Qt::Key_Space, 4); }, true, 1,
          {true}},
+        {"hidden in the middle of a press, the flip is clicked and the next press works", CCWButton::Look::Toggle,
+         [&](CCWButton& b) {
+             QTest::mousePress(&b, Qt::LeftButton, {}, middle);
+             b.hide();
+             b.show();
+             QTest::mouseRelease(&b, Qt::LeftButton, {}, middle);
+             QTest::mouseClick(&b, Qt::LeftButton, {}, middle);
+         },
+         false, 2, {true, false}},
         {"the right button does nothing", CCWButton::Look::Toggle,
          [&](CCWButton& b) { QTest::mouseClick(&b, Qt::RightButton, {}, middle); }, false, 0, {}},
         {"without input nothing flips or clicks", CCWButton::Look::Toggle,
