@@ -51,9 +51,8 @@ TEST(CCWButton, TheToggleFlipsOnPressAndIsClickedOnceAtTheRelease)
         {"hidden in the middle of a press, the flip is clicked and the next press works", CCWButton::Look::Toggle,
          [&](CCWButton& b) {
              QTest::mousePress(&b, Qt::LeftButton, {}, middle);
-             b.hide();
+             b.hide();  // its release goes nowhere
              b.show();
-             QTest::mouseRelease(&b, Qt::LeftButton, {}, middle);
              QTest::mouseClick(&b, Qt::LeftButton, {}, middle);
          },
          false, 2, {true, false}},
