@@ -1,24 +1,12 @@
 #include "pages/widgets/CCellGrid.h"
 
+#include "platform/ui/CUtilityUi.h"
+
 #include <QMouseEvent>
 
 #include <algorithm>
-#include <cstdint>
-#include <cstdlib>
 
 namespace {
-
-constexpr int kTwipsPerInch = 1440;
-
-// value × numerator / denominator in 64 bits, rounded to the nearest whole
-// number with halves away from zero.
-int MulDiv(int value, int numerator, int denominator)
-{
-    const std::int64_t product = static_cast<std::int64_t>(value) * numerator;
-    const std::int64_t half = denominator / 2;
-    const std::int64_t rounded = product >= 0 ? (product + half) / denominator : (product - half) / denominator;
-    return static_cast<int>(rounded);
-}
 
 // The index of the run of sizes that contains the offset, or -1.
 int Locate(int offset, int count, auto sizeOf)
@@ -135,14 +123,17 @@ int CCellGrid::GetRowHeight(int row) const
     return row >= 0 && row < m_rows ? m_rowHeights[static_cast<std::size_t>(row)] : -1;
 }
 
-int CCellGrid::ToPixels(int twips, int dotsPerInch) const
+int CCellGrid::GetColumnWidthPixels(int column) const
 {
-    return twips < 0 ? 0 : MulDiv(twips, dotsPerInch, kTwipsPerInch);
+    const int twips = GetColumnWidth(column);
+    return twips < 0 ? 0 : CUtility::TwipsToPixels(*this, twips, true);
 }
 
-int CCellGrid::GetColumnWidthPixels(int column) const { return ToPixels(GetColumnWidth(column), logicalDpiX()); }
-
-int CCellGrid::GetRowHeightPixels(int row) const { return ToPixels(GetRowHeight(row), logicalDpiY()); }
+int CCellGrid::GetRowHeightPixels(int row) const
+{
+    const int twips = GetRowHeight(row);
+    return twips < 0 ? 0 : CUtility::TwipsToPixels(*this, twips, false);
+}
 
 int CCellGrid::GetColumnLeft(int column) const
 {

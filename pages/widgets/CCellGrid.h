@@ -86,7 +86,6 @@ protected:
 private:
     bool Inside(int row, int column) const;
     bool Reshape(int rows, int columns);
-    int ToPixels(int twips, int dotsPerInch) const;
 
     int m_rows = 0;
     int m_columns = 0;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <ostream>
 #include <utility>
 
 namespace {
@@ -15,6 +16,11 @@ struct TickCase {
     const char* firstLabel;
     const char* lastLabel;
 };
+
+void PrintTo(const TickCase& c, std::ostream* out)
+{
+    *out << "[" << c.minimum << ", " << c.maximum << "] in " << c.count;
+}
 
 class GraphTicksTable : public ::testing::TestWithParam<TickCase> {};
 
