@@ -149,10 +149,7 @@ TEST(CCWSlide, GesturesMoveTheValueAndAnnounceTheirEndOnce)
          [](SlideFixture& f) {
              QTest::mousePress(&f.slide, Qt::LeftButton, {}, f.thumb);
              QTest::mouseMove(&f.slide, f.thumb + QPoint(30, 0));
-             f.slide.hide();
-             // The button's release comes after the end: nothing more.
-             f.slide.show();
-             QTest::mouseRelease(&f.slide, Qt::LeftButton, {}, f.thumb + QPoint(30, 0));
+             f.slide.hide();  // its release goes nowhere
              return 50 + 30 / f.length * 100;
          },
          1.5, 1, 1},
