@@ -30,6 +30,8 @@ long LineOf(const std::u16string& text, std::u16string_view needle, std::size_t 
 {
     const std::size_t at = text.find(needle, from);
     EXPECT_NE(at, std::u16string::npos) << vexar::ToUtf8(needle);
+    if (at == std::u16string::npos)
+        return -1;
     return 1 + static_cast<long>(std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(at), u'\n'));
 }
 
@@ -173,11 +175,13 @@ TEST_F(LayoutTest, ParameterWindowReadFieldByField)
     EXPECT_EQ(tab1.ETICHETTA, u"Commutazione");
     EXPECT_EQ(tab1.PAGINA.RIGHE, 40);
     EXPECT_EQ(tab1.PAGINA.COLONNE, 120);
-    ASSERT_EQ(tab1.PAGINA.CONTROLLI.size(), 8u);
+    ASSERT_EQ(tab1.PAGINA.CONTROLLI.size(), 10u);
     EXPECT_EQ(tab1.PAGINA.CONTROLLI[7].ID_GUI, 106);
     EXPECT_EQ(tab1.PAGINA.CONTROLLI[7].POS_X, 5);
     EXPECT_EQ(tab1.PAGINA.CONTROLLI[7].POS_Y, 3);
     EXPECT_EQ(tab1.PAGINA.CONTROLLI[7].TAB_INDEX, 8);
+    EXPECT_EQ(tab1.PAGINA.CONTROLLI[9].ID_GUI, 118);
+    EXPECT_EQ(tab1.PAGINA.CONTROLLI[9].POS_Y, 4);
     ASSERT_EQ(tab1.PAGINA.TESTI.size(), 1u);
     EXPECT_EQ(tab1.PAGINA.TESTI[0].STRINGA, u"Commuta a gas quando entrambi sono raggiunti");  // 44 units: kept
     const REC_CARTELLA& tab2 = layout.CARTELLE[1];
@@ -251,8 +255,8 @@ TEST_F(LayoutTest, MalformedLayoutsGiveCodeMessageAndLine)
          badValue(u"PRESENTE", u"pres_si", LineOf(base, u"PRES_SI"))},
         {"unknown OPERATORE", ReplaceFirst(base, u">OPR_PRV<", u">OPR_ALL<"), 5,
          badValue(u"OPERATORE", u"OPR_ALL", LineOf(base, u">OPR_PRV<"))},
-        {"negative NUM_CONTROL", ReplaceFirst(base, u"<NUM_CONTROL>8<", u"<NUM_CONTROL>-1<"), 5,
-         badValue(u"NUM_CONTROL", u"-1", LineOf(base, u"<NUM_CONTROL>8<"))},
+        {"negative NUM_CONTROL", ReplaceFirst(base, u"<NUM_CONTROL>10<", u"<NUM_CONTROL>-1<"), 5,
+         badValue(u"NUM_CONTROL", u"-1", LineOf(base, u"<NUM_CONTROL>10<"))},
         {"NUM_TESTI not a number", ReplaceFirst(base, u"<NUM_TESTI>2<", u"<NUM_TESTI>two<"), 5,
          badValue(u"NUM_TESTI", u"two", LineOf(base, u"<NUM_TESTI>2<"))},
         {"ID_TAB with two signs", ReplaceFirst(base, u"<ID_TAB>2<", u"<ID_TAB>+-2<"), 5,

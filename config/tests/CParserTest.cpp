@@ -522,7 +522,7 @@ TEST_F(ParserTest, SyntheticConfigurationAgreesWithItsDefinitions)
     CParser parser(cfg.folder + "Parser.txt", cfg.folder + "ParserOut.txt", u"InfoParserParVar");
     std::int32_t nParams = 0, nVars = 0;
     ASSERT_TRUE(parser.CountEntries(nParams, nVars));
-    EXPECT_EQ(nParams, 19);
+    EXPECT_EQ(nParams, 20);
     EXPECT_EQ(nVars, 16);
     ASSERT_EQ(parser.Load(), 0);
     EXPECT_EQ(parser.Params().back().offset, 57u);       // the restore area ends at 58

@@ -286,7 +286,7 @@ TEST_F(Synthetic, LoadsInBothLanguagesWithItsChecksAndAreas)
         ASSERT_EQ(var.result, 0) << ::testing::PrintToString(var.entries);
         ASSERT_EQ(gdg.result, 0) << ::testing::PrintToString(gdg.entries);
         EXPECT_TRUE(par.entries.empty() && var.entries.empty() && gdg.entries.empty());
-        EXPECT_EQ(par.set->CountControls(), 16);
+        EXPECT_EQ(par.set->CountControls(), 18);
         EXPECT_EQ(var.set->CountControls(), 10);
         EXPECT_EQ(gdg.set->CountControls(), 6);
 
