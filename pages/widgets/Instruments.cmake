@@ -21,7 +21,3 @@ list(APPEND WIDGET_TEST_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/tests/CCWNumEditTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tests/CCWButtonTest.cpp
 )
-# The texts of the numeric field and of the scale labels go through the
-# display masks of common/ (its text and number helpers). The library is
-# made after this file is read, so the link is added once it exists.
-cmake_language(DEFER CALL target_link_libraries vexar_widgets PUBLIC vexar_common)
