@@ -6,6 +6,7 @@
 #include "DefinitionFixtures.h"
 #include "SessionLogText.h"
 #include "TempDir.h"
+#include "ControlSet.h"
 #include "TestControls.h"
 #include "common/CStdioFileEx.h"
 #include "common/Text.h"
@@ -46,75 +47,7 @@ std::u16string CipherContents(const std::string& path)
     return text;
 }
 
-const REC_CONTROLLO* FindKey(const std::vector<REC_CONTROLLO>& records, std::int32_t key)
-{
-    for (const REC_CONTROLLO& r : records)
-        if (r.ID_GUI == key)
-            return &r;
-    return nullptr;
-}
-
-// The controls of a loaded configuration, one per definition, in file
-// order, with their control tables.
-class ControlSet {
-public:
-    ControlSet(const std::vector<REC_CONTROLLO>& parameters, const std::vector<REC_CONTROLLO>& diagnosis,
-               vexar::testing::Clock clock)
-    {
-        for (const REC_CONTROLLO& record : parameters)
-            m_first.push_back(Add(record, parameters, clock));
-        for (const REC_CONTROLLO& record : diagnosis)
-            if (record.CATEGORIA == CTRL_RIPR)
-                m_second.push_back(Add(record, diagnosis, clock));
-    }
-
-    void Attach(CParametriFile& file)
-    {
-        file.SetControls(static_cast<std::int32_t>(m_first.size()), m_first.data(),
-                         static_cast<std::int32_t>(m_second.size()), m_second.data());
-    }
-
-    template <class T>
-    T& Get(std::u16string_view identifier)
-    {
-        for (auto& control : m_controls)
-            if (control->GetDefinition().IDENTIFICATORE == identifier)
-                return dynamic_cast<T&>(*control);
-        throw std::runtime_error("no such control");
-    }
-
-private:
-    CTRL_WND Add(const REC_CONTROLLO& record, const std::vector<REC_CONTROLLO>& all, vexar::testing::Clock clock)
-    {
-        std::unique_ptr<IDataCtrl> control;
-        if (const auto* grid = std::get_if<GridBlock>(&record.GRAFICA)) {
-            auto map = std::make_unique<vexar::testing::TestGridCtrl>(record, grid->NUM_RIGHE, grid->NUM_COLONNE, clock);
-            if (grid->PRIMA_RIGA.PRESENTE == PRES_SI && grid->PRIMA_RIGA.TIPO_INT == INTST_CAL)
-                if (const REC_CONTROLLO* axis = FindKey(all, grid->PRIMA_RIGA.ID_VET_BREAKPS))
-                    map->SetXAxis(*axis);
-            if (grid->PRIMA_COLONNA.PRESENTE == PRES_SI && grid->PRIMA_COLONNA.TIPO_INT == INTST_CAL)
-                if (const REC_CONTROLLO* axis = FindKey(all, grid->PRIMA_COLONNA.ID_VET_BREAKPS))
-                    map->SetYAxis(*axis);
-            control = std::move(map);
-        } else if (record.CATEGORIA == CTRL_RIPR) {
-            control = std::make_unique<vexar::testing::TestListCtrl>(record, 1.0, clock);
-        } else {
-            control = std::make_unique<vexar::testing::TestValueCtrl>(record, clock);
-        }
-        CTRL_WND entry;
-        entry.key = record.ID_GUI;
-        entry.category = record.CATEGORIA;
-        entry.access = record.OPERATORE;
-        entry.address = record.LSB;
-        entry.wnd = control.get();
-        m_controls.push_back(std::move(control));
-        return entry;
-    }
-
-    std::vector<std::unique_ptr<IDataCtrl>> m_controls;
-    CTRL_TABLE m_first;
-    CTRL_TABLE m_second;
-};
+using vexar::testing::ControlSet;
 
 class SyntheticDataFiles : public ::testing::Test {
 protected:
