@@ -158,20 +158,8 @@ void GetCtrlWriteMask(const CTRL_WND& entry, std::int32_t value, bool littleEndi
 {
     keepMask = 0;
     positioned = 0xFFFFFFFFu;
-    switch (entry.category) {
-    case CTRL_BAR:
-    case CTRL_DIAG:
-    case CTRL_DIAG_BIT:
-    case CTRL_LED:
-    case CTRL_NUMERIC:
-    case CTRL_RPM:
-    case CTRL_STATO:
-    case CTRL_TERM:
-    case CTRL_VMETER:
-        break;
-    default:
+    if (!IsLiveCategory(entry.category))
         return;
-    }
     REC_CONTROLLO record;
     if (GetCtrlDefinition(entry, record))
         GetDatoMask(record.TIPO, record.MASCHERA, value, littleEndian, keepMask, positioned);

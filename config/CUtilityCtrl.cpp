@@ -2,17 +2,35 @@
 
 #include "config/IDataCtrl.h"
 
-namespace {
+namespace CUtility {
 
-// A category that selects a control class: 0..21 without 11.
 bool IsControlCategory(std::int32_t category)
 {
     return category >= CTRL_BAR && category <= CTRL_RESET && category != 11;
 }
 
-}  // namespace
+bool IsLiveCategory(std::int32_t category)
+{
+    switch (category) {
+    case CTRL_BAR:
+    case CTRL_DIAG:
+    case CTRL_DIAG_BIT:
+    case CTRL_LED:
+    case CTRL_NUMERIC:
+    case CTRL_RPM:
+    case CTRL_STATO:
+    case CTRL_TERM:
+    case CTRL_VMETER:
+        return true;
+    default:
+        return false;
+    }
+}
 
-namespace CUtility {
+bool HasRawValue(std::int32_t category)
+{
+    return IsLiveCategory(category) || category == CTRL_NUMCALC;
+}
 
 double GetCtrlNumber(const IDataCtrl* wnd, std::int32_t category)
 {

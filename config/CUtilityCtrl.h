@@ -12,6 +12,15 @@ class IDataCtrl;
 
 namespace CUtility {
 
+// A category that selects a control class: 0..21 without 11.
+bool IsControlCategory(std::int32_t category);
+// The categories that show variables and never write them (the live
+// values: bars, diagnosis lists, lamps, gauges, numeric displays).
+bool IsLiveCategory(std::int32_t category);
+// The categories whose raw value a recording sample takes: the live ones
+// and the computed value.
+bool HasRawValue(std::int32_t category);
+
 // The current value of a control, as its category reads it: 1.0 when there
 // is no control; 0.0 for categories without a value getter (CTRL_GRID,
 // 11, codes outside 0..21); otherwise the control's GetValue().

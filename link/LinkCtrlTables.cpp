@@ -2,14 +2,13 @@
 
 #include "config/ControlCodes.h"
 #include "config/CUtilityCodec.h"
+#include "config/CUtilityCtrl.h"
 #include "config/IDataCtrl.h"
 #include "config/RecControllo.h"
 
 namespace vexar::link {
 
 namespace {
-
-bool IsKnownCategory(std::int32_t category) { return category >= 0 && category <= CTRL_RESET && category != 11; }
 
 void CopyTable(const CTRL_TABLE* from, CTRL_TABLE& to, LinkCtrlTables& tables)
 {
@@ -59,29 +58,14 @@ namespace CUtility {
 
 bool IsCtrlEnabled(const vexar::link::CtrlDatum* datum)
 {
-    return datum && vexar::link::IsKnownCategory(datum->category) && datum->fixdef == FIX_ON;
+    return datum && IsControlCategory(datum->category) && datum->fixdef == FIX_ON;
 }
 
 std::int32_t GetCtrlRawValue(const vexar::link::CtrlDatum* datum, std::span<const std::uint8_t> image,
                              bool littleEndian)
 {
-    if (!datum)
+    if (!datum || !HasRawValue(datum->category))
         return 0;
-    switch (datum->category) {
-    case CTRL_BAR:
-    case CTRL_TERM:
-    case CTRL_DIAG:
-    case CTRL_DIAG_BIT:
-    case CTRL_STATO:
-    case CTRL_LED:
-    case CTRL_NUMCALC:
-    case CTRL_NUMERIC:
-    case CTRL_RPM:
-    case CTRL_VMETER:
-        break;
-    default:
-        return 0;
-    }
     std::int32_t value = 0;
     int bytes = 0;
     if (!ReadDatoValue(image, datum->address, value, bytes, datum->type, datum->mask, littleEndian))

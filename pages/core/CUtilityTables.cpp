@@ -16,11 +16,6 @@ namespace CUtility {
 
 namespace {
 
-bool IsControlCategory(std::int32_t category)
-{
-    return category >= CTRL_BAR && category <= CTRL_RESET && category != 11;
-}
-
 // Every entry of `key` in `table`, in table order.
 template <class Visit>
 void ForEachOfKey(CTRL_TABLE* table, std::int32_t key, Visit visit)
@@ -47,24 +42,6 @@ CCtrlCore* CtrlOf(const CTRL_WND& entry)
     if (!IsControlCategory(entry.category))
         return nullptr;
     return dynamic_cast<CCtrlCore*>(entry.wnd);
-}
-
-bool IsLiveCategory(std::int32_t category)
-{
-    switch (category) {
-    case CTRL_BAR:
-    case CTRL_DIAG:
-    case CTRL_DIAG_BIT:
-    case CTRL_LED:
-    case CTRL_NUMERIC:
-    case CTRL_RPM:
-    case CTRL_STATO:
-    case CTRL_TERM:
-    case CTRL_VMETER:
-        return true;
-    default:
-        return false;
-    }
 }
 
 bool IsEditableCategory(std::int32_t category)
@@ -106,22 +83,7 @@ void GetCtrlName(const CTRL_WND& entry, std::u16string& name)
 
 std::int32_t GetCtrlRawValue(const CTRL_WND& entry)
 {
-    switch (entry.category) {
-    case CTRL_BAR:
-    case CTRL_TERM:
-    case CTRL_DIAG:
-    case CTRL_DIAG_BIT:
-    case CTRL_STATO:
-    case CTRL_LED:
-    case CTRL_NUMCALC:
-    case CTRL_NUMERIC:
-    case CTRL_RPM:
-    case CTRL_VMETER:
-        break;
-    default:
-        return 0;
-    }
-    CCtrlCore* control = CtrlOf(entry);
+    CCtrlCore* control = HasRawValue(entry.category) ? CtrlOf(entry) : nullptr;
     return control ? control->ReadRawValue() : 0;
 }
 

@@ -7,6 +7,7 @@
 // codes above 21 select no control: they are skipped or give the neutral
 // result. User-interface thread only.
 
+#include "config/CUtilityCtrl.h"
 #include "config/CtrlWnd.h"
 
 #include <cstdint>
@@ -22,8 +23,6 @@ namespace CUtility {
 // 21 and an entry without one.
 CCtrlCore* CtrlOf(const CTRL_WND& entry);
 
-// The categories whose controls show variables (never written by them).
-bool IsLiveCategory(std::int32_t category);
 // The categories whose controls the user edits and that store values.
 bool IsEditableCategory(std::int32_t category);
 
