@@ -19,6 +19,7 @@
 #include <memory>
 #include <string>
 
+class QLabel;
 class QTimer;
 class QWidget;
 
@@ -44,15 +45,21 @@ public:
 
 private:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    bool IsOverControl(const QPoint& globalPos) const;
+    void Rest(const QPoint& globalPos);
     void Show();
     void Hide();
+    void Pop();
+    void Leave();
 
     QPointer<QWidget> m_control;
     QString m_text;
     QPoint m_lastPos;
     QTimer* m_showTimer = nullptr;
     QTimer* m_popTimer = nullptr;
+    std::unique_ptr<QLabel> m_tip;  // the tip window, made at its first showing
     bool m_shown = false;
+    bool m_popped = false;  // taken down by a click or its time: back once the pointer leaves
 };
 
 namespace CUtility {
