@@ -38,7 +38,7 @@ std::vector<Fault> FaultTable::Take(const std::string& mnemonic, const std::stri
 
 namespace {
 
-constexpr std::array<std::pair<std::string_view, FaultKind>, 8> kNames{{
+constexpr std::array<std::pair<std::string_view, FaultKind>, 9> kNames{{
     {"no-reply", FaultKind::NoReply},
     {"bad-checksum", FaultKind::BadChecksum},
     {"junk", FaultKind::Junk},
@@ -47,6 +47,7 @@ constexpr std::array<std::pair<std::string_view, FaultKind>, 8> kNames{{
     {"nak", FaultKind::Nak},
     {"wrong-type", FaultKind::WrongType},
     {"late", FaultKind::LateReply},
+    {"reversed", FaultKind::Reversed},
 }};
 
 std::vector<std::string_view> SplitColons(std::string_view text)

@@ -17,6 +17,7 @@ enum class FaultKind {
     Nak,          // the adapter refuses: the reply's data is NAK
     WrongType,    // the reply carries another type (checksum right)
     LateReply,    // the reply leaves only after an extra delay
+    Reversed,     // the ECUs' answers of an "SP" reply come in reverse order
 };
 
 struct Fault {
@@ -49,7 +50,7 @@ private:
 // The command line's form of a fault: "SELECTOR:KIND[:ARGUMENT][:always]",
 // for example "ID:no-reply", "SP010C:nak:always", "EC:late:700". KIND is
 // one of no-reply, bad-checksum, junk, truncated, endless, nak, wrong-type,
-// late (argument: milliseconds).
+// late (argument: milliseconds), reversed.
 bool ParseFault(std::string_view text, std::string& selector, Fault& fault, Repeat& repeat, std::string& error);
 
 }  // namespace vexar::obdsim

@@ -52,9 +52,29 @@ milliseconds ExtraDelay(const std::vector<Fault>& faults)
     return delay;
 }
 
+// The ECU answers of a reply's data, separated by ETB, in reverse order:
+// on the car's bus the ECUs answer in no fixed order.
+std::string Reversed(const std::string& data)
+{
+    std::vector<std::string> answers;
+    std::size_t from = 0;
+    for (std::size_t etb; (etb = data.find(static_cast<char>(kEtb), from)) != std::string::npos; from = etb + 1)
+        answers.push_back(data.substr(from, etb - from));
+    answers.push_back(data.substr(from));
+    std::string joined;
+    for (auto it = answers.rbegin(); it != answers.rend(); ++it) {
+        if (it != answers.rbegin())
+            joined += static_cast<char>(kEtb);
+        joined += *it;
+    }
+    return joined;
+}
+
 // The reply frame as the faults make it.
 Bytes FaultedReply(Reply reply, const std::vector<Fault>& faults, bool& endless)
 {
+    if (Has(faults, FaultKind::Reversed))
+        reply.data = Reversed(reply.data);
     if (Has(faults, FaultKind::Nak))
         reply.data = std::string(1, static_cast<char>(kNak));
     if (Has(faults, FaultKind::WrongType))

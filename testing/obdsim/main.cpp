@@ -20,7 +20,7 @@ const char kUsage[] =
     "BYTES: hexadecimal bytes separated by commas, the adapter's answer to the\n"
     "       wake-up (default BD; BC: firmware to update; none: no adapter)\n"
     "SELECTOR: ID, EC, SP, SP010C ... or *; fault kinds: no-reply bad-checksum\n"
-    "       junk truncated endless nak wrong-type late:MS\n";
+    "       junk truncated endless nak wrong-type late:MS reversed\n";
 
 struct Settings {
     SimulatorOptions options;

@@ -47,6 +47,8 @@ TEST(ObdFaultTable, CommandLineForms)
     ASSERT_TRUE(ParseFault("SP010C:endless", selector, fault, repeat, error)) << error;
     EXPECT_EQ(fault.kind, FaultKind::Endless);
     EXPECT_EQ(repeat, Repeat::Once);
+    ASSERT_TRUE(ParseFault("SP0100:reversed:always", selector, fault, repeat, error)) << error;
+    EXPECT_EQ(fault.kind, FaultKind::Reversed);
 
     for (const char* bad : {"ID", ":nak", "ID:bogus", "ID:late", "ID:late:x", "ID:nak:5", "ID:late:1234567"}) {
         EXPECT_FALSE(ParseFault(bad, selector, fault, repeat, error)) << bad;

@@ -124,6 +124,7 @@ TEST(ObdSimulator, FaultsChangeTheReplyOnTheWire)
     junk.insert(junk.end(), good.begin(), good.end());
     const Bytes truncated(good.begin(), good.end() - 3);
     const std::string nak(1, static_cast<char>(kNak));
+    std::string error;
 
     Rig rig;
     rig.sim->InjectFault("ID", {FaultKind::BadChecksum});
@@ -135,6 +136,13 @@ TEST(ObdSimulator, FaultsChangeTheReplyOnTheWire)
     EXPECT_EQ(rig.client.Exchange({"STL", "0", "ID", ""}), ReplyFrame("ID", nak));
     EXPECT_EQ(rig.client.Exchange({"STL", "0", "ID", ""}), ReplyFrame("XX", Fields("OBDSIM|1.0|VIRTUAL|0001|PTY|SIM")));
     EXPECT_EQ(rig.client.Exchange({"STL", "0", "ID", ""}), good) << "faults armed once are used up";
+
+    SimulatorOptions twoEcus;
+    ASSERT_TRUE(ParseScenario("ecu 10\npid 0C 1A F8\necu 18\npid 0C 0B B8\n", twoEcus.scenario, error)) << error;
+    Rig pair(twoEcus);
+    pair.sim->InjectFault("SP010C", {FaultKind::Reversed});
+    EXPECT_EQ(pair.client.Exchange({"STL", "0", "SP", "010C"}), ReplyFrame("SP", Fields("18410C0BB8|10410C1AF8")));
+    EXPECT_EQ(pair.client.Exchange({"STL", "0", "SP", "010C"}), ReplyFrame("SP", Fields("10410C1AF8|18410C0BB8")));
 
     rig.sim->InjectFault("ID", {FaultKind::Truncated});
     ASSERT_TRUE(rig.client.Send(Request("ID")));
