@@ -56,6 +56,7 @@ CCtrlToolTip::CCtrlToolTip(QWidget& control, std::u16string text)
       m_popTimer(new QTimer(this))
 {
     m_showTimer->setSingleShot(true);
+    m_showTimer->setTimerType(Qt::PreciseTimer);  // a coarse timer may fire early
     m_showTimer->setInterval(kInitialMs);
     connect(m_showTimer, &QTimer::timeout, this, [this] { Show(); });
     m_popTimer->setSingleShot(true);

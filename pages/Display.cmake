@@ -10,5 +10,9 @@ list(APPEND PAGES_SOURCES
 )
 list(APPEND PAGES_TEST_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/tests/CCtrlListTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tests/CCtrlRdbTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tests/CCtrlStaticTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tests/CCtrlTabTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tests/CCtrlTextInfoTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tests/CCtrlToolTipTest.cpp
 )

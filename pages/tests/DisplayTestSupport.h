@@ -15,6 +15,7 @@
 #include <QWidget>
 
 #include <cstdlib>
+#include <ostream>
 #include <utility>
 #include <vector>
 
@@ -24,6 +25,10 @@ struct Posted {
     unsigned id;
     std::uintptr_t wParam;
     bool operator==(const Posted&) const = default;
+    friend void PrintTo(const Posted& posted, std::ostream* out)
+    {
+        *out << "{0x" << std::hex << posted.id << std::dec << ", " << posted.wParam << "}";
+    }
 };
 
 // A shown top-level window that keeps every message that reaches it.
