@@ -55,13 +55,11 @@ public:
     }
 
 protected:
-    // Every tab as wide as the widest text needs.
-    QSize tabSizeHint(int) const override
+    // Each tab as wide as the text it shows, all of one height.
+    QSize tabSizeHint(int index) const override
     {
         const QFontMetrics metrics(font());
-        int width = 0;
-        for (int i = 0; i < count(); ++i)
-            width = std::max(width, metrics.size(Qt::TextShowMnemonic, ShownText(tabText(i))).width());
+        const int width = metrics.size(Qt::TextShowMnemonic, ShownText(tabText(index))).width();
         return {width + 2 * (kFrame + kPadding), metrics.height() + 2 * kFrame + 4 + kRaise};
     }
     QSize minimumTabSizeHint(int index) const override { return tabSizeHint(index); }
@@ -189,8 +187,14 @@ void CCtrlTab::paintEvent(QPaintEvent*)
     painter.fillRect(rect(), ui::SystemColour(ui::SysColour::ButtonFace, palette()));
     const int top = m_bar->geometry().bottom() + 1;
     const QRect pane(0, top, width(), height() - top);
-    if (!pane.isEmpty())
-        ui::DrawEdge(painter, pane, ui::Edge::Raised, palette());
+    if (pane.isEmpty())
+        return;
+    ui::DrawEdge(painter, pane, ui::Edge::Raised, palette());
+    // The selected tab opens onto its page: no edge under it.
+    const QRect selected = GetItemRect(m_curSel);
+    if (!selected.isEmpty())
+        painter.fillRect(selected.left() + 1, top, selected.width() - 3, 2,
+                         ui::SystemColour(ui::SysColour::ButtonFace, palette()));
 }
 
 void CCtrlTab::resizeEvent(QResizeEvent* event)
@@ -220,4 +224,5 @@ void CCtrlTab::Select(int index)
     if (index >= 0)
         m_bar->setCurrentIndex(index);
     m_bar->update();
+    update();
 }

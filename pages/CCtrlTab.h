@@ -1,7 +1,7 @@
 #pragma once
 
-// The tab strip of a page host. Its tabs are owner-painted, all of one
-// width: each is filled with the strip's background colour and shows its
+// The tab strip of a page host. Its tabs are owner-painted, each as wide
+// as the text it shows: each is filled with the strip's background colour and shows its
 // text centred on one line, cut to its first 62 characters; the selected
 // tab stands a little higher but is painted the same. The page windows
 // are the strip's children, placed in the area under the tabs; what they

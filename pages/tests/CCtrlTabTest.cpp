@@ -19,10 +19,10 @@ namespace {
 
 class TabStrip : public ::testing::Test {
 protected:
-    TabStrip() : host(520, 300)
+    TabStrip() : host(640, 320)
     {
         strip = new CCtrlTab(&host);
-        strip->setGeometry(0, 0, 520, 300);
+        strip->setGeometry(0, 0, 640, 320);
         host.ShowAndWait();
     }
 
@@ -90,21 +90,23 @@ TEST_F(TabStrip, CutsALongTitleTo62Characters)
               Shot(cut61).copy(GetInner(0)).copy(0, 0, cut61.GetItemRect(0).width() - 8, drawn.height()));
 }
 
-// All tabs are as wide as the widest title needs; the page area starts
-// under them.
-TEST_F(TabStrip, TabsShareTheWidthOfTheWidestTitle)
+// Each tab is as wide as its title needs, the tabs side by side in a row
+// along the top.
+TEST_F(TabStrip, EachTabFitsItsTitle)
 {
-    strip->InsertItem(0, u"F1 - Injection");
-    strip->InsertItem(1, u"F2 - Advanced injection settings");
-    strip->InsertItem(2, u"F3 - Gas");
+    const std::u16string titles[] = {u"F1 - Injection", u"F2 - Advanced injection settings", u"F3 - Gas"};
+    for (const std::u16string& title : titles)
+        strip->InsertItem(strip->GetItemCount(), title);
     const QFontMetrics metrics(strip->font());
-    const int widest = metrics.horizontalAdvance("F2 - Advanced injection settings");
     for (int index = 0; index < 3; ++index) {
-        EXPECT_EQ(strip->GetItemRect(index).width(), strip->GetItemRect(0).width());
-        EXPECT_GE(strip->GetItemRect(index).width(), widest + 8);
+        const int text = metrics.horizontalAdvance(QString::fromStdU16String(titles[index]));
+        EXPECT_GE(strip->GetItemRect(index).width(), text + 8) << index;
+        EXPECT_LE(strip->GetItemRect(index).width(), text + 40) << index;
         EXPECT_EQ(strip->GetItemRect(index).top(), 0);
+        EXPECT_EQ(strip->GetItemRect(index).height(), strip->GetItemRect(0).height());
     }
     EXPECT_LT(strip->GetItemRect(0).right(), strip->GetItemRect(1).left());
+    EXPECT_LT(strip->GetItemRect(1).right(), strip->GetItemRect(2).left());
 }
 
 // The first tab is selected as it comes; -1 selects none; a tab past the
@@ -140,6 +142,118 @@ TEST_F(TabStrip, SelectionAndClick)
     strip->DeleteAllItems();
     EXPECT_EQ(strip->GetItemCount(), 0);
     EXPECT_EQ(strip->GetCurSel(), -1);
+}
+
+}  // namespace
+
+// A page host as the workshop sees it: the strip with its tabs, a page
+// under them with coloured labels, mode buttons, a list with rows, a
+// chart area with its value text, and a control's tooltip. Nothing is cut:
+// every title fits its tab, the page sits inside the page area, the value
+// text and the tip hold their whole text. With VEXAR_SHOT_DIR set the
+// picture is written there as display.png.
+#include "pages/CCtrlList.h"
+#include "pages/CCtrlRdb.h"
+#include "pages/CCtrlStatic.h"
+#include "pages/CCtrlTextInfo.h"
+#include "pages/CCtrlToolTip.h"
+
+#include <QCheckBox>
+#include <QHeaderView>
+#include <QPainter>
+
+namespace {
+
+QWidget* FirstShownTip()
+{
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget->windowType() == Qt::ToolTip && widget->isVisible())
+            return widget;
+    }
+    return nullptr;
+}
+
+TEST_F(TabStrip, AHostPageReadsWell)
+{
+    const std::u16string titles[] = {u"F1 - Injection", u"F2 - Gas", u"F3 - Reducer and temperatures",
+                                     u"F4 - Diagnosis"};
+    for (const std::u16string& title : titles)
+        strip->InsertItem(strip->GetItemCount(), title);
+    strip->m_textColour = RGB(0, 0, 128);
+    const QRect first = strip->GetItemRect(0);
+    auto* page = new QWidget(strip);
+    page->setGeometry(QRect(QPoint(first.left() + 1, first.bottom() + 3),
+                            QPoint(strip->width() - 3, strip->height() - 3)));
+
+    auto* caption = new CCtrlStatic(page);
+    caption->m_textColour = RGB(0, 0, 128);
+    caption->setText("Trouble codes");
+    caption->setGeometry(10, 8, caption->sizeHint().width(), 20);
+    auto* state = new CCtrlStatic(page);
+    state->setText("Reading");
+    state->setAlignment(Qt::AlignCenter);
+    state->setGeometry(340, 8, 80, 20);
+    state->SetBkColor(RGB(120, 220, 120));
+
+    auto* list = new CCtrlList(page);
+    list->setGeometry(10, 34, 310, 150);
+    list->setHeaderLabels({"Code", "Description"});
+    list->header()->resizeSection(0, 70);
+    const char* rows[][2] = {{"P0201", "Injector circuit, cylinder 1"}, {"P0300", "Random misfire"},
+                             {"P0115", "Coolant temperature circuit"}, {"P0562", "System voltage low"}};
+    for (const auto& row : rows)
+        list->addTopLevelItem(new QTreeWidgetItem({row[0], row[1]}));
+
+    const char* modes[] = {"Absolute", "Linear", "Percentage"};
+    for (int i = 0; i < 3; ++i) {
+        auto* mode = new CCtrlRdb(page);
+        mode->setText(modes[i]);
+        mode->setGeometry(340, 40 + 26 * i, 150, 24);
+        mode->setChecked(i == 1);
+    }
+    auto* box = new QCheckBox("Changeover on temperature", page);
+    box->setGeometry(340, 124, box->sizeHint().width(), 24);
+    box->setEnabled(false);
+
+    auto* chart = new QWidget(page);
+    chart->setGeometry(10, 196, 600, 70);
+    chart->setAutoFillBackground(true);
+    chart->setPalette(QPalette(Qt::black));
+    page->show();  // with everything on it
+    CCtrlTextInfo info;
+    ASSERT_TRUE(info.CreateInfo(*chart));
+    info.ShowInfo(u"1520 rpm", 180, 18);
+
+    std::unique_ptr<CCtrlToolTip> tip;
+    bool attached = false;
+    ASSERT_TRUE(CUtility::AttachToolTip(*box, tip, attached, u"Changes over to gas once the reducer is warm"));
+    tip->RelayEvent(QEvent::MouseMove, box->mapToGlobal(QPoint(40, 12)));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return tip->IsShown(); }, 3000));
+    QWidget* tipWindow = FirstShownTip();
+    ASSERT_NE(tipWindow, nullptr);
+
+    const QFontMetrics metrics(strip->font());
+    for (int i = 0; i < strip->GetItemCount(); ++i)
+        EXPECT_GE(strip->GetItemRect(i).width(), metrics.horizontalAdvance(QString::fromStdU16String(titles[i])) + 8);
+    EXPECT_LT(strip->GetItemRect(3).right(), strip->width());
+    EXPECT_TRUE(QRect(QPoint(0, 0), strip->size()).contains(page->geometry()));
+    EXPECT_GT(page->y(), strip->GetItemRect(0).bottom());
+    EXPECT_TRUE(chart->rect().contains(info.Window()->geometry()));
+    EXPECT_GE(info.Window()->width(), info.Window()->fontMetrics().horizontalAdvance("1520 rpm") + 6);
+    EXPECT_GE(tipWindow->width(), tipWindow->fontMetrics().horizontalAdvance(tip->Text()));
+
+    const QRect tipAt(host.mapFromGlobal(tipWindow->pos()), tipWindow->size());
+    const QRect whole = host.rect().united(tipAt);
+    QImage picture(whole.size(), QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    {
+        QPainter painter(&picture);
+        painter.translate(-whole.topLeft());
+        painter.drawPixmap(0, 0, host.grab());
+        painter.drawPixmap(tipAt.topLeft(), tipWindow->grab());
+    }
+    if (const char* folder = std::getenv("VEXAR_SHOT_DIR"))
+        EXPECT_TRUE(picture.save(QString::fromLocal8Bit(folder) + "/display.png"));
 }
 
 }  // namespace
