@@ -164,15 +164,6 @@ TEST_F(TabStrip, SelectionAndClick)
 
 namespace {
 
-QWidget* FirstShownTip()
-{
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (widget->windowType() == Qt::ToolTip && widget->isVisible())
-            return widget;
-    }
-    return nullptr;
-}
-
 TEST_F(TabStrip, AHostPageReadsWell)
 {
     const std::u16string titles[] = {u"F1 - Injection", u"F2 - Gas", u"F3 - Reducer and temperatures",
@@ -229,8 +220,8 @@ TEST_F(TabStrip, AHostPageReadsWell)
     ASSERT_TRUE(CUtility::AttachToolTip(*box, tip, attached, u"Changes over to gas once the reducer is warm"));
     tip->RelayEvent(QEvent::MouseMove, box->mapToGlobal(QPoint(40, 12)));
     ASSERT_TRUE(QTest::qWaitFor([&] { return tip->IsShown(); }, 3000));
-    QWidget* tipWindow = FirstShownTip();
-    ASSERT_NE(tipWindow, nullptr);
+    ASSERT_EQ(ShownTips().size(), 1u);
+    QWidget* tipWindow = ShownTips().front();
 
     const QFontMetrics metrics(strip->font());
     for (int i = 0; i < strip->GetItemCount(); ++i)
@@ -252,8 +243,9 @@ TEST_F(TabStrip, AHostPageReadsWell)
         painter.drawPixmap(0, 0, host.grab());
         painter.drawPixmap(tipAt.topLeft(), tipWindow->grab());
     }
-    if (const char* folder = std::getenv("VEXAR_SHOT_DIR"))
+    if (const char* folder = std::getenv("VEXAR_SHOT_DIR")) {
         EXPECT_TRUE(picture.save(QString::fromLocal8Bit(folder) + "/display.png"));
+    }
 }
 
 }  // namespace

@@ -22,17 +22,6 @@ using namespace displaytest;
 
 namespace {
 
-// The tip windows on show now.
-std::vector<QWidget*> ShownTips()
-{
-    std::vector<QWidget*> tips;
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (widget->windowType() == Qt::ToolTip && widget->isVisible())
-            tips.push_back(widget);
-    }
-    return tips;
-}
-
 class ToolTip : public ::testing::Test {
 protected:
     ToolTip() : page(400, 200)

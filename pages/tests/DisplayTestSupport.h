@@ -7,7 +7,7 @@
 #include "platform/ui/ColorRef.h"
 #include "platform/ui/WindowBase.h"
 
-#include <QGuiApplication>
+#include <QApplication>
 #include <QImage>
 #include <QPixmap>
 #include <QScreen>
@@ -70,6 +70,17 @@ inline void DoubleClick(QWidget& widget, Qt::MouseButton button, QPoint at)
     QTest::mouseClick(&widget, button, {}, at);
     QTest::mouseDClick(&widget, button, {}, at);
     QTest::mouseRelease(&widget, button, {}, at);
+}
+
+// The tooltip windows on show now.
+inline std::vector<QWidget*> ShownTips()
+{
+    std::vector<QWidget*> tips;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget->windowType() == Qt::ToolTip && widget->isVisible())
+            tips.push_back(widget);
+    }
+    return tips;
 }
 
 inline QImage Shot(QWidget& widget) { return widget.grab().toImage().convertToFormat(QImage::Format_RGB32); }
