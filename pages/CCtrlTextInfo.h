@@ -12,7 +12,6 @@
 
 #include <string>
 
-class QLabel;
 class QWidget;
 
 class CCtrlTextInfo {
