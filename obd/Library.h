@@ -4,10 +4,16 @@
 
 namespace obdvane {
 
+class Scantool;
 class SerialPort;
+class Vehicle;
 
 // The one port to the adapter, for the library's whole life; its
 // destructor closes the port when the library is unloaded.
 SerialPort& TheSerialPort();
+// The record of what the car's ECUs have said.
+Vehicle& TheVehicle();
+// The scan tool on the port and the vehicle record.
+Scantool& TheScantool();
 
 }  // namespace obdvane

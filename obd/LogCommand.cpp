@@ -27,15 +27,6 @@ int KindOfType(const std::string& type)
     return LogCommand::kNone;
 }
 
-// Services whose requests carry a PID after the service byte.
-bool ServiceHasPid(std::uint32_t service)
-{
-    switch (service) {
-    case 1: case 2: case 5: case 6: case 8: case 9: return true;
-    default: return false;
-    }
-}
-
 }  // namespace
 
 void LogCommand::Reset()
@@ -70,7 +61,7 @@ bool LogCommand::ReadServiceAndPid(const std::string& data)
         return false;
     const std::uint32_t service = HexToInt(std::string_view(data).substr(0, 2));
     m_service = static_cast<std::uint8_t>(service);
-    if (ServiceHasPid(service)) {
+    if (ServiceHasPid(static_cast<int>(service))) {
         if (data.size() < 4)
             return false;
         m_pid = static_cast<std::uint8_t>(HexToInt(std::string_view(data).substr(2, 2)));

@@ -20,6 +20,24 @@ std::uint32_t HexToInt(std::string_view text)
     return value;
 }
 
+bool IsRangeInText(std::string_view text, long long start, long long count)
+{
+    const long long end = start + count;
+    return end >= 0 && end <= static_cast<long long>(text.size());
+}
+
+bool IsIndexInText(std::string_view text, long long index)
+{
+    return index >= 0 && index <= static_cast<long long>(text.size());
+}
+
+std::string_view Slice(std::string_view text, std::size_t start, std::size_t count)
+{
+    if (start >= text.size())
+        return {};
+    return text.substr(start, count);
+}
+
 int DecimalToInt(std::string_view text)
 {
     std::size_t i = 0;
@@ -40,6 +58,14 @@ int DecimalToInt(std::string_view text)
     if (value < INT_MIN)
         return INT_MIN;
     return static_cast<int>(value);
+}
+
+bool ServiceHasPid(int service)
+{
+    switch (service) {
+    case 1: case 2: case 5: case 6: case 8: case 9: return true;
+    default: return false;
+    }
 }
 
 std::string ChecksumText(unsigned sum)

@@ -1,10 +1,10 @@
 // Command execution against the simulated adapter on a real line: good
 // exchanges, every way a reply can fail, the handshake, the command lock,
 // and closing the port under a running command.
-#include "obd/AbstractVehicle.h"
 #include "obd/Command.h"
 #include "obd/ScantoolException.h"
 #include "obd/SerialPort.h"
+#include "obd/Vehicle.h"
 #include "obd/tests/Frames.h"
 #include "obd/tests/PortPeer.h"
 #include "testing/obdsim/ObdSimulator.h"
@@ -62,7 +62,9 @@ public:
     std::string GetName() const override { return "ConnectProbe"; }
 };
 
-class RecordingVehicle : public AbstractVehicle {
+// A vehicle record that keeps every exchange it is told, and refuses on
+// demand.
+class RecordingVehicle : public Vehicle {
 public:
     bool OnExchange(EXCHANGE_FRAME sent, EXCHANGE_FRAME received) override
     {

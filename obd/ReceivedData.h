@@ -1,0 +1,39 @@
+#pragma once
+
+#include <array>
+
+namespace obdvane {
+
+// What became of every PID of one service that was asked for: answered,
+// answered without data, or refused with a negative response code.
+class ReceivedData {
+public:
+    static constexpr int kNoData = 0;
+    static constexpr int kReceived = 1;
+    static constexpr int kNegative = 2;
+    static constexpr int kNeverAsked = 3;
+
+    ReceivedData();
+    virtual ~ReceivedData() = default;
+
+    void Reset();
+    // kNoData or kReceived; the PID's negative code goes back to 0.
+    void SetStatus(int pid, int status);
+    // A negative response: one of the OBD codes 10, 11, 12, 21, 22, 78.
+    void SetNegativeCode(int pid, int code);
+    int GetStatus(int pid) const;
+    int GetNegativeCode(int pid) const;
+    bool IsReceived(int pid) const;
+
+    // Whether the code is one the record keeps.
+    static bool IsKnownNegativeCode(int code);
+
+private:
+    static constexpr int kPidCount = 256;
+    static std::size_t Index(int pid);
+
+    std::array<int, kPidCount> m_status;
+    std::array<int, kPidCount> m_code;
+};
+
+}  // namespace obdvane
