@@ -8,7 +8,9 @@
 #include "obd/tests/SimulatorHelpers.h"
 #include "testing/obdsim/ObdSimulator.h"
 
+#include <atomic>
 #include <gtest/gtest.h>
+#include <thread>
 
 using namespace obdvane;
 using namespace obdvane::test;
@@ -213,4 +215,29 @@ TEST_F(ObdScantool, AClosedPortFailsTheConnectAtTheHandshake)
     m_port.Close();
     EXPECT_FALSE(m_scantool.Connect(1, 0));
     EXPECT_EQ(m_scantool.GetProtocol(), 0);
+}
+
+TEST_F(ObdScantool, RequestsFromAnotherThreadBesideConnects)
+{
+    Start(kEngine);
+    std::atomic<bool> connecting{true};
+    std::vector<int> statuses;
+    std::thread requests([&] {
+        while (connecting) {
+            std::int32_t rpm = 0;
+            statuses.push_back(m_scantool.GetPid0C(&rpm));
+            m_scantool.GetLastNegativeCode();
+            m_scantool.GetScalings();
+        }
+    });
+    for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE(m_scantool.Connect(1, 0));
+    connecting = false;
+    requests.join();
+    ASSERT_FALSE(statuses.empty());
+    for (const int status : statuses)
+        EXPECT_TRUE(status == kStatusDone || status == kStatusNoData) << status << ": ECU list emptied or filled";
+    std::int32_t rpm = 0;
+    EXPECT_EQ(m_scantool.GetPid0C(&rpm), kStatusDone);
+    EXPECT_EQ(rpm, 1726);
 }
