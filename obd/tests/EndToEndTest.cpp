@@ -292,6 +292,10 @@ TEST_F(ObdvaneEndToEnd, StoredCodesOnEveryProtocolAndClearing)
     EXPECT_EQ(api.Service03(buffer, 15, &count), 0);
     EXPECT_EQ(count, 3u);
     EXPECT_EQ(std::string(buffer, 15), "P0133P0420P0171");
+    std::memset(buffer, '#', sizeof buffer);
+    EXPECT_EQ(api.Service03(buffer, 10, &count), 0);
+    EXPECT_EQ(count, 2u) << "three codes stored, room for two";
+    EXPECT_EQ(std::string(buffer, 11), "P0133P0420#");
     int32_t mil = 0, codes = 0;
     std::array<int32_t, 12> available{}, complete{};
     ASSERT_EQ(api.GetPID01(&mil, &codes, available.data(), 12, complete.data(), 12), 0);
@@ -373,6 +377,11 @@ TEST_F(ObdvaneEndToEnd, NoDataRefusalsAndAnswersThatBreakOff)
     EXPECT_EQ(api.GetPID06(&first, &second), 0);
     EXPECT_EQ(first, 12.5);
     EXPECT_TRUE(std::isnan(second)) << "the second bank was not sent";
+    m_sim.SetScenario(ParseScenarioText("ecu 10\nrefuse 01 06 11\npid 0D 32\nrefuse 01 0E 31\n"));
+    EXPECT_EQ(api.GetPID06(&first, &second), 3);
+    EXPECT_EQ(first, -100.0);
+    EXPECT_EQ(second, -100.0);
+    EXPECT_EQ(api.GetLastNegativeCode(), 2) << "0x11: service not supported";
 
     double load = 7;
     EXPECT_EQ(api.GetPID04(&load), 2) << "no ECU has PID 04: the adapter answers \"-\"";
