@@ -120,12 +120,22 @@ void CCtrlCore::ShowValue(std::uintptr_t wParam, bool force, const Family& famil
         RunActions(1, true);
 }
 
+int CCtrlCore::EncodeOverMaster(const Family& family, bool force)
+{
+    // The datum's bytes are taken from the master image first: a flag or
+    // field shares its bytes with others, and a working copy older than
+    // the master (a read, another window's write) would put their old bits
+    // back into the ECU with this one.
+    CopyMasterToWork(family);
+    return EncodeValue(std::span<std::uint8_t>(family.work, static_cast<std::size_t>(family.size)), force);
+}
+
 void CCtrlCore::WriteValue(bool post, bool force)
 {
     const Family family = ImageFamily();
     if (!family.master || !family.work)
         return;
-    const int bytes = EncodeValue(std::span<std::uint8_t>(family.work, static_cast<std::size_t>(family.size)), force);
+    const int bytes = EncodeOverMaster(family, force);
     if (bytes <= 0 || !DatumInside(family, bytes))
         return;
     {
@@ -170,8 +180,7 @@ void CCtrlCore::SetDefault()
     MoveShown([&] { ShowDefault(); });
     const Family family = ImageFamily();
     if (family.master && family.work) {
-        const int bytes =
-            EncodeValue(std::span<std::uint8_t>(family.work, static_cast<std::size_t>(family.size)), false);
+        const int bytes = EncodeOverMaster(family, false);
         if (bytes > 0 && DatumInside(family, bytes)) {
             std::lock_guard lock(*family.lock);
             std::copy_n(family.work + m_definition.LSB, bytes, family.master + m_definition.LSB);

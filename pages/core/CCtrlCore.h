@@ -213,6 +213,7 @@ private:
     bool DatumInside(const Family& family, int bytes) const;
     void ShowValue(std::uintptr_t wParam, bool force, const Family& family);
     void CopyMasterToWork(const Family& family);
+    int EncodeOverMaster(const Family& family, bool force);
     void NotifyLinked(std::uintptr_t refreshWParam, std::uintptr_t storeWParam);
     bool ProfileShows() const;
     void ApplyEnabled();

@@ -44,7 +44,7 @@ protected:
         app.m_clock = [] { return std::time_t{1276588800}; };
         page.resize(400, 300);
         page.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&page));
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&page));
     }
 
     CCtrlCheck* Make(REC_CONTROLLO definition, int row, CTRL_TABLE* table, int profile = OPR_PRV,
@@ -231,7 +231,7 @@ TEST_F(CheckPage, ADisabledBoxShowsItsCommentOnHover)
     relayed->type = QEvent::MouseMove;
     relayed->globalPos = box->mapToGlobal(box->rect().center());
     vexar::ui::PostMessage(box, {WM_CTRL_TOOLTIP, 0, 0, std::move(relayed)});
-    QTRY_VERIFY_WITH_TIMEOUT(box->ToolTip()->IsShown(), 2000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return box->ToolTip()->IsShown(); }, 2000));
 }
 
 // A line with 1 checks a bound box and runs its actions; after an untick

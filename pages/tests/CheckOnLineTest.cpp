@@ -189,8 +189,8 @@ protected:
     void Connect()
     {
         app.PostLinkRequest(WM_LINK_CONNECT);
-        QTRY_VERIFY_WITH_TIMEOUT(view.idle > 0, 20000);
-        ASSERT_EQ(app.m_bLinked, 1);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return view.idle > 0; }, 20000));
+            ASSERT_EQ(app.m_bLinked, 1);
     }
     std::uint8_t EcuByte16() { return rig.sim().ReadImage(Image::Parameters, 16, 1)[0]; }
 
@@ -207,10 +207,10 @@ protected:
 TEST_F(CheckOnLine, AClickIsOneWriteOfItsByteWithTheOtherBitsKept)
 {
     Connect();
-    QTRY_VERIFY_WITH_TIMEOUT(view.progressClosed > 0, 10000);  // the read of the connect
+    EXPECT_TRUE(QTest::qWaitFor([&] { return view.progressClosed > 0; }, 10000));  // the read of the connect
     rig.sim().ClearFrameLog();
     QTest::mouseClick(box, Qt::LeftButton);
-    QTRY_COMPARE_WITH_TIMEOUT(EcuByte16(), std::uint8_t{0xF5}, 10000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return EcuByte16() == std::uint8_t{0xF5}; }, 10000)) << int(EcuByte16());
     EXPECT_EQ(rig.sim().CountRequests(2), 1u);
 }
 
@@ -219,14 +219,14 @@ TEST_F(CheckOnLine, AClickIsOneWriteOfItsByteWithTheOtherBitsKept)
 TEST_F(CheckOnLine, AWholeImageReadReachesTheBoxThroughTheControlCheck)
 {
     Connect();
-    QTRY_VERIFY_WITH_TIMEOUT(view.progressClosed > 0, 10000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return view.progressClosed > 0; }, 10000));
     EXPECT_FALSE(box->IsChecked());
     const std::uint8_t changed[] = {0x04};
     rig.sim().WriteImage(Image::Parameters, 16, changed);
     const int closed = view.progressClosed;
     app.PostLinkRequest(WM_LINK_READ_ALL);
-    QTRY_VERIFY_WITH_TIMEOUT(view.progressClosed > closed, 10000);
-    QTRY_VERIFY_WITH_TIMEOUT(box->IsChecked(), 10000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return view.progressClosed > closed; }, 10000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return box->IsChecked(); }, 10000));
 }
 
 // A click while the link is down stores into the master image and asks
@@ -240,8 +240,8 @@ TEST_F(CheckOnLine, AStoredValueReachesTheEcuWithTheWholeImageWrite)
     EXPECT_EQ(EcuByte16(), 0xF1);
     EXPECT_EQ(app.m_linkQueue.Pending(), 0u);
     Connect();
-    QTRY_VERIFY_WITH_TIMEOUT(view.progressClosed > 0, 10000);
-    QTRY_VERIFY_WITH_TIMEOUT(!box->IsChecked(), 10000);  // the ECU's bit, through the control check
+    EXPECT_TRUE(QTest::qWaitFor([&] { return view.progressClosed > 0; }, 10000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !box->IsChecked(); }, 10000));  // the ECU's bit, through the control check
 
     rig.sim().ClearFrameLog();
     box->SetCheckState(1);
@@ -250,7 +250,7 @@ TEST_F(CheckOnLine, AStoredValueReachesTheEcuWithTheWholeImageWrite)
     QTest::qWait(100);
     EXPECT_EQ(rig.sim().CountRequests(2), 0u) << "a store writes nothing";
     app.PostLinkRequest(WM_LINK_WRITE_ALL);
-    QTRY_COMPARE_WITH_TIMEOUT(EcuByte16(), std::uint8_t{0xF5}, 10000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return EcuByte16() == std::uint8_t{0xF5}; }, 10000)) << int(EcuByte16());
 }
 
 }  // namespace

@@ -134,6 +134,21 @@ TEST_F(CoreTest, CheckBoxShowsOneAndWritesItsBitsOnly)
     EXPECT_EQ(Master(17), 0x01);
 }
 
+// Two flags share a byte. The ECU's image changed the other flag's bit
+// since this box was last refreshed (a read, another window's write): an
+// edit keeps that bit instead of writing back the stale working copy.
+TEST_F(CoreTest, AnEditKeepsTheBitsOthersChangedInTheMasterSince)
+{
+    CoreTestCtrl& first = Add(CheckDef(1, 16, 0x01), nullptr);
+    Add(CheckDef(2, 16, 0x02), nullptr);
+    first.HandleMessage(WM_CTRL_REFRESH, 1, 0, nullptr);  // the working copy: 0x00
+    SetMaster(16, 0xF2);                                    // then the image changed
+    first.UserSets(1);
+    EXPECT_EQ(Master(16), 0xF3);
+    first.SetDefault();                                     // DEFAULT 0: bit 0 only
+    EXPECT_EQ(Master(16), 0xF2);
+}
+
 // A display switch (PAR_NO) shows and hides what it names but has no
 // datum: no write request, images untouched.
 TEST_F(CoreTest, ADisplaySwitchShowsAndHidesButWritesNothing)
