@@ -45,8 +45,7 @@ void DtcReply::DecodeDtcs()
 {
     m_dtcs.clear();
     for (const OBD_RECORD& record : m_records) {
-        DTC_RECORD dtcs;
-        static_cast<OBD_RECORD&>(dtcs) = record;
+        DTC_RECORD dtcs = RecordOf<DTC_RECORD>(record);
         if (!record.negative) {
             std::string_view data = record.dataText;
             if (m_protocol == kCanProtocol) {

@@ -54,34 +54,33 @@ int32_t Integer(int (Scantool::*getter)(int32_t*), int32_t* value)
     return status;
 }
 
-int32_t Pair(int (Scantool::*getter)(double*, double*), double* first, double* second)
+// Two values of one PID; NaN for each one not set.
+template <typename Request>
+int32_t TwoValues(Request request, double* first, double* second)
 {
     double a = std::numeric_limits<double>::quiet_NaN();
     double b = a;
-    const int32_t status = Guarded([&](Scantool& s) { return (s.*getter)(&a, &b); });
+    const int32_t status = Guarded([&](Scantool& s) { return request(s, &a, &b); });
     Store(first, a);
     Store(second, b);
     return status;
 }
 
+int32_t Pair(int (Scantool::*getter)(double*, double*), double* first, double* second)
+{
+    return TwoValues([getter](Scantool& s, double* a, double* b) { return (s.*getter)(a, b); }, first, second);
+}
+
 int32_t RatioAndVoltage(int pid, double* ratio, double* voltage)
 {
-    double a = std::numeric_limits<double>::quiet_NaN();
-    double b = a;
-    const int32_t status = Guarded([&](Scantool& s) { return s.GetRatioAndVoltage(1, pid, &a, &b); });
-    Store(ratio, a);
-    Store(voltage, b);
-    return status;
+    return TwoValues([pid](Scantool& s, double* a, double* b) { return s.GetRatioAndVoltage(1, pid, a, b); }, ratio,
+                     voltage);
 }
 
 int32_t RatioAndCurrent(int pid, double* ratio, double* current)
 {
-    double a = std::numeric_limits<double>::quiet_NaN();
-    double b = a;
-    const int32_t status = Guarded([&](Scantool& s) { return s.GetRatioAndCurrent(1, pid, &a, &b); });
-    Store(ratio, a);
-    Store(current, b);
-    return status;
+    return TwoValues([pid](Scantool& s, double* a, double* b) { return s.GetRatioAndCurrent(1, pid, a, b); }, ratio,
+                     current);
 }
 
 int32_t SupportedPids(int base, int32_t* flags, uint32_t count)

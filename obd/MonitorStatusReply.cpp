@@ -35,8 +35,7 @@ void MonitorStatusReply::DecodeStatus()
 {
     m_statuses.clear();
     for (const OBD_RECORD& record : m_records) {
-        STATUS_RECORD status;
-        static_cast<OBD_RECORD&>(status) = record;
+        STATUS_RECORD status = RecordOf<STATUS_RECORD>(record);
         if (!record.negative) {
             if (record.dataText.size() < 2)
                 return;

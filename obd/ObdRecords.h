@@ -44,6 +44,15 @@ struct DTC_RECORD : OBD_RECORD {
     std::vector<std::string> codes;
 };
 
+// A record of one of the kinds above that carries an ECU answer's fields.
+template <typename Record>
+Record RecordOf(const OBD_RECORD& answer)
+{
+    Record record;
+    static_cast<OBD_RECORD&>(record) = answer;
+    return record;
+}
+
 // One value of the requested PID: its definition and what each answering
 // ECU gave for it, in answer order.
 struct ValueResult {

@@ -106,18 +106,18 @@ public:
     int GetPid3F(std::int32_t* value) { return GetInt(0x3F, value); }
     int GetPid46(std::int32_t* value) { return GetInt(0x46, value); }
 
-    int GetPid06(double* first, double* second) { return GetPair(0x06, first, second); }
-    int GetPid07(double* first, double* second) { return GetPair(0x07, first, second); }
-    int GetPid08(double* first, double* second) { return GetPair(0x08, first, second); }
-    int GetPid09(double* first, double* second) { return GetPair(0x09, first, second); }
-    int GetPid14(double* first, double* second) { return GetPair(0x14, first, second); }
-    int GetPid15(double* first, double* second) { return GetPair(0x15, first, second); }
-    int GetPid16(double* first, double* second) { return GetPair(0x16, first, second); }
-    int GetPid17(double* first, double* second) { return GetPair(0x17, first, second); }
-    int GetPid18(double* first, double* second) { return GetPair(0x18, first, second); }
-    int GetPid19(double* first, double* second) { return GetPair(0x19, first, second); }
-    int GetPid1A(double* first, double* second) { return GetPair(0x1A, first, second); }
-    int GetPid1B(double* first, double* second) { return GetPair(0x1B, first, second); }
+    int GetPid06(double* first, double* second) { return GetPair(1, 0x06, first, second); }
+    int GetPid07(double* first, double* second) { return GetPair(1, 0x07, first, second); }
+    int GetPid08(double* first, double* second) { return GetPair(1, 0x08, first, second); }
+    int GetPid09(double* first, double* second) { return GetPair(1, 0x09, first, second); }
+    int GetPid14(double* first, double* second) { return GetPair(1, 0x14, first, second); }
+    int GetPid15(double* first, double* second) { return GetPair(1, 0x15, first, second); }
+    int GetPid16(double* first, double* second) { return GetPair(1, 0x16, first, second); }
+    int GetPid17(double* first, double* second) { return GetPair(1, 0x17, first, second); }
+    int GetPid18(double* first, double* second) { return GetPair(1, 0x18, first, second); }
+    int GetPid19(double* first, double* second) { return GetPair(1, 0x19, first, second); }
+    int GetPid1A(double* first, double* second) { return GetPair(1, 0x1A, first, second); }
+    int GetPid1B(double* first, double* second) { return GetPair(1, 0x1B, first, second); }
 
     // PIDs 24 to 2B and 34 to 3B, scaled by the ECU's maxima.
     int GetRatioAndVoltage(int service, int pid, double* ratio, double* voltage);
@@ -158,7 +158,7 @@ private:
 
     int GetDouble(int pid, double* value, unsigned scaling = 0);
     int GetInt(int pid, std::int32_t* value);
-    int GetPair(int pid, double* first, double* second, unsigned scalingA = 0, unsigned scalingB = 0);
+    int GetPair(int service, int pid, double* first, double* second, unsigned scalingA = 0, unsigned scalingB = 0);
 
     AbstractPort* m_port;
     AbstractVehicle* m_vehicle;

@@ -221,10 +221,10 @@ int Scantool::GetInt(int pid, std::int32_t* value)
     return status;
 }
 
-int Scantool::GetPair(int pid, double* first, double* second, unsigned scalingA, unsigned scalingB)
+int Scantool::GetPair(int service, int pid, double* first, double* second, unsigned scalingA, unsigned scalingB)
 {
     std::array<double, 2> values{kNaN, kNaN};
-    const int status = GetValues(1, pid, values, scalingA, scalingB);
+    const int status = GetValues(service, pid, values, scalingA, scalingB);
     *first = values[0];
     *second = values[1];
     return status;
@@ -232,20 +232,12 @@ int Scantool::GetPair(int pid, double* first, double* second, unsigned scalingA,
 
 int Scantool::GetRatioAndVoltage(int service, int pid, double* ratio, double* voltage)
 {
-    std::array<double, 2> values{kNaN, kNaN};
-    const int status = GetValues(service, pid, values, m_ratioMaximum, m_voltageMaximum);
-    *ratio = values[0];
-    *voltage = values[1];
-    return status;
+    return GetPair(service, pid, ratio, voltage, m_ratioMaximum, m_voltageMaximum);
 }
 
 int Scantool::GetRatioAndCurrent(int service, int pid, double* ratio, double* current)
 {
-    std::array<double, 2> values{kNaN, kNaN};
-    const int status = GetValues(service, pid, values, m_ratioMaximum, m_currentMaximum);
-    *ratio = values[0];
-    *current = values[1];
-    return status;
+    return GetPair(service, pid, ratio, current, m_ratioMaximum, m_currentMaximum);
 }
 
 int Scantool::GetValue(int service, int pid, double* value, unsigned scaling)

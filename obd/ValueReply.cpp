@@ -13,8 +13,7 @@ namespace {
 
 VALUE_RECORD ValueOf(const OBD_RECORD& record, double value)
 {
-    VALUE_RECORD result;
-    static_cast<OBD_RECORD&>(result) = record;
+    VALUE_RECORD result = RecordOf<VALUE_RECORD>(record);
     result.value = value;
     return result;
 }
