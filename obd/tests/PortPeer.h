@@ -5,7 +5,7 @@
 // folder of this test's own ($VEXAR_COM_DIR). The master runs in packet
 // mode, so the peer sees when the library discards its input.
 
-#include "testing/ecusim/PtyPair.h"
+#include "testing/ptysupport/PtyPair.h"
 #include "testing/support/TempDir.h"
 
 #include <chrono>
@@ -60,7 +60,7 @@ private:
 
     unsigned m_number;
     ComFolder m_comDir;
-    vexar::ecusim::PtyPair m_pty;
+    vexar::ptysupport::PtyPair m_pty;
     Bytes m_data;
     std::optional<Clock::time_point> m_flush;
 };

@@ -1,8 +1,9 @@
 #include "testing/ecusim/EcuSimulator.h"
 
 #include "testing/ecusim/EcuResponder.h"
-#include "testing/ecusim/LineSpeed.h"
-#include "testing/ecusim/PtyPair.h"
+#include "testing/ptysupport/ComLink.h"
+#include "testing/ptysupport/LineSpeed.h"
+#include "testing/ptysupport/PtyPair.h"
 
 #include <algorithm>
 #include <atomic>
@@ -64,7 +65,7 @@ struct EcuSimulator::Impl {
     std::deque<std::packaged_task<void()>> jobs;
 
     // ---- owned by the simulator thread while it runs ----
-    PtyPair pty;
+    ptysupport::PtyPair pty;
     int wake = -1;
     std::thread thread;
     std::vector<std::uint8_t> rx;
@@ -215,7 +216,7 @@ void EcuSimulator::Impl::ReadLine()
     if (got <= 0)
         return;
     const Clock::time_point now = Clock::now();
-    const long programBaud = ProgramLineSpeed(pty.Master());
+    const long programBaud = ptysupport::ProgramLineSpeed(pty.Master());
     long listening = 0;
     bool echo = false;
     {
@@ -511,16 +512,7 @@ bool EcuSimulator::Impl::LinkCom(std::string& error)
     }
     if (link.empty() || target.empty())
         return true;
-    // Made under a temporary name and renamed over the link, so whoever
-    // looks at the folder sees the old link or the new one, never none.
-    const std::string temporary = link + ".new" + std::to_string(getpid());
-    unlink(temporary.c_str());
-    if (symlink(target.c_str(), temporary.c_str()) != 0 || rename(temporary.c_str(), link.c_str()) != 0) {
-        error = "cannot publish " + link + ": " + std::strerror(errno);
-        unlink(temporary.c_str());
-        return false;
-    }
-    return true;
+    return ptysupport::PublishLink(link, target, error);
 }
 
 void EcuSimulator::Impl::UnlinkCom()
@@ -532,14 +524,7 @@ void EcuSimulator::Impl::UnlinkCom()
         link = comLink;
         target = slavePath;
     }
-    if (link.empty())
-        return;
-    // Remove the link only while it still names our terminal: someone may
-    // have pointed it elsewhere since.
-    char current[4096];
-    const ssize_t length = readlink(link.c_str(), current, sizeof current);
-    if (length > 0 && std::string(current, static_cast<std::size_t>(length)) == target)
-        unlink(link.c_str());
+    ptysupport::RemoveLinkTo(link, target);
 }
 
 // ---- public face -----------------------------------------------------------
@@ -606,16 +591,15 @@ std::string EcuSimulator::SlavePath() const
 bool EcuSimulator::PublishCom(const std::string& folder, int number, std::string& error)
 {
     Impl& d = *m_impl;
-    if (number < 1 || number > 256) {
-        error = "COM number " + std::to_string(number) + " is outside 1 to 256";
+    std::string link;
+    if (!ptysupport::ComLinkPath(folder, number, link, error))
         return false;
-    }
     bool published = false;
     d.RunOnThread([&] {
         d.UnlinkCom();
         {
             std::lock_guard lock(d.mutex);
-            d.comLink = folder + "/COM" + std::to_string(number);
+            d.comLink = link;
         }
         published = d.LinkCom(error);
         if (!published) {

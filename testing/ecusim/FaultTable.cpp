@@ -10,30 +10,17 @@ namespace vexar::ecusim {
 
 void FaultTable::Arm(std::uint8_t command, Fault fault, Repeat repeat)
 {
-    m_entries.push_back({command, fault, repeat});
+    m_faults.Arm(command, fault, repeat);
 }
 
 void FaultTable::Clear()
 {
-    m_entries.clear();
+    m_faults.Clear();
 }
 
 std::vector<Fault> FaultTable::Take(std::uint8_t command)
 {
-    std::vector<Fault> faults;
-    bool usedOnce = false;
-    for (auto it = m_entries.begin(); it != m_entries.end();) {
-        if (it->command == command && it->repeat == Repeat::Always) {
-            faults.push_back(it->fault);
-        } else if (it->command == command && !usedOnce) {
-            faults.push_back(it->fault);
-            usedOnce = true;
-            it = m_entries.erase(it);
-            continue;
-        }
-        ++it;
-    }
-    return faults;
+    return m_faults.Take([command](std::uint8_t armed) { return armed == command; });
 }
 
 namespace {
@@ -52,29 +39,12 @@ constexpr std::array<std::pair<std::string_view, FaultKind>, 11> kNames{{
     {"unplug", FaultKind::Unplug},
 }};
 
-std::vector<std::string_view> SplitColons(std::string_view text)
-{
-    std::vector<std::string_view> fields;
-    for (;;) {
-        const auto colon = text.find(':');
-        fields.push_back(text.substr(0, colon));
-        if (colon == std::string_view::npos)
-            return fields;
-        text.remove_prefix(colon + 1);
-    }
-}
-
 }  // namespace
 
 bool ParseFault(std::string_view text, std::uint8_t& command, Fault& fault, Repeat& repeat,
                 std::string& error)
 {
-    std::vector<std::string_view> fields = SplitColons(text);
-    repeat = Repeat::Once;
-    if (fields.size() > 2 && fields.back() == "always") {
-        repeat = Repeat::Always;
-        fields.pop_back();
-    }
+    const std::vector<std::string_view> fields = ptysupport::SplitFaultText(text, repeat);
     unsigned long number = 0;
     if (fields.size() < 2 || !ParseUnsigned(fields[0], number) || number > 255) {
         error = "fault \"" + std::string(text) + "\": expected COMMAND:KIND[:ARGUMENT][:always]";

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "testing/ptysupport/FaultQueue.h"
+
 #include <chrono>
 #include <cstdint>
 #include <string>
@@ -29,7 +31,7 @@ struct Fault {
     std::chrono::milliseconds delay{0};     // LateReply: the extra delay
 };
 
-enum class Repeat { Once, Always };
+using Repeat = ptysupport::Repeat;
 
 // Faults armed per command code. A request meets every fault armed
 // "always" for its command, plus the oldest one armed "once", which it uses
@@ -41,12 +43,7 @@ public:
     std::vector<Fault> Take(std::uint8_t command);
 
 private:
-    struct Entry {
-        std::uint8_t command;
-        Fault fault;
-        Repeat repeat;
-    };
-    std::vector<Entry> m_entries;
+    ptysupport::FaultQueue<std::uint8_t, Fault> m_faults;
 };
 
 // The command line's form of a fault: "COMMAND:KIND[:ARGUMENT][:always]",

@@ -3,10 +3,10 @@
 // sends, one line each.
 #include "testing/ecusim/EcuSimulator.h"
 #include "testing/ecusim/Numbers.h"
+#include "testing/ptysupport/FrameLogLine.h"
+#include "testing/ptysupport/StopSignals.h"
 
-#include <csignal>
 #include <cstdio>
-#include <ctime>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -162,18 +162,11 @@ const char* KindTag(FrameRecord::Kind kind)
 
 void Print(const FrameRecord& record, SimClock::time_point origin)
 {
-    const long long us = std::chrono::duration_cast<std::chrono::microseconds>(record.first - origin).count();
-    std::string line;
-    char head[96];
-    std::snprintf(head, sizeof head, "%+lld.%06lld %s %ld (%zu)%s", us / 1000000, (us < 0 ? -us : us) % 1000000,
-                  KindTag(record.kind), record.baud, record.bytes.size(), record.crcOk ? "" : " bad CRC");
-    line = head;
-    for (std::uint8_t byte : record.bytes) {
-        char hex[4];
-        std::snprintf(hex, sizeof hex, " %02X", byte);
-        line += hex;
-    }
-    std::printf("%s\n", line.c_str());
+    char what[64];
+    std::snprintf(what, sizeof what, "%s %ld (%zu)%s", KindTag(record.kind), record.baud, record.bytes.size(),
+                  record.crcOk ? "" : " bad CRC");
+    const auto since = std::chrono::duration_cast<std::chrono::microseconds>(record.first - origin);
+    std::printf("%s\n", vexar::ptysupport::FrameLogLine(since, what, record.bytes).c_str());
     std::fflush(stdout);
 }
 
@@ -190,13 +183,9 @@ int main(int argc, char** argv)
         return error.empty() ? 0 : 2;
     }
 
-    // Block the stop signals before the simulator's thread exists, so that
-    // only sigtimedwait below receives them.
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    // Blocked before the simulator's thread exists, so that only the wait
+    // below receives them.
+    vexar::ptysupport::StopSignals stopSignals;
 
     EcuSimulator sim(settings.options);
     if (!Prepare(sim, settings, error)) {
@@ -217,15 +206,14 @@ int main(int argc, char** argv)
 
     const SimClock::time_point origin = SimClock::now();
     std::size_t printed = 0;
-    const timespec tick{0, 100'000'000};
     for (;;) {
-        const int signal = sigtimedwait(&stopSignals, nullptr, &tick);
+        const bool stop = stopSignals.Wait(std::chrono::milliseconds(100));
         if (!settings.quiet) {
             const std::vector<FrameRecord> log = sim.FrameLog();
             for (; printed < log.size(); ++printed)
                 Print(log[printed], origin);
         }
-        if (signal == SIGINT || signal == SIGTERM)
+        if (stop)
             break;
     }
     sim.Stop();

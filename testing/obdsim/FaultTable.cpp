@@ -8,32 +8,19 @@ namespace vexar::obdsim {
 
 void FaultTable::Arm(std::string selector, Fault fault, Repeat repeat)
 {
-    m_entries.push_back({std::move(selector), fault, repeat});
+    m_faults.Arm(std::move(selector), fault, repeat);
 }
 
 void FaultTable::Clear()
 {
-    m_entries.clear();
+    m_faults.Clear();
 }
 
 std::vector<Fault> FaultTable::Take(const std::string& mnemonic, const std::string& data)
 {
     const std::string request = mnemonic + data;
-    std::vector<Fault> faults;
-    bool usedOnce = false;
-    for (auto it = m_entries.begin(); it != m_entries.end();) {
-        const bool matches = it->selector == "*" || request.starts_with(it->selector);
-        if (matches && it->repeat == Repeat::Always) {
-            faults.push_back(it->fault);
-        } else if (matches && !usedOnce) {
-            faults.push_back(it->fault);
-            usedOnce = true;
-            it = m_entries.erase(it);
-            continue;
-        }
-        ++it;
-    }
-    return faults;
+    return m_faults.Take(
+        [&](const std::string& selector) { return selector == "*" || request.starts_with(selector); });
 }
 
 namespace {
@@ -50,18 +37,6 @@ constexpr std::array<std::pair<std::string_view, FaultKind>, 9> kNames{{
     {"reversed", FaultKind::Reversed},
 }};
 
-std::vector<std::string_view> SplitColons(std::string_view text)
-{
-    std::vector<std::string_view> fields;
-    for (;;) {
-        const auto colon = text.find(':');
-        fields.push_back(text.substr(0, colon));
-        if (colon == std::string_view::npos)
-            return fields;
-        text.remove_prefix(colon + 1);
-    }
-}
-
 bool Milliseconds(std::string_view text, long& value)
 {
     if (text.empty() || text.size() > 6 || !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
@@ -76,12 +51,7 @@ bool Milliseconds(std::string_view text, long& value)
 
 bool ParseFault(std::string_view text, std::string& selector, Fault& fault, Repeat& repeat, std::string& error)
 {
-    std::vector<std::string_view> fields = SplitColons(text);
-    repeat = Repeat::Once;
-    if (fields.size() > 2 && fields.back() == "always") {
-        repeat = Repeat::Always;
-        fields.pop_back();
-    }
+    const std::vector<std::string_view> fields = ptysupport::SplitFaultText(text, repeat);
     const std::string quoted = "fault \"" + std::string(text) + "\": ";
     if (fields.size() < 2 || fields[0].empty()) {
         error = quoted + "expected SELECTOR:KIND[:ARGUMENT][:always]";

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "testing/ptysupport/FaultQueue.h"
+
 #include <chrono>
 #include <string>
 #include <string_view>
@@ -25,7 +27,7 @@ struct Fault {
     std::chrono::milliseconds delay{0};  // LateReply
 };
 
-enum class Repeat { Once, Always };
+using Repeat = ptysupport::Repeat;
 
 // Faults armed per request. A selector picks requests by the start of their
 // mnemonic and data: "ID", "EC", "SP" (every OBD request), "SP010C" (PID 0C
@@ -39,12 +41,7 @@ public:
     std::vector<Fault> Take(const std::string& mnemonic, const std::string& data);
 
 private:
-    struct Entry {
-        std::string selector;
-        Fault fault;
-        Repeat repeat;
-    };
-    std::vector<Entry> m_entries;
+    ptysupport::FaultQueue<std::string, Fault> m_faults;
 };
 
 // The command line's form of a fault: "SELECTOR:KIND[:ARGUMENT][:always]",

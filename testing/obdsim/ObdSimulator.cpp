@@ -1,7 +1,8 @@
 #include "testing/obdsim/ObdSimulator.h"
 
-#include "testing/ecusim/PtyPair.h"
 #include "testing/obdsim/AdapterResponder.h"
+#include "testing/ptysupport/ComLink.h"
+#include "testing/ptysupport/PtyPair.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -119,7 +120,7 @@ struct ObdSimulator::Impl {
     bool quit = false;
 
     // ---- owned by the simulator thread while it runs ----
-    ecusim::PtyPair pty;
+    ptysupport::PtyPair pty;
     int wake = -1;
     std::thread thread;
     Bytes partial;  // a request being received, from its STX
@@ -375,16 +376,7 @@ bool ObdSimulator::Impl::LinkCom(std::string& error)
         link = comLink;
         target = slavePath;
     }
-    // Made under a temporary name and renamed over the link, so whoever
-    // looks at the folder sees the old link or the new one, never none.
-    const std::string temporary = link + ".new" + std::to_string(getpid());
-    unlink(temporary.c_str());
-    if (symlink(target.c_str(), temporary.c_str()) != 0 || rename(temporary.c_str(), link.c_str()) != 0) {
-        error = "cannot publish " + link + ": " + std::strerror(errno);
-        unlink(temporary.c_str());
-        return false;
-    }
-    return true;
+    return ptysupport::PublishLink(link, target, error);
 }
 
 void ObdSimulator::Impl::UnlinkCom()
@@ -396,14 +388,7 @@ void ObdSimulator::Impl::UnlinkCom()
         link = std::exchange(comLink, std::string());
         target = slavePath;
     }
-    if (link.empty())
-        return;
-    // Only while it still names our terminal: someone may have pointed it
-    // elsewhere since.
-    char current[4096];
-    const ssize_t length = readlink(link.c_str(), current, sizeof current);
-    if (length > 0 && std::string(current, static_cast<std::size_t>(length)) == target)
-        unlink(link.c_str());
+    ptysupport::RemoveLinkTo(link, target);
 }
 
 // ---- public face ------------------------------------------------------------
@@ -472,10 +457,9 @@ std::string ObdSimulator::SlavePath() const
 bool ObdSimulator::PublishCom(const std::string& folder, int number, std::string& error)
 {
     Impl& d = *m_impl;
-    if (number < 1 || number > 256) {
-        error = "COM number " + std::to_string(number) + " is outside 1 to 256";
+    std::string link;
+    if (!ptysupport::ComLinkPath(folder, number, link, error))
         return false;
-    }
     if (SlavePath().empty()) {
         error = "the simulator is not running";
         return false;
@@ -483,7 +467,7 @@ bool ObdSimulator::PublishCom(const std::string& folder, int number, std::string
     d.UnlinkCom();
     {
         std::lock_guard lock(d.mutex);
-        d.comLink = folder + "/COM" + std::to_string(number);
+        d.comLink = link;
     }
     if (d.LinkCom(error))
         return true;

@@ -2,8 +2,9 @@
 // and scripts. It serves until SIGINT or SIGTERM and prints every frame it
 // hears and sends, one line each.
 #include "testing/obdsim/ObdSimulator.h"
+#include "testing/ptysupport/FrameLogLine.h"
+#include "testing/ptysupport/StopSignals.h"
 
-#include <csignal>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -152,17 +153,11 @@ const char* KindTag(FrameRecord::Kind kind)
 
 void Print(const FrameRecord& record, SimClock::time_point origin)
 {
-    const long long us = std::chrono::duration_cast<std::chrono::microseconds>(record.time - origin).count();
-    std::string line;
-    char head[96];
-    std::snprintf(head, sizeof head, "%+lld.%06lld %s (%zu)%s", us / 1000000, (us < 0 ? -us : us) % 1000000,
-                  KindTag(record.kind), record.bytes.size(), record.checksumOk ? "" : " bad checksum");
-    line = head;
-    for (const std::uint8_t byte : record.bytes) {
-        char hex[4];
-        std::snprintf(hex, sizeof hex, " %02X", byte);
-        line += hex;
-    }
+    char what[64];
+    std::snprintf(what, sizeof what, "%s (%zu)%s", KindTag(record.kind), record.bytes.size(),
+                  record.checksumOk ? "" : " bad checksum");
+    const auto since = std::chrono::duration_cast<std::chrono::microseconds>(record.time - origin);
+    std::string line = vexar::ptysupport::FrameLogLine(since, what, record.bytes);
     if (!record.bytes.empty())
         line += "  " + Readable(record.bytes);
     std::printf("%s\n", line.c_str());
@@ -182,13 +177,9 @@ int main(int argc, char** argv)
         return error.empty() ? 0 : 2;
     }
 
-    // Block the stop signals before the simulator's thread exists, so that
-    // only sigtimedwait below receives them.
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    // Blocked before the simulator's thread exists, so that only the wait
+    // below receives them.
+    vexar::ptysupport::StopSignals stopSignals;
 
     ObdSimulator sim(settings.options);
     if (!ArmFaults(sim, settings, error)) {
@@ -209,15 +200,14 @@ int main(int argc, char** argv)
 
     const SimClock::time_point origin = SimClock::now();
     std::size_t printed = 0;
-    const timespec tick{0, 100'000'000};
     for (;;) {
-        const int signal = sigtimedwait(&stopSignals, nullptr, &tick);
+        const bool stop = stopSignals.Wait(std::chrono::milliseconds(100));
         if (!settings.quiet) {
             const std::vector<FrameRecord> log = sim.FrameLog();
             for (; printed < log.size(); ++printed)
                 Print(log[printed], origin);
         }
-        if (signal == SIGINT || signal == SIGTERM)
+        if (stop)
             break;
     }
     sim.Stop();

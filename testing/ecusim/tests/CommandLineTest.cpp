@@ -1,57 +1,23 @@
 // The ecusim program on its own, as a person or a script runs it.
 #include "testing/ecusim/tests/PtyClient.h"
+#include "testing/ptysupport/ChildProcess.h"
 #include "testing/support/TempDir.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <thread>
-#include <unistd.h>
-
-extern char** environ;
 
 using namespace vexar::ecusim::test;
+using vexar::ptysupport::WaitExit;
+using vexar::ptysupport::WaitForPath;
 using vexar::testing::TempDir;
 
 namespace {
 
-// Starts ecusim with its output in files of the folder; returns the pid.
+// Starts the program with its output in files of the folder; returns the pid.
 pid_t Spawn(const TempDir& folder, std::vector<std::string> arguments)
 {
-    arguments.insert(arguments.begin(), ECUSIM_PROGRAM);
-    std::vector<char*> argv;
-    for (std::string& a : arguments)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, folder.file("stdout").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, folder.file("stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    pid_t pid = -1;
-    if (posix_spawn(&pid, ECUSIM_PROGRAM, &actions, nullptr, argv.data(), environ) != 0)
-        pid = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    return pid;
-}
-
-int WaitExit(pid_t pid)
-{
-    int status = 0;
-    if (waitpid(pid, &status, 0) != pid)
-        return -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
-
-bool WaitFor(const std::string& path)
-{
-    for (int i = 0; i < 500; ++i) {
-        if (vexar::testing::Exists(path))
-            return true;
-        std::this_thread::sleep_for(10ms);
-    }
-    return false;
+    return vexar::ptysupport::SpawnProgram(ECUSIM_PROGRAM, std::move(arguments), folder.file("stdout"),
+                                           folder.file("stderr"));
 }
 
 }  // namespace
@@ -65,7 +31,7 @@ TEST(EcuSimCommandLine, ServesOnAPublishedComPortUntilTerminated)
                                      folder.file("script"), "--fault", "7:bad-crc"});
     ASSERT_GT(pid, 0);
     const std::string com = folder.file("COM3");
-    ASSERT_TRUE(WaitFor(com)) << vexar::testing::ReadAll(folder.file("stderr"));
+    ASSERT_TRUE(WaitForPath(com)) << vexar::testing::ReadAll(folder.file("stderr"));
 
     PtyClient client;
     ASSERT_TRUE(client.Open(com));

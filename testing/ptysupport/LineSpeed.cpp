@@ -1,11 +1,11 @@
 // The kernel's termios2 interface reports and accepts arbitrary rates. Its
 // header clashes with <termios.h>, so it is used in this file only.
-#include "testing/ecusim/LineSpeed.h"
+#include "testing/ptysupport/LineSpeed.h"
 
 #include <asm/termbits.h>
 #include <sys/ioctl.h>
 
-namespace vexar::ecusim {
+namespace vexar::ptysupport {
 
 long ProgramLineSpeed(int masterFd)
 {
@@ -31,4 +31,4 @@ bool PrepareSlaveLine(int slaveFd, long baud)
     return ioctl(slaveFd, TCSETS2, &settings) == 0;
 }
 
-}  // namespace vexar::ecusim
+}  // namespace vexar::ptysupport

@@ -2,9 +2,9 @@
 
 #include <string>
 
-namespace vexar::ecusim {
+namespace vexar::ptysupport {
 
-// One pseudo-terminal: the master end the simulated ECU talks through, and a
+// One pseudo-terminal: the master end a simulated device talks through, and a
 // slave descriptor the simulator keeps open itself. Holding the slave keeps
 // the master usable while the program closes and reopens its port (without
 // it the master reports a hang-up) and keeps the line settings between opens.
@@ -32,4 +32,4 @@ private:
     std::string m_slavePath;
 };
 
-}  // namespace vexar::ecusim
+}  // namespace vexar::ptysupport

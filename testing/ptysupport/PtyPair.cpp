@@ -1,6 +1,6 @@
-#include "testing/ecusim/PtyPair.h"
+#include "testing/ptysupport/PtyPair.h"
 
-#include "testing/ecusim/LineSpeed.h"
+#include "testing/ptysupport/LineSpeed.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -8,7 +8,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-namespace vexar::ecusim {
+namespace vexar::ptysupport {
 
 PtyPair::~PtyPair()
 {
@@ -56,4 +56,4 @@ void PtyPair::Close()
     m_slavePath.clear();
 }
 
-}  // namespace vexar::ecusim
+}  // namespace vexar::ptysupport

@@ -1,6 +1,6 @@
 #pragma once
 
-namespace vexar::ecusim {
+namespace vexar::ptysupport {
 
 // The line speed the program has set on its end of a pseudo-terminal, read
 // through the master (which reports the slave's settings). Any rate is
@@ -12,4 +12,4 @@ long ProgramLineSpeed(int masterFd);
 // before the program applies its own settings. Returns false on failure.
 bool PrepareSlaveLine(int slaveFd, long baud);
 
-}  // namespace vexar::ecusim
+}  // namespace vexar::ptysupport
