@@ -8,7 +8,6 @@
 #include "obd/ScantoolException.h"
 #include "obd/SerialPort.h"
 
-#include <cmath>
 #include <limits>
 #include <string>
 

@@ -3,14 +3,14 @@
 #include "obd/Scantool.h"
 
 #include "obd/DtcCommand.h"
-#include "obd/ReceivedData.h"
 #include "obd/RtCommand.h"
 #include "obd/SpCommand.h"
 #include "obd/ValueCommand.h"
 
+#include <algorithm>
 #include <array>
-#include <climits>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 
