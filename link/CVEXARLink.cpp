@@ -47,6 +47,8 @@ CVEXARLink::CVEXARLink(LinkTiming timing)
       m_serialNew(u"InfoSerialeNew", nullptr, timing.protocol),
       m_timing(timing)
 {
+    m_serial.SetHost(&m_protocolHost);
+    m_serialNew.SetHost(&m_protocolHost);
 }
 
 CVEXARLink::~CVEXARLink()

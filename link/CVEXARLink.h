@@ -24,12 +24,15 @@
 #include "config/RecUpload.h"
 #include "link/CLinkQueue.h"
 #include "link/CMMTimer.h"
+#include "link/CObdBinding.h"
+#include "link/CRemoteSettings.h"
 #include "link/CSeriale.h"
 #include "link/CSerialeNew.h"
 #include "link/EcuTypes.h"
 #include "link/ILinkUiSink.h"
 #include "link/LinkCtrlTables.h"
 #include "link/LinkMessages.h"
+#include "link/LinkProtocolHost.h"
 #include "link/LinkRequests.h"
 
 #include <atomic>
@@ -55,7 +58,9 @@ struct LinkTiming {
     ProtocolTiming protocol{};
 };
 
-class CVEXARLink : public CVEXARContext {
+// The OBD binding with its PID tables and the remote-assistance settings
+// stand beside the link state, for the worker to reach.
+class CVEXARLink : public CVEXARContext, public CObdBinding, public CRemoteSettings {
 public:
 
     // Soft-timer channels, added in this order when the worker starts.
@@ -180,7 +185,10 @@ public:
     std::atomic<int> m_nProtocol{0};          // 0 CSeriale, 1 CSerialeNew; the connect sets the one that answered
     CSeriale m_serial;
     CSerialeNew m_serialNew;
-    std::uint8_t m_bKLine = 0;
+    // Changed by the user-interface thread while the worker runs; the
+    // protocols read it at every transaction through m_protocolHost.
+    std::atomic<std::uint8_t> m_bKLine{0};
+    LinkProtocolHost m_protocolHost{m_bKLine};
     std::uint8_t m_bLittleEndian = 0;
     int m_nComPort = 1;
     std::u16string m_szComPath = u"\\\\.\\COM1";
@@ -263,9 +271,6 @@ public:
     std::atomic<std::uint8_t> m_bObdReadDtc{0};
     std::atomic<std::uint8_t> m_bObdAllPids{0};
     std::atomic<int> m_nObdPeriod{100};
-
-    int m_bRemoteMaster = 1;
-    int m_hSocket = -1;
 
 protected:
     // The bridge reported that the remote slave has left while this
