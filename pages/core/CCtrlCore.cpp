@@ -294,7 +294,7 @@ void CCtrlCore::EnableForLink(bool enable)
 
 void CCtrlCore::ApplyEnabled()
 {
-    EnableWindow(m_bProfileEnabled && m_bLinkEnabled);
+    ShowEnabled(m_bProfileEnabled, m_bLinkEnabled);
 }
 
 // ---- Dependencies --------------------------------------------------------------------------------
@@ -344,7 +344,7 @@ bool CCtrlCore::SaveParam(CCriptFile& file, CModifica& history)
         return true;
     const std::u16string now = vexar::Trim(value);
     const std::u16string before = vexar::Trim(m_lastSaved);
-    if (!before.empty() && before != now) {
+    if (!before.empty() && DiffersFromSaved(before, now)) {
         m_modifica.IDENTIFICATORE = m_definition.IDENTIFICATORE;
         m_modifica.PRECEDENTE = before;
         m_modifica.CORRENTE = now;

@@ -30,6 +30,7 @@
 class CStdioFileEx;
 class CVEXARPages;
 struct ACQ_SAMPLE;
+struct REC_PALLINO;
 
 namespace vexar::link {
 struct LinkPayload;
@@ -122,6 +123,9 @@ public:
     virtual bool ResolveFormula() { return true; }
     // A computed control recalculates and stores its value; nothing here.
     virtual void RecalcAndStore() {}
+    // The operating-point links of a live control that can drive a map's
+    // marker; none for the other controls.
+    virtual std::vector<REC_PALLINO>* GridCursors() { return nullptr; }
 
     // ---- Messages ----
     // The contract's messages (refresh, store and write, store, enable,
@@ -175,6 +179,17 @@ protected:
     // Takes one recording sample (live classes).
     virtual void OnAcqSample(const ACQ_SAMPLE& sample);
     virtual bool RecordsSamples() const;
+    // Whether a value text differs from the last one loaded or saved, so
+    // that the next calibration save records a change; as texts here. A
+    // control that writes numbers compares them as numbers.
+    virtual bool DiffersFromSaved(const std::u16string& saved, const std::u16string& now) const
+    {
+        return saved != now;
+    }
+    // Where the profile's and the link's say reach the window: by default
+    // the window takes input only while both allow it. A control whose
+    // widget has an input switch of its own keeps the two apart.
+    virtual void ShowEnabled(bool profileEnabled, bool linkEnabled) { EnableWindow(profileEnabled && linkEnabled); }
 
     // ---- Window hooks ----
     virtual void ShowWindow(bool show) = 0;
