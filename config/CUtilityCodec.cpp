@@ -210,13 +210,19 @@ bool GetLimitValue(std::u16string_view text, double& value, int which, std::int3
 {
     value = 0.0;
     if (!text.empty()) {
+        bool digit = false;
         for (std::size_t i = 0; i < text.size(); ++i) {
             const char16_t c = text[i];
             if (std::u16string_view(u"+-.0123456789").find(c) == std::u16string_view::npos)
                 return false;
             if ((c == u'+' || c == u'-') && i > 0)
                 return false;
+            digit |= c >= u'0' && c <= u'9';
         }
+        // A lone sign or point names no number: taken as 0 it would clamp
+        // every entry of a public operator's field to 0.
+        if (!digit)
+            return false;
         // A number the parser cannot hold leaves the limit at 0.
         std::u16string number(text);
         double parsed = 0.0;

@@ -289,7 +289,10 @@ TEST(LimitValue, TextsAndTypeBounds)
         {u"1e3", 0, DATO_WORD, false, 0.0},
         {u" 5", 0, DATO_WORD, false, 0.0},  // the text is taken as it stands
         {u"1,5", 0, DATO_WORD, false, 0.0},
-        {u".", 2, DATO_WORD, true, 0.0},    // nothing to read: 0, still accepted
+        {u".", 2, DATO_WORD, false, 0.0},   // no digit: no limit at all
+        {u"-", 2, DATO_WORD, false, 0.0},
+        {u"+", 1, DATO_WORD, false, 0.0},
+        {u"-.5", 1, DATO_WORD, true, -0.5},
         {u"", 2, DATO_BYTE, true, 127.0},
         {u"", 1, DATO_BYTE, true, -128.0},
         {u"", 0, DATO_BYTE, true, 0.0},
