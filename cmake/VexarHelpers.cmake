@@ -16,3 +16,25 @@ function(vexar_add_test)
   endif()
   gtest_discover_tests(${T_NAME} DISCOVERY_TIMEOUT 60)
 endfunction()
+
+# vexar_add_xvfb_test(NAME <name> COMMAND <program> <args>...)
+# A test that shows a real window on a virtual X display (xvfb-run). The X
+# libraries under Qt's xcb platform keep memory to the end of the process
+# and pass strings to strndup that are not terminated within the length the
+# sanitizer's strict string checks assume; both are the system's, so the
+# test runs with the leak suppressions of those libraries and without the
+# strict string checks. Nothing when xvfb-run is missing.
+function(vexar_add_xvfb_test)
+  if(NOT VEXAR_TESTS)
+    return()
+  endif()
+  cmake_parse_arguments(X "" "NAME" "COMMAND" ${ARGN})
+  find_program(XVFB_RUN xvfb-run)
+  if(NOT XVFB_RUN)
+    message(WARNING "xvfb-run not found (scripts/setup installs it): ${X_NAME} is not built")
+    return()
+  endif()
+  add_test(NAME ${X_NAME} COMMAND ${XVFB_RUN} -a -s "-screen 0 1600x1200x24" ${X_COMMAND})
+  set_tests_properties(${X_NAME} PROPERTIES TIMEOUT 120 ENVIRONMENT
+    "QT_QPA_PLATFORM=xcb;LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/testing/support/xvfb-lsan.supp:print_suppressions=0;ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=0")
+endfunction()
