@@ -1,0 +1,22 @@
+#pragma once
+
+// The settings files' way with enciphered text files: opening one for
+// reading with the two messages the user sees when it cannot be reached,
+// and writing one whole or not at all.
+
+#include <string>
+
+class CCriptFile;
+
+namespace vexar::shell {
+
+// Opens `path` for reading; false, reported, when it is not there ("Error
+// to access file %s!") or does not open ("Error to open file %s!").
+bool OpenCipherForReading(const std::string& path, CCriptFile& file);
+
+// Enciphers `text` into `path` whole or not at all; false, reported ("Error
+// to open file %s!" when the cipher cannot be prepared, "Error to write
+// file %s!" when the file cannot be replaced), with the old file kept.
+bool WriteCipherTextFile(const std::string& path, const std::u16string& text);
+
+}  // namespace vexar::shell
