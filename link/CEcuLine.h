@@ -8,6 +8,7 @@
 #include "common/CLogFile.h"
 #include "link/EcuCrc16.h"
 #include "link/EcuTypes.h"
+#include "link/LineSource.h"
 #include "link/ProtocolHost.h"
 
 #include <array>
@@ -36,6 +37,9 @@ public:
     // Closes the port kept at the open; the argument is not used.
     int ClosePort(int port);
     int GetPort() const { return m_nPort; }
+    // Replaces the port by a byte source for the transactions (null: the
+    // port again). Not owned.
+    void SetLineSource(LineSource* source) { m_pSource = source; }
 
     // The images the commands read and write (not owned): the parameters
     // (main) and the variables (auxiliary).
@@ -62,6 +66,7 @@ protected:
     std::span<std::uint8_t> m_mainImage;
     std::span<std::uint8_t> m_auxImage;
     ProtocolHost* m_pHost = nullptr;
+    LineSource* m_pSource = nullptr;
     ProtocolTiming m_timing;
 };
 

@@ -174,6 +174,7 @@ int CSerialeNew::Run(std::span<const std::uint8_t> request, std::span<std::uint8
     x.port = m_nPort;
     x.baud = m_nBaud;
     x.commandAt = kCommandAt;
+    x.source = m_pSource;
     return detail::RunTransaction(x, request, reply, checkCommand, remote);
 }
 

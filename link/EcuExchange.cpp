@@ -42,9 +42,13 @@ public:
             TraceFrame(m_x.host, false, true, relayed);
             return;
         }
-        PortFlushIn(m_x.port);
-        PortFlushOut(m_x.port);
-        PortWrite(m_x.port, request.data(), static_cast<int>(request.size()));
+        if (m_x.source) {
+            m_x.source->Send(request);
+        } else {
+            PortFlushIn(m_x.port);
+            PortFlushOut(m_x.port);
+            PortWrite(m_x.port, request.data(), static_cast<int>(request.size()));
+        }
         TraceFrame(m_x.host, false, false, request);
     }
 
@@ -56,10 +60,12 @@ public:
             return ReceiveFromBridge(into);
         if (into.empty())
             return 0;
-        const int got = PortRead(m_x.port, into.data(), static_cast<int>(into.size()));
+        const int count = static_cast<int>(into.size());
+        const int got = std::clamp(m_x.source ? m_x.source->Receive(into) : PortRead(m_x.port, into.data(), count),
+                                   0, count);
         if (got > 0)
             TraceFrame(m_x.host, true, false, into.first(static_cast<std::size_t>(got)));
-        return std::max(got, 0);
+        return got;
     }
 
 private:
@@ -119,7 +125,7 @@ int RunTransaction(const Exchange& x, std::span<const std::uint8_t> request, std
     // bridge the slave reads it on its own line and relays only the reply.
     const bool readEcho = !remote && x.host && x.host->KLine();
     const bool canBeReply = reply.size() >= x.commandAt + 3;  // command code and CRC
-    if (!remote)
+    if (!remote && !x.source)
         PortSetTimeout(x.port, ReadTimeout(x, request.size() + reply.size()));
 
     std::vector<std::uint8_t> echo(request.size());

@@ -5,6 +5,7 @@
 
 #include "link/EcuCrc16.h"
 #include "link/EcuTypes.h"
+#include "link/LineSource.h"
 #include "link/ProtocolHost.h"
 
 #include <chrono>
@@ -24,6 +25,7 @@ struct Exchange {
     int port = 0;
     long baud = 9600;
     std::size_t commandAt = 1;  // offset of the command code in a frame
+    LineSource* source = nullptr;  // in place of the port when set
 };
 
 // Stores the CRC of all bytes but the last two in the last two, low byte
