@@ -1,0 +1,116 @@
+#include "pages/CCtrlInstrument.h"
+
+#include "config/CUtilityCtrl.h"
+#include "link/LinkMessages.h"
+#include "pages/CCtrlStatic.h"
+#include "pages/core/CVEXARPages.h"
+#include "platform/ui/CUtilityUi.h"
+#include "platform/ui/WindowState.h"
+
+#include <QWidget>
+
+using namespace vexar;
+
+CCtrlInstrument::CCtrlInstrument(QWidget& self, CVEXARPages& app, REC_CONTROLLO definition, bool hidden)
+    : CCtrlBase(self, app, std::move(definition), hidden)
+{
+}
+
+CCtrlInstrument::~CCtrlInstrument()
+{
+    // The labels are children of the page: those the page has not taken
+    // with it yet go with the control.
+    for (const QPointer<CCtrlStatic>& label : m_labels)
+        delete label.data();
+}
+
+void CCtrlInstrument::AddLabel(CCtrlStatic* label)
+{
+    if (label)
+        m_labels.emplace_back(label);
+}
+
+QFont CCtrlInstrument::InstrumentFont(const QWidget& window, const QFont& font)
+{
+    QFont shown(font.family());
+    shown.setPointSizeF(CUtility::GetFontSizeCy(window, font) / 10000.0);
+    shown.setWeight(font.weight());
+    shown.setItalic(font.italic());
+    shown.setUnderline(font.underline());
+    shown.setStrikeOut(font.strikeOut());
+    return shown;
+}
+
+bool CCtrlInstrument::CreatorInput(std::int32_t profile, std::int32_t abilitato, bool limited)
+{
+    if (profile == OPR_PRV || profile == OPR_REM || profile == OPR_SVIL)
+        return true;
+    return abilitato != ABIL_NO && !limited;
+}
+
+std::intptr_t CCtrlInstrument::onMessage(unsigned id, std::uintptr_t wParam, std::intptr_t lParam,
+                                         std::unique_ptr<ui::MessagePayload>& payload)
+{
+    switch (id) {
+    case link::WM_CTRL_SET_DEFAULT:
+        // A live value has no default of its own to store.
+        if (!StoresParameter())
+            return 0;
+        break;
+    case link::WM_CTRL_ENABLE:
+        EnableLabels(wParam != 0);
+        break;
+    case link::WM_CTRL_REFRESH: {
+        const std::intptr_t result = CCtrlBase::onMessage(id, wParam, lParam, payload);
+        // The maps this value drives move their markers, whatever it shows.
+        if (UsesVariableImages() && m_app.m_pVarMaster && m_app.m_pVarWork)
+            CUtility::NotifyGridCursors(m_app, m_gridCursors);
+        return result;
+    }
+    default:
+        break;
+    }
+    return CCtrlBase::onMessage(id, wParam, lParam, payload);
+}
+
+bool CCtrlInstrument::onCommand(unsigned id)
+{
+    if (id != link::ID_EDIT_UNDO)
+        return CCtrlBase::onCommand(id);
+    // Only what the user edits has a change to take back.
+    if (TakesProfileEnable())
+        OnUndo();
+    return true;
+}
+
+void CCtrlInstrument::WriteValue(bool post, bool force)
+{
+    if (StoresParameter())
+        CCtrlBase::WriteValue(post, force);
+}
+
+std::vector<REC_PALLINO>* CCtrlInstrument::GridCursors()
+{
+    return CUtility::IsLiveCategory(m_definition.CATEGORIA) ? &m_gridCursors : nullptr;
+}
+
+void CCtrlInstrument::ShowWindow(bool show)
+{
+    CCtrlBase::ShowWindow(show);
+    for (const QPointer<CCtrlStatic>& label : m_labels)
+        if (label)
+            ui::ShowWindow(*label, show ? ui::SW_SHOW : ui::SW_HIDE);
+}
+
+void CCtrlInstrument::ShowEnabled(bool profileEnabled, bool linkEnabled)
+{
+    ui::EnableWindow(*widget(), linkEnabled);
+    SetWidgetInput(profileEnabled);
+}
+
+void CCtrlInstrument::EnableLabels(bool enable)
+{
+    for (const QPointer<CCtrlStatic>& label : m_labels)
+        if (label)
+            ui::EnableWindow(*label, enable);
+}

@@ -1,0 +1,71 @@
+#pragma once
+
+// What the controls over our instrument widgets share (the toggle and
+// lamp, the knob and gauges, the slide, bar and thermometer, the numeric
+// and computed fields): their labels, which show, hide and follow the
+// link's enable with them; the two enables kept apart (the link's on the
+// window and its labels, the profile's on the widget's own input switch);
+// the image family of the category, so that a live control or a computed
+// value of the variables never stores, writes or takes a default and is
+// refreshed from the variables even when forced; the operating-point links
+// of the maps a live control drives; and the page font handed to the
+// widget at the size the page shows it.
+
+#include "pages/CCtrlBase.h"
+#include "pages/core/GridCursors.h"
+
+#include <QFont>
+#include <QPointer>
+
+#include <vector>
+
+class CCtrlStatic;
+
+class CCtrlInstrument : public CCtrlBase {
+public:
+    CCtrlInstrument(QWidget& self, CVEXARPages& app, REC_CONTROLLO definition, bool hidden);
+    ~CCtrlInstrument() override;
+
+    std::intptr_t onMessage(unsigned id, std::uintptr_t wParam, std::intptr_t lParam,
+                            std::unique_ptr<vexar::ui::MessagePayload>& payload) override;
+    bool onCommand(unsigned id) override;
+
+    // Stores and writes only a parameter of the control's own.
+    void WriteValue(bool post, bool force) override;
+    std::vector<REC_PALLINO>* GridCursors() override;
+
+    // Takes a label of the control (null is ignored): it shows, hides and
+    // is enabled with the control, and goes with it.
+    void AddLabel(CCtrlStatic* label);
+    const std::vector<QPointer<CCtrlStatic>>& Labels() const { return m_labels; }
+
+    // The font for an instrument widget: the page font's face, weight,
+    // italic, underline and strike-out at the point size it has on
+    // `window` (its size in points x 10000 over 10000).
+    static QFont InstrumentFont(const QWidget& window, const QFont& font);
+    // Whether a creator lets the control take input: always for the
+    // privileged profiles (1 to 3), else unless ABILITATO says no or the
+    // profile is limited.
+    static bool CreatorInput(std::int32_t profile, std::int32_t abilitato, bool limited);
+
+protected:
+    // The datum is a parameter of the control's own: it stores, writes and
+    // takes its default. False for the live categories and the computed
+    // values of the variables.
+    bool StoresParameter() const { return !UsesVariableImages(); }
+    // Every class here takes the samples of its recorded controls.
+    bool RecordsSamples() const override { return true; }
+    // The user's undo (Ctrl+Z) for the categories the user edits.
+    virtual void OnUndo() { Undo(); }
+    // The widget's own input switch (the profile's say).
+    virtual void SetWidgetInput(bool enable) = 0;
+
+    void ShowWindow(bool show) override;
+    void ShowEnabled(bool profileEnabled, bool linkEnabled) override;
+
+private:
+    void EnableLabels(bool enable);
+
+    std::vector<QPointer<CCtrlStatic>> m_labels;
+    std::vector<REC_PALLINO> m_gridCursors;
+};
