@@ -12,6 +12,7 @@ list(APPEND PAGES_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/CCtrlNumEdit.cpp
 )
 list(APPEND PAGES_TEST_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/tests/CCtrlInstrumentTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tests/CCtrlLedTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tests/CCtrlKnobTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tests/CCtrlSlideTest.cpp
