@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 using namespace vexar;
 using dialogtest::ProgramHome;
@@ -169,6 +170,19 @@ TEST_F(SelectionTest, AChoiceByKeyComesBackInTheCatalogueSpelling)
     EXPECT_EQ(dialog.m_strFirmware, u"osk_r0002");
     QTest::keyClick(&dialog, Qt::Key_Escape);
     EXPECT_EQ(dialog.result(), ui::IDCANCEL);
+}
+
+TEST_F(SelectionTest, RunModallyItEndsWithTheButtonPressed)
+{
+    home.InstallRevision("KD02_ECU", "VXG4_R01070");
+    ASSERT_TRUE(catalogue.ScanInstalled());
+    dialog.m_strLangFile = home.LangFile();
+    dialog.m_pCatalogue = &catalogue;
+    QTimer::singleShot(0, &dialog, [&] { QTest::mouseClick(&dialog.OkButton(), Qt::LeftButton); });
+    EXPECT_EQ(dialog.DoModal(), ui::IDOK);
+    EXPECT_EQ(dialog.m_strFirmware, u"VXG4_R01070");
+    QTimer::singleShot(0, &dialog, [&] { QTest::keyClick(&dialog, Qt::Key_Escape); });
+    EXPECT_EQ(dialog.DoModal(), ui::IDCANCEL);
 }
 
 TEST_F(SelectionTest, WithoutRevisionsOkIsDisabledAndWithoutEcusTheNamesStay)

@@ -6,6 +6,7 @@
 
 #include "DialogTestSupport.h"
 #include "link/LinkMessages.h"
+#include "link/ui/LinkUiSinkAdapter.h"
 #include "pages/widgets/CCWSlide.h"
 #include "platform/ui/Messages.h"
 
@@ -14,6 +15,8 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QTest>
+
+#include <thread>
 
 using namespace vexar;
 using dialogtest::ProgramHome;
@@ -113,6 +116,27 @@ TEST_F(ProgressTest, NeitherKeysNorTheCloseRequestOfTheWindowEndIt)
     EXPECT_EQ(progress.m_bCreated, 1);
     progress.Close();
     EXPECT_FALSE(progress.isVisible());
+}
+
+// The worker's posts, from its own thread, through the sink that carries
+// them to the progress window.
+TEST_F(ProgressTest, FollowsTheWorkersPostsThroughTheSink)
+{
+    link::LinkUiSinkAdapter sink;
+    sink.RegisterWindow(link::UiWindow::ProgressWindow, &progress);
+    Open(u"Lettura centralina");
+    std::thread worker([&] {
+        sink.Post(link::UiWindow::ProgressWindow, nullptr, link::LinkMessage{WM_PROGRESS_RANGE, 40, 0, nullptr});
+        for (std::uintptr_t done = 1; done <= 40; ++done)
+            sink.Post(link::UiWindow::ProgressWindow, nullptr, link::LinkMessage{WM_PROGRESS_STEP, done, 0, nullptr});
+    });
+    worker.join();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return progress.ProgressBar().GetValue() == 40.0; }, 5000));
+    EXPECT_EQ(progress.ProgressBar().GetMaximum(), 40.0);
+    sink.Post(link::UiWindow::ProgressWindow, nullptr, link::LinkMessage{WM_PROGRESS_CLOSE, 0, 0, nullptr});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return progress.m_bCreated == 0; }, 5000));
+    EXPECT_FALSE(progress.isVisible());
+    sink.UnregisterWindow(link::UiWindow::ProgressWindow, &progress);
 }
 
 TEST(CDlgWaitMsg, ShowsText3101CentredUntilClosed)
