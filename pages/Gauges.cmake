@@ -17,4 +17,5 @@ list(APPEND PAGES_TEST_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/tests/CCtrlKnobTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tests/CCtrlSlideTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tests/CCtrlNumEditTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tests/InstrumentsOnLineTest.cpp
 )

@@ -1,0 +1,307 @@
+// The instrument controls with the real link worker and the simulated ECU
+// on a pseudo-terminal: a knob's gesture and a typed number each reach the
+// ECU in one write frame; a toggle's flip changes its bit of a byte shared
+// with a check box; a change of the ECU's variables reaches the dial and
+// the lamp through the poll; and a computed value follows its operands
+// without a write.
+#include "pages/CCtrlCheck.h"
+#include "pages/CCtrlKnob.h"
+#include "pages/CCtrlLed.h"
+#include "pages/CCtrlNumEdit.h"
+#include "pages/CCtrlSlide.h"
+
+#include "EcuTestRig.h"
+#include "GaugeFixture.h"
+#include "pages/core/CUtilityTables.h"
+#include "platform/ui/WindowBase.h"
+
+#include <QLineEdit>
+
+#include <algorithm>
+#include <chrono>
+
+using namespace vexar::pagestest;
+using namespace vexar::link;
+using namespace std::chrono_literals;
+using vexar::ecusim::FrameRecord;
+using vexar::ecusim::Image;
+using vexar::linktest::EcuRig;
+
+namespace {
+
+// The commands of the second protocol that write: a parameter block,
+// parameter memory, masked variable bytes.
+constexpr std::uint8_t kWriteCommands[] = {2, 4, 6};
+
+// What the view does on the engine's control check after a whole-image
+// read, and what it is told of the link.
+class ViewStandIn : public QWidget, public vexar::ui::WindowBase {
+public:
+    ViewStandIn(CVEXARPages& app, CTRL_TABLE& table) : WindowBase(this), m_app(app), m_table(table) {}
+    std::intptr_t onMessage(unsigned id, std::uintptr_t wParam, std::intptr_t lParam,
+                            std::unique_ptr<vexar::ui::MessagePayload>& payload) override
+    {
+        if (id == WM_CTRL_FORCE_REFRESH)
+            CUtility::ShowOneCtrlPerGroup(m_app, m_table, true);
+        if (id == WM_LINK_IDLE)
+            ++idle;
+        if (id == WM_PROGRESS_CLOSE)
+            ++progressClosed;
+        return WindowBase::onMessage(id, wParam, lParam, payload);
+    }
+    int idle = 0;
+    int progressClosed = 0;
+
+private:
+    CVEXARPages& m_app;
+    CTRL_TABLE& m_table;
+};
+
+REC_CONTROLLO Word(std::int32_t id, std::u16string name, std::int32_t category, std::int32_t address)
+{
+    REC_CONTROLLO d = Def(id, std::move(name), category, address, DATO_UWORD);
+    d.MASCHERA = 0xFFFF;
+    d.MAX = u"10000";
+    return d;
+}
+
+class InstrumentsOnLine : public ::testing::Test {
+protected:
+    InstrumentsOnLine() : rig(Options()), view(app, par)
+    {
+        app.m_pUiSink = &adapter;
+        app.m_nProtocol = 1;
+        app.m_strConfigName = u"VXSIM-00001";
+        app.m_comPorts = {EcuRig::kPort};
+        app.m_nComPort = EcuRig::kPort;
+        app.ResizeImages(32, 32);
+        app.m_pParTable = &par;
+        app.m_pParTable2 = &par;
+        app.m_pParTable3 = &par3;
+        app.m_pVarTable = &var;
+        app.m_pVarTable2 = &var;
+        app.m_pAcqVarTable = &var;
+        app.m_nOperator = OPR_PRV;
+        app.m_bVarPageShown = true;
+        adapter.RegisterWindow(UiWindow::View, &view);
+        adapter.RegisterWindow(UiWindow::ProgressWindow, &view);
+        page.resize(900, 600);
+        page.show();
+        next.setParent(&page);
+        next.setGeometry(800, 560, 80, 24);
+        next.show();
+        BuildControls();
+        const std::uint8_t byte16[] = {0xF1};
+        rig.sim().WriteImage(Image::Parameters, 16, byte16);
+        app.PublishCtrlTables();
+        app.PostLinkRequest(WM_LINK_SET_POLL_PERIOD, 50);
+        EXPECT_TRUE(app.StartLinkThread(&adapter));
+    }
+    ~InstrumentsOnLine() override
+    {
+        adapter.BeginShutdown();
+        app.SignalQuit();
+        app.JoinLinkThread();
+        for (CTRL_TABLE* table : {&par, &var})
+            for (CTRL_WND& entry : *table)
+                delete dynamic_cast<QWidget*>(entry.wnd);
+        app.m_pUiSink = nullptr;
+    }
+
+    static vexar::ecusim::SimulatorOptions Options()
+    {
+        vexar::ecusim::SimulatorOptions options;
+        options.protocol = vexar::ecusim::Protocol::Second;
+        return options;
+    }
+
+    template <class Control>
+    Control* Place(bool (*creator)(const CTRL_CREATE&, Control*&), const REC_CONTROLLO& definition,
+                   CTRL_TABLE& table, std::int32_t row, std::int32_t column, std::int32_t family = 0)
+    {
+        CTRL_CREATE args;
+        args.app = &app;
+        args.parent = &page;
+        args.font = page.font();
+        args.secondFont = page.font();
+        args.grid.area = {10, 10, 890, 590};
+        args.grid.cellHeight = 140;
+        args.grid.cellWidth = 200;
+        args.grid.pageHeight = 580;
+        args.grid.pageWidth = 880;
+        CUtility::CalcRowsCols(args.grid);
+        args.definition = &definition;
+        args.row = row;
+        args.column = column;
+        args.profile = OPR_PRV;
+        args.imageFamily = family;
+        Control* control = nullptr;
+        EXPECT_TRUE(creator(args, control));
+        table.push_back(control->Entry());
+        return control;
+    }
+
+    // The controls of the synthetic configuration's first pages, on their
+    // data: the fast changeover box and the engine-start toggle share byte
+    // 16; the ratio of the injection times has data of its own.
+    void BuildControls()
+    {
+        REC_CONTROLLO temperature = Def(105, u"Temp_Cambio", CTRL_KNOB, 20);
+        temperature.MAX = u"100";
+        temperature.DEFAULT = u"40";
+        knob = Place(&CUtility::CreateCtrlKnob, temperature, par, 0, 0);
+        REC_CONTROLLO rpm = Word(104, u"Rpm_Cambio", CTRL_NUMEDIT, 18);
+        rpm.DEFAULT = u"2000";
+        field = Place(&CUtility::CreateCtrlNumEdit, rpm, par, 1, 0);
+        REC_CONTROLLO start = ToggleDef(103, 16, 0x02);
+        toggle = Place(&CUtility::CreateCtrlButton, start, par, 1, 1);
+        REC_CONTROLLO fast = CheckDef(117, 16, 0x01);
+        box = new CCtrlCheck(app, fast, false, &page);
+        box->move(420, 300);
+        box->show();
+        par.push_back(box->Entry());
+
+        dial = Place(&CUtility::CreateCtrlRpm, Word(201, u"Giri_Motore", CTRL_RPM, 0), var, 0, 2);
+        REC_CONTROLLO valves = Def(206, u"Elettrovalvole_Gas", CTRL_LED, 7, DATO_FLAG);
+        valves.MASCHERA = 0x01;
+        lamp = Place(&CUtility::CreateCtrlLed, valves, var, 0, 3);
+        Place(&CUtility::CreateCtrlBar, Word(204, u"Tempo_Inj_Gas", CTRL_BAR, 4), var, 2, 0);
+        Place(&CUtility::CreateCtrlTerm, Word(208, u"Tempo_Inj_Benzina", CTRL_TERM, 10), var, 2, 1);
+        REC_CONTROLLO ratio = Def(209, u"Rapporto_Tempi", CTRL_NUMCALC, 14, DATO_UWORD);
+        NumCalcBlock& formula = std::get<NumCalcBlock>(ratio.GRAFICA);
+        formula.K1 = 1;
+        formula.K3 = 1;
+        formula.ID = {204, 0, 0, 208, 0, 0};
+        formula.ABS = ABS_SI;
+        formula.FORMATO = u".##";
+        ratioField = Place(&CUtility::CreateCtrlNumCalc, ratio, var, 2, 2, 1);
+
+        // The configuration load's table operations.
+        EXPECT_TRUE(CUtility::RecalcNumCalcCtrls(par));
+        CUtility::LinkDependentCtrls(par);
+        CUtility::RefreshAllCtrls(par);
+        EXPECT_TRUE(CUtility::RecalcNumCalcCtrls(var));
+        CUtility::LinkDependentCtrls(var);
+        CUtility::UpdateSwitchCtrls(par);
+    }
+
+    void Connect()
+    {
+        app.PostLinkRequest(WM_LINK_CONNECT);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return view.idle > 0; }, 20000));
+        ASSERT_EQ(app.m_bLinked, 1);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return view.progressClosed > 0; }, 10000));  // the read of the connect
+    }
+    std::size_t WriteFrames()
+    {
+        std::size_t n = 0;
+        for (const std::uint8_t command : kWriteCommands)
+            n += rig.sim().CountRequests(command);
+        return n;
+    }
+    int EcuWord(Image image, std::size_t address)
+    {
+        const std::vector<std::uint8_t> bytes = rig.sim().ReadImage(image, address, 2);
+        return bytes[0] * 256 + bytes[1];
+    }
+    // Whether a reply of the ECU carried `bytes`.
+    bool ReplyCarried(std::initializer_list<std::uint8_t> bytes)
+    {
+        for (const FrameRecord& record : rig.sim().FrameLog())
+            if (record.kind == FrameRecord::Kind::Reply &&
+                std::search(record.bytes.begin(), record.bytes.end(), bytes.begin(), bytes.end()) !=
+                    record.bytes.end())
+                return true;
+        return false;
+    }
+
+    EcuRig rig;
+    LinkUiSinkAdapter adapter;
+    CVEXARPages app{LinkTiming{.tickMs = 10, .protocol = {0.2, 30ms}}};
+    CTRL_TABLE par, par3, var;
+    ViewStandIn view;
+    QWidget page;
+    QLineEdit next;
+    CCtrlKnob* knob = nullptr;
+    CCtrlNumEdit* field = nullptr;
+    CCtrlLed* toggle = nullptr;
+    CCtrlCheck* box = nullptr;
+    CCtrlKnob* dial = nullptr;
+    CCtrlLed* lamp = nullptr;
+    CCtrlNumEdit* ratioField = nullptr;
+};
+
+// A knob turned with the Up key, then a number typed into the field: each
+// reaches the ECU's image in one write frame.
+TEST_F(InstrumentsOnLine, AKnobGestureAndATypedNumberEachReachTheEcuInOneWriteFrame)
+{
+    Connect();
+    rig.sim().ClearFrameLog();
+    const double before = knob->GetValue();
+    knob->setFocus();
+    QTest::keyClick(knob, Qt::Key_Up);
+    const int turned = static_cast<int>(before) + 1;
+    EXPECT_TRUE(QTest::qWaitFor([&] { return rig.sim().ReadImage(Image::Parameters, 20, 1)[0] == turned; }, 10000));
+    EXPECT_EQ(WriteFrames(), 1u);
+
+    rig.sim().ClearFrameLog();
+    field->setFocus();
+    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(field, "2750");
+    QTest::keyClick(field, Qt::Key_Return);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return EcuWord(Image::Parameters, 18) == 2750; }, 10000));
+    QTest::qWait(100);
+    EXPECT_EQ(WriteFrames(), 1u);
+}
+
+// The engine-start toggle flips bit 1 of byte 16 in the ECU; the fast
+// changeover box's bit 0 stays as the ECU had it.
+TEST_F(InstrumentsOnLine, AToggleFlipChangesItsBitAndLeavesTheCheckBoxs)
+{
+    Connect();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return box->IsChecked(); }, 10000)) << "the ECU's bit, read at the connect";
+    ASSERT_EQ(toggle->GetState(), 0);
+    rig.sim().ClearFrameLog();
+    QTest::mouseClick(toggle, Qt::LeftButton);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return rig.sim().ReadImage(Image::Parameters, 16, 1)[0] == 0xF3; }, 10000))
+        << int(rig.sim().ReadImage(Image::Parameters, 16, 1)[0]);
+    EXPECT_TRUE(box->IsChecked());
+    EXPECT_EQ(WriteFrames(), 1u);
+}
+
+// The engine speed and the valves change in the ECU: once a poll's reply
+// has carried the new bytes, the dial and the lamp show them.
+TEST_F(InstrumentsOnLine, AChangeInTheEcuReachesTheDialAndTheLampThroughThePoll)
+{
+    Connect();
+    rig.sim().ClearFrameLog();
+    vexar::ecusim::VariableScript script;
+    script.steps = {{0ms, 0, {0x0B, 0xB8}}, {0ms, 7, {0x01}}};
+    rig.sim().RunVariableScript(script);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return dial->GetValue() == 3000.0; }, 10000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return lamp->GetState() == 1; }, 10000));
+    EXPECT_TRUE(ReplyCarried({0x0B, 0xB8})) << "the value came with a poll's reply";
+    EXPECT_EQ(WriteFrames(), 0u);
+}
+
+// The injection times change in the ECU: the ratio follows them through
+// its operands, and nothing is written.
+TEST_F(InstrumentsOnLine, TheRatioFollowsItsOperandsWithoutAWrite)
+{
+    Connect();
+    rig.sim().ClearFrameLog();
+    const std::uint8_t gas[] = {0x00, 0x96};     // 150
+    const std::uint8_t petrol[] = {0x00, 0x64};  // 100
+    rig.sim().WriteImage(Image::Variables, 4, gas);
+    rig.sim().WriteImage(Image::Variables, 10, petrol);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ratioField->GetValue() == 1.5; }, 10000)) << ratioField->GetValue();
+    EXPECT_EQ(ratioField->GetText(), u"1.5");
+    const std::uint8_t faster[] = {0x00, 0x32};  // 50
+    rig.sim().WriteImage(Image::Variables, 10, faster);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ratioField->GetValue() == 3.0; }, 10000)) << ratioField->GetValue();
+    QTest::qWait(150);
+    EXPECT_EQ(WriteFrames(), 0u);
+    EXPECT_EQ(EcuWord(Image::Variables, 14), 0) << "the ratio's own datum is never written";
+}
+
+}  // namespace
