@@ -10,6 +10,7 @@
 #include "pages/CCtrlSlide.h"
 
 #include "GaugeFixture.h"
+#include "platform/ui/CUtilityUi.h"
 #include "platform/ui/WindowState.h"
 
 using namespace vexar::pagestest;
@@ -93,6 +94,21 @@ private:
         Control* control = nullptr;
         return creator(args, control) ? control : nullptr;
     }
+};
+
+// A map as the controls reach it: by posts naming it, which it counts by
+// kind.
+class MapStandIn : public QWidget, public vexar::ui::WindowBase, public vexar::testing::DefinitionOnlyCtrl {
+public:
+    MapStandIn() : WindowBase(this), DefinitionOnlyCtrl(REC_CONTROLLO{}) {}
+    std::intptr_t onMessage(unsigned id, std::uintptr_t wParam, std::intptr_t lParam,
+                            std::unique_ptr<vexar::ui::MessagePayload>& payload) override
+    {
+        if (id == WM_GRID_MARKER)
+            kinds.push_back(static_cast<int>(wParam));
+        return WindowBase::onMessage(id, wParam, lParam, payload);
+    }
+    std::vector<int> kinds;
 };
 
 // The widget's own input switch.
@@ -212,6 +228,56 @@ TEST_F(InstrumentPage, TheCreatorsOpenInputByProfileAndLimit)
         EXPECT_EQ(control->GetInputEnabled(), c.input) << c.profile << " " << c.limited;
         EXPECT_TRUE(control->isEnabled());
     }
+}
+
+// After every refresh, whatever it shows, a live value tells each map it
+// drives, with the kind of its link; a forced refresh tells none, and a
+// control of the parameters drives no map.
+TEST_F(InstrumentPage, ALiveRefreshTellsTheMapsItDrives)
+{
+    MapStandIn map;
+    adapter.RegisterControl(&map, &map);
+    int row = 0;
+    for (const Kind& kind : kKinds) {
+        CCtrlInstrument* control = Create(kind, {.row = row++});
+        std::vector<REC_PALLINO>* links = control->GridCursors();
+        const bool drives = IsLive(kind) && kind.category != CTRL_NUMCALC;
+        ASSERT_EQ(links != nullptr, drives) << kind.name;
+        if (!links)
+            continue;
+        links->push_back({&map, 2});
+        links->push_back({nullptr, 3});
+        map.kinds.clear();
+        Send(*control, WM_CTRL_REFRESH);
+        Send(*control, WM_CTRL_REFRESH);
+        Send(*control, WM_CTRL_FORCE_REFRESH);
+        Deliver();
+        EXPECT_EQ(map.kinds, (std::vector<int>{2, 2})) << kind.name;
+    }
+    adapter.UnregisterControl(&map);
+}
+
+// The widget takes the page font at the size it has on the page: face,
+// points (its size in points x 10000 over 10000), weight, italic,
+// underline and strike-out.
+TEST_F(InstrumentPage, TheWidgetsTakeThePageFontAtItsSizeOnThePage)
+{
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(16);
+    font.setBold(true);
+    font.setItalic(true);
+    font.setUnderline(true);
+    font.setStrikeOut(true);
+    const QFont shown = CCtrlInstrument::InstrumentFont(page, font);
+    EXPECT_EQ(shown.family(), font.family());
+    EXPECT_DOUBLE_EQ(shown.pointSizeF(), CUtility::GetFontSizeCy(page, font) / 10000.0);
+    EXPECT_DOUBLE_EQ(shown.pointSizeF(), 16.0 * 72 / page.logicalDpiY());
+    EXPECT_TRUE(shown.bold());
+    EXPECT_TRUE(shown.italic());
+    EXPECT_TRUE(shown.underline());
+    EXPECT_TRUE(shown.strikeOut());
+    const QFontInfo info(shown);
+    EXPECT_NEAR(info.pixelSize(), 16, 1) << "the same size on screen";
 }
 
 }  // namespace

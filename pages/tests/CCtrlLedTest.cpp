@@ -10,6 +10,8 @@
 #include "link/LinkRequests.h"
 #include "pages/core/CUtilityTables.h"
 
+#include <QSignalSpy>
+
 #include <atomic>
 #include <functional>
 
@@ -238,6 +240,33 @@ TEST_F(LedPage, RecordingSamplesOfALamp)
     ASSERT_EQ(app.m_acqFile.WriteComments(), 0);
     const std::u16string field = u"2.000000" + std::u16string(25, u' ') + u"\t\n";
     EXPECT_EQ(Utf16File(dir.file("a.acq")), header + field);
+}
+
+// The dialogs' plain switch: the dialog sets and reads it and hears its
+// flips; it has no datum, takes no control message and writes nothing.
+TEST_F(LedPage, ThePlainSwitchOfADialog)
+{
+    CCtrlLed plain(app, &page);
+    plain.setGeometry(600, 500, 80, 40);
+    plain.show();
+    EXPECT_TRUE(plain.IsPlain());
+    QSignalSpy flips(&plain, &CCWButton::valueChanged);
+    plain.SetState(1);
+    EXPECT_EQ(plain.GetState(), 1);
+    app.m_bLinked = 1;
+    QTest::mouseClick(&plain, Qt::LeftButton);
+    EXPECT_EQ(plain.GetState(), 0);
+    EXPECT_EQ(flips.count(), 2);
+    Par(0) = 1;
+    Var(0) = 1;
+    for (const unsigned message : {WM_CTRL_REFRESH, WM_CTRL_FORCE_REFRESH, WM_CTRL_SET_DEFAULT, WM_CTRL_STORE})
+        Send(plain, message, 1);
+    Undo(plain);
+    Deliver();
+    EXPECT_EQ(plain.GetState(), 0);
+    EXPECT_TRUE(app.requests.empty());
+    EXPECT_EQ(Par(0), 1);
+    app.m_bLinked = 0;
 }
 
 }  // namespace
