@@ -1,0 +1,258 @@
+#include "shell/CVEXARView.h"
+
+#include "common/CUtilityLang.h"
+#include "common/Text.h"
+#include "dialogs/CDlgECUProg.h"
+#include "link/LinkMessages.h"
+#include "pages/core/CUtilityTables.h"
+#include "platform/ui/CButtonMfc.h"
+#include "platform/ui/CUtilityUi.h"
+#include "platform/ui/CmdUI.h"
+#include "platform/ui/DialogResponder.h"
+#include "platform/ui/Messages.h"
+#include "platform/ui/WindowState.h"
+#include "shell/CMainFrame.h"
+#include "shell/CVEXARApp.h"
+#include "shell/CVEXARForm.h"
+#include "shell/core/ShellMessages.h"
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QLabel>
+#include <QMenu>
+
+using namespace vexar;
+using namespace vexar::shell;
+
+CVEXARView::CVEXARView(CVEXARApp& app, CMainFrame& frame)
+    : QScrollArea(&frame),
+      WindowBase(this),
+      m_dlgProgress(std::make_unique<CDlgECUProg>()),
+      m_catalogue(u"InfoCentraline"),
+      m_app(app),
+      m_frame(frame),
+      m_form(new CVEXARForm)
+{
+    setWidget(m_form);
+    setWidgetResizable(true);
+    setFrameShape(QFrame::NoFrame);
+    CUtility::GetExePath(m_strExeFolder);
+    m_strParamFolder = m_strExeFolder + "Parameter/";
+    m_app.m_nOperator = OPR_PBL;
+    m_app.m_bOprSvil = false;
+    m_app.m_bOprLimit = false;
+    m_app.m_bOprPblLimit = false;
+    m_app.m_nAuxPort = 1;
+    m_app.m_hAuxPort = 0;
+    for (int action = 0; action < kActionCount; ++action) {
+        const int button = kCommandButtons[static_cast<std::size_t>(action)].button;
+        connect(&m_form->Button(action), &QPushButton::clicked, this,
+                [this, button] { ui::SendMessage(this, ui::CommandMessage(static_cast<unsigned>(button))); });
+    }
+    RegisterCommands();
+}
+
+CVEXARView::~CVEXARView() = default;
+
+CButtonMfc& CVEXARView::Button(int action) const { return m_form->Button(action); }
+QLabel& CVEXARView::Label(int action) const { return m_form->Label(action); }
+QWidget& CVEXARView::Form() const { return *m_form; }
+
+std::u16string CVEXARView::LangText(int id) const
+{
+    // Without a language file the view keeps the texts it has.
+    return m_strLangFile.empty() ? std::u16string() : CUtility::LoadLangString(m_strLangFile, id);
+}
+
+// ---- Commands ----------------------------------------------------------------------
+
+void CVEXARView::RegisterCommands()
+{
+    ui::CommandMap& map = commands();
+    map.On(ID_CENTRALINA, [this] { OnSelectEcu(); });
+    map.On(static_cast<unsigned>(kCommandButtons[kActionSelectEcu].button), [this] { OnBtnSelectEcu(); });
+    map.On(ID_CONNETTI, [this] { OnConnect(); });
+    map.On(static_cast<unsigned>(kCommandButtons[kActionConnect].button), [this] { OnBtnConnect(); });
+    map.OnUpdate(ID_CONNETTI, [this](ui::CmdUI& item) { item.Enable(!m_app.m_bLinked); });
+    map.On(ID_DISCONNETTI, [this] { OnDisconnect(); });
+    map.OnUpdate(ID_DISCONNETTI, [this](ui::CmdUI& item) { item.Enable(m_app.m_bLinked != 0); });
+    map.On(ID_LINEA_K, [this] { OnKLine(); });
+    map.OnUpdate(ID_LINEA_K, [this](ui::CmdUI& item) {
+        item.Enable(true);
+        item.SetCheck(m_app.m_bKLine != 0);
+    });
+    map.On(ID_SERIALE, [this] { OnSerialLine(); });
+    map.OnUpdate(ID_SERIALE, [this](ui::CmdUI& item) {
+        item.Enable(true);
+        item.SetCheck(m_app.m_bKLine == 0);
+    });
+    for (const BAUD_ITEM& baud : kBaudItems) {
+        map.On(baud.command, [this, rate = baud.rate] { OnBaud(rate); });
+        map.OnUpdate(baud.command, [this, rate = baud.rate](ui::CmdUI& item) {
+            std::lock_guard lock(m_app.m_csBaud);
+            item.Enable(true);
+            item.SetCheck(m_app.m_nBaudRequested == rate);
+        });
+    }
+    map.On(ID_TEST, [this] { OnTest(); });
+    map.On(static_cast<unsigned>(kCommandButtons[kActionTest].button), [this] { OnBtnTest(); });
+    map.On(static_cast<unsigned>(kCommandButtons[kActionExit].button), [this] { OnBtnExit(); });
+    RegisterPendingCommands();
+}
+
+// The commands whose work is not built yet keep their menu items, disabled.
+void CVEXARView::RegisterPendingCommands()
+{
+    for (unsigned id : kPendingCommands)
+        commands().OnUpdate(id, [](ui::CmdUI& item) { item.Enable(false); });
+}
+
+// ---- First update and language --------------------------------------------------------
+
+void CVEXARView::OnInitialUpdate()
+{
+    ReadSettings();
+    m_layoutFile = m_layout;
+    for (int action = 0; action < kActionCount; ++action)
+        Button(action).m_textColour = m_layout.textColour;
+    m_form->SetLabelColour(m_layout.textColour);
+    m_form->SetEdition(m_nEditionView);
+    m_app.m_nOperator = OPR_PBL;
+    m_app.m_bOprSvil = false;
+    m_app.m_bOprLimit = false;
+    m_app.m_bOprPblLimit = false;
+    m_pCalibNameCtrl = nullptr;
+    m_catalogue.ScanInstalled();
+    ReadCalibSettings();
+}
+
+void CVEXARView::ApplyLanguage()
+{
+    for (int action = 0; action < kActionCount; ++action)
+        Label(action).setText(QString::fromStdU16String(LangText(ActionLabelText(action, m_app.m_nEdition))));
+    m_form->repaint();
+    if (!m_bFirstStart)
+        WriteSession();
+}
+
+void CVEXARView::OnLanguageChanged(std::string langFile)
+{
+    m_strLangFile = std::move(langFile);
+    if (m_app.m_bLinked || m_app.m_bObdLinked)
+        m_app.PostLinkRequest(link::WM_LINK_RELOAD);
+    else
+        OnReload();
+}
+
+void CVEXARView::OnReload()
+{
+    ApplyLanguage();
+    if (!m_bFirstStart) {
+        LoadConfiguration();
+        return;
+    }
+    if (RestoreSession() && m_app.m_bOprLimit) {
+        EnableAction(kActionLoadCalib, false);
+        EnableAction(kActionPrgEcu, false);
+    }
+    OnSelectEcu();
+}
+
+void CVEXARView::OnStartupDone()
+{
+    BuildFunctionKeyMenu(true);
+    if (m_app.m_nEdition == 2 || m_app.m_nEdition == 4)
+        m_frame.MenuBar().RemoveCommand(ID_COMMENTI);
+}
+
+void CVEXARView::contextMenuEvent(QContextMenuEvent* event)
+{
+    QMenu popup;
+    if (CUtility::FillLangMenu(m_strExeFolder, m_strLangFile, popup) == 0)
+        return;
+    ui::Menu(&popup).SetOwner(m_frame);
+    popup.exec(event->globalPos());
+}
+
+// ---- Windows ----------------------------------------------------------------------
+
+void CVEXARView::CloseAllWindows()
+{
+    ClosePageHosts();
+    if (m_dlgProgress->m_bCreated)
+        m_dlgProgress->Close();
+}
+
+void CVEXARView::UpdateTitle()
+{
+    m_frame.SetPaneText(*m_frame.m_paneCalib, u" Calib: " + m_strCalibName);
+}
+
+void CVEXARView::UpdateStatusPanes()
+{
+    m_frame.SetPaneText(*m_frame.m_paneEcu, u" ECU: " + m_strEcuFamily);
+    std::lock_guard lock(m_app.m_csIdent);
+    m_frame.SetPaneText(*m_frame.m_paneConfig, u" ConfigPC: " + m_app.m_strConfigName);
+}
+
+void CVEXARView::OnProgressOpen(std::uintptr_t captionId)
+{
+    if (m_dlgProgress->m_bCreated)
+        return;
+    m_dlgProgress->m_strLangFile = m_strLangFile;
+    m_dlgProgress->m_strCaption = LangText(static_cast<int>(captionId));
+    m_app.Sink().RegisterWindow(link::UiWindow::ProgressWindow, m_dlgProgress.get());
+    m_dlgProgress->Create();
+}
+
+void CVEXARView::SetWaitCursor(bool on)
+{
+    if (on == m_bWaitCursor)
+        return;
+    m_bWaitCursor = on;
+    if (on)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+// ---- Messages ---------------------------------------------------------------------
+
+std::intptr_t CVEXARView::onMessage(unsigned id, std::uintptr_t wParam, std::intptr_t lParam,
+                                    std::unique_ptr<ui::MessagePayload>& payload)
+{
+    switch (id) {
+    case WM_LANGUAGE_CHANGED:
+        if (const std::string* file = ui::PayloadAs<std::string>(payload))
+            OnLanguageChanged(*file);
+        return 0;
+    case link::WM_LINK_RELOAD: OnReload(); return 0;
+    case WM_STARTUP_DONE: OnStartupDone(); return 0;
+    case WM_CLOSE_ALL_WINDOWS:
+        CloseAllWindows();
+        ui::PostMessage(&m_frame, ui::WindowMessage{WM_CLOSE_FRAME});
+        return 0;
+    case link::WM_LINK_STATE: OnLinkState(wParam, lParam); return 0;
+    case link::WM_PROGRESS_OPEN: OnProgressOpen(wParam); return 0;
+    case link::WM_LINK_IDLE:
+        SetWaitCursor(false);
+        RunDeferredLoad();
+        return 0;
+    case link::WM_SAVE_SESSION: WriteSession(); return 0;
+    case link::WM_ECU_MISMATCH: OnEcuMismatch(wParam); return 0;
+    case WM_WRITE_ALL_REQUEST: m_app.PostLinkRequest(link::WM_LINK_WRITE_ALL); return 0;
+    case link::WM_CTRL_FORCE_REFRESH:
+        if (m_app.m_pParTable)
+            CUtility::ShowOneCtrlPerGroup(m_app, *m_app.m_pParTable, true);
+        return 0;
+    case WM_CALIB_NAME_CHANGED: OnCalibNameChanged(); return 0;
+    case WM_CONNECT_ABORTED: OnConnectAborted(); return 0;
+    case link::WM_LIVE_SAMPLE: return 0;  // no live graph here: the record goes with the message
+    default: return WindowBase::onMessage(id, wParam, lParam, payload);
+    }
+}
+
+bool CVEXARView::preTranslateMessage(QWidget&, QEvent& event)
+{
+    return RunFunctionKey(CUtility::GetFunctionKey(event));
+}

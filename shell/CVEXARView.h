@@ -1,0 +1,198 @@
+#pragma once
+
+// The form view: a command bar of 19 owner-drawn buttons, each with its
+// caption label and function key, over the edition's logo. It reads and
+// writes the settings and session files, loads the selected configuration
+// and runs the commands of the menu bar and of its buttons: ECU selection,
+// connect and disconnect, K-line or serial interface, baud rate and the
+// ECU test. Commands whose work is not here yet keep their menu items and
+// buttons, disabled.
+
+#include "config/CCentralineInstallate.h"
+#include "config/RecInterfaccia.h"
+#include "pages/core/LayoutSettings.h"
+#include "platform/ui/Menu.h"
+#include "platform/ui/WindowBase.h"
+#include "shell/core/CTestList.h"
+#include "shell/core/CommandTable.h"
+#include "shell/core/CSettingsFile.h"
+#include "shell/core/PageLayout.h"
+
+#include <QPointer>
+#include <QRect>
+#include <QScrollArea>
+
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+class CButtonMfc;
+class CControlliConfigurati;
+class CDlgECUProg;
+class CDlgTestRes;
+class CMainFrame;
+class CVEXARApp;
+class QLabel;
+
+namespace vexar::shell {
+class CVEXARForm;
+}
+
+class CVEXARView : public QScrollArea, public vexar::ui::WindowBase {
+public:
+    CVEXARView(CVEXARApp& app, CMainFrame& frame);
+    ~CVEXARView() override;
+
+    std::intptr_t onMessage(unsigned id, std::uintptr_t wParam, std::intptr_t lParam,
+                            std::unique_ptr<vexar::ui::MessagePayload>& payload) override;
+    bool preTranslateMessage(QWidget& target, QEvent& event) override;
+
+    // ---- First update, language, command bar (CVEXARView.cpp, CVEXARViewCommandBar.cpp) ----
+    void OnInitialUpdate();
+    void ApplyLanguage();
+    // Lays the command bar out from the button states; `capture` takes the
+    // slot positions first (once, at the start-up notice).
+    void BuildFunctionKeyMenu(bool capture);
+    void SetMenuItemKey(unsigned command);
+    void SetMenuKeyTexts(unsigned command, int text, int& position, vexar::ui::Menu target,
+                         vexar::ui::Menu tools, bool adjust);
+    // Runs the command of a function key (1 to 12, 13 to 24 with Shift);
+    // false when the key is not the view's.
+    bool RunFunctionKey(int key);
+    void CloseAllWindows();
+    void UpdateTitle();
+    void UpdateStatusPanes();
+
+    // ---- Configuration selection and loading (CVEXARViewLoad.cpp) ----
+    void OnSelectEcu();
+    void OnBtnSelectEcu() { OnSelectEcu(); }
+    void LoadConfiguration();
+    void ReadCalibrationName();
+
+    // ---- Settings and session files (CVEXARViewSettings.cpp) ----
+    void ReadSettings();
+    void ReadConfigurationLayout(const std::string& path);
+    void WriteSettings();
+    void WriteSession();
+    bool RestoreSession();
+    void ReadCalibSettings();
+    void WriteCalibSettings();
+
+    // ---- Link, baud-rate and test commands (CVEXARViewLink.cpp) ----
+    void OnConnect();
+    void OnBtnConnect() { OnConnect(); }
+    void OnDisconnect();
+    void OnKLine();
+    void OnSerialLine();
+    void OnBaud(std::int32_t rate);
+    void OnTest();
+    void OnBtnTest() { OnTest(); }
+    void OnBtnExit();
+    bool ConfirmInterruption();
+    void EnumeratePorts();
+    void RequestConnect();
+    void ShowLineStatus();
+    void RunTest();
+    void ShowTestResult();
+    void EndTest();
+
+    // ---- Window messages ----
+    void OnLanguageChanged(std::string langFile);
+    void OnReload();
+    void OnStartupDone();
+    void OnLinkState(std::uintptr_t linked, std::intptr_t result);
+    void OnConnectAborted();
+    void OnEcuMismatch(std::uintptr_t protocol);
+    void OnProgressOpen(std::uintptr_t captionId);
+
+    // The command bar's widgets by action.
+    CButtonMfc& Button(int action) const;
+    QLabel& Label(int action) const;
+    // Enables or disables a button with its label.
+    void EnableAction(int action, bool enable);
+    QWidget& Form() const;
+
+    // ---- State (members of the system's view) ----
+    std::unique_ptr<CDlgECUProg> m_dlgProgress;
+    std::string m_strExeFolder;
+    std::string m_strLangFile;
+    std::string m_strParamFolder;
+    std::u16string m_strCalibFolder;
+    std::u16string m_strCalibName;
+    std::u16string m_strEcuFamily;
+    LAYOUT_SETTINGS m_layout;
+    LAYOUT_SETTINGS m_layoutFile;
+    // The lines of VEXAR.cfg after its value 49, as last read; written back.
+    std::vector<std::u16string> m_settingsTail;
+    std::array<std::int32_t, vexar::shell::kActionCount> m_nSavedButtonStates{};
+    // *.PAR, *.GPC, *.VAR, *.GVS, *.GDG.
+    std::array<std::string, 5> m_strConfigPaths;
+    std::int32_t m_nEditionView = 0;
+    std::array<QRect, 2 * vexar::shell::kActionCount> m_rcSlots;
+    bool m_bSlotsUnset = true;
+    QPointer<QWidget> m_pCalibNameCtrl;
+    std::array<int, vexar::shell::kActionCount> m_nKeyAction{};
+    bool m_bFirstStart = true;
+    bool m_bWaitCursor = false;
+    bool m_bConnecting = false;
+    bool m_bReloadPending = false;
+    bool m_bTarmixPending = false;
+    bool m_bTestPending = false;
+    bool m_bLoadPending = false;
+    CCentralineInstallate m_catalogue;
+    std::int32_t m_nDtrSeconds = 8;
+    std::u16string m_strStartFolder;
+    std::u16string m_strStartName;
+    std::u16string m_strStartFirmware;
+    std::string m_strParserFile;
+    std::string m_strParserOutFile;
+    std::string m_strLoaderPath;
+    std::u16string m_strFirmwareName;
+    vexar::shell::CTestList m_testList;
+    // The started external program, while one runs.
+    int m_hProgram = 0;
+    QPointer<CDlgTestRes> m_pDlgTestRes;
+    // The layouts of the loaded configuration.
+    REC_INTERFACCIA m_parLayout;
+    REC_INTERFACCIA m_varLayout;
+    // The definitions of the loaded configuration, sorted by address.
+    std::vector<REC_CONTROLLO> m_parRecords;
+    std::vector<REC_CONTROLLO> m_varRecords;
+    std::vector<REC_CONTROLLO> m_diagRecords;
+
+protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    // Language text `id` of the view's language file; empty without one.
+    std::u16string LangText(int id) const;
+    void RegisterCommands();
+    // Runs the command of an action, as its button does.
+    void RunAction(int action);
+    // A load asked for while the link was up or a connect ran, run once the
+    // worker reports the link down or the connect ended.
+    void RunDeferredLoad();
+    void OnCalibNameChanged();
+    // Closes the page windows and forgets their control tables.
+    void ClosePageHosts();
+    // Builds the page windows of the loaded configuration and takes their
+    // control tables.
+    void CreatePageHosts();
+    void SizeConfiguration(CControlliConfigurati& par, CControlliConfigurati& var, CControlliConfigurati& diag);
+    void CheckParser();
+    void ApplyLinkSettings(CControlliConfigurati& par);
+    void FindBootLoader(CControlliConfigurati& par, bool inFolder);
+    // The size of a map on a page.
+    vexar::shell::GridMeasure GridSize() const;
+    vexar::shell::SETTINGS_VALUES CurrentSettings() const;
+    void TakeSettings(const vexar::shell::SETTINGS_VALUES& values);
+    void RegisterPendingCommands();
+    bool IsEnabledByRule(int action) const;
+    void ApplyLoadResult(bool success);
+    void SetWaitCursor(bool on);
+
+    CVEXARApp& m_app;
+    CMainFrame& m_frame;
+    vexar::shell::CVEXARForm* m_form;
+};
