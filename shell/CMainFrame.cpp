@@ -279,7 +279,9 @@ void CMainFrame::ApplyMenuTexts()
     }
     bar.SetMenuString(kMenuFile, LangText(3010));
     bar.SetMenuString(fifth ? 1 : kMenuView, LangText(3001));
-    bar.SetMenuString(fifth ? 2 : kMenuLanguage, LangText(3003));
+    // In edition 5 the bar lacks Tools and Connection: the language popup
+    // stands fourth, after Functions.
+    bar.SetMenuString(fifth ? 3 : kMenuLanguage, LangText(3003));
     if (!fifth) {
         bar.SetMenuString(kMenuConnection, LangText(3096));
         bar.SetMenuString(kMenuTools, LangText(3002));

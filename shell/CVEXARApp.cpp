@@ -86,13 +86,13 @@ bool CVEXARApp::InitInstance()
 
     BindObdLibrary();
     m_pMainWnd->showMaximized();
-    ui::SendMessage(m_pMainWnd.get(), ui::WindowMessage{WM_LAYOUT_BARS});
+    ui::SendMessage(m_pMainWnd.get(), ui::WindowMessage{WM_LAYOUT_BARS, 0, 0, nullptr});
     m_pMainWnd->ApplyLanguage();
     ClearPidTables();
     ReadLastPort();
     ReadRemoteSettings();
     StartLinkThread(m_sink.get());
-    ui::PostMessage(view, ui::WindowMessage{WM_STARTUP_DONE});
+    ui::PostMessage(view, ui::WindowMessage{WM_STARTUP_DONE, 0, 0, nullptr});
     return true;
 }
 

@@ -230,7 +230,7 @@ std::intptr_t CVEXARView::onMessage(unsigned id, std::uintptr_t wParam, std::int
     case WM_STARTUP_DONE: OnStartupDone(); return 0;
     case WM_CLOSE_ALL_WINDOWS:
         CloseAllWindows();
-        ui::PostMessage(&m_frame, ui::WindowMessage{WM_CLOSE_FRAME});
+        ui::PostMessage(&m_frame, ui::WindowMessage{WM_CLOSE_FRAME, 0, 0, nullptr});
         return 0;
     case link::WM_LINK_STATE: OnLinkState(wParam, lParam); return 0;
     case link::WM_PROGRESS_OPEN: OnProgressOpen(wParam); return 0;

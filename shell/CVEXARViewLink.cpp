@@ -119,7 +119,7 @@ void CVEXARView::OnBaud(std::int32_t rate)
 void CVEXARView::OnBtnExit()
 {
     if (m_hProgram == 0)
-        ui::PostMessage(&m_frame, ui::WindowMessage{ui::WM_CLOSE});
+        ui::PostMessage(&m_frame, ui::WindowMessage{ui::WM_CLOSE, 0, 0, nullptr});
 }
 
 // ---- The ECU test -------------------------------------------------------------------
@@ -229,6 +229,6 @@ void CVEXARView::OnEcuMismatch(std::uintptr_t)
         std::lock_guard lock(m_app.m_csAutoSelect);
         m_app.m_bAutoSelect = 1;
     }
-    ui::PostMessage(&m_frame, ui::WindowMessage{link::WM_UNKNOWN_ECU});
+    ui::PostMessage(&m_frame, ui::WindowMessage{link::WM_UNKNOWN_ECU, 0, 0, nullptr});
     RunDeferredLoad();
 }
