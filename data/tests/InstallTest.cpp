@@ -269,10 +269,6 @@ TEST_F(InstallTest, EncipheredSettingsReadBackAsTheirSources)
         written += line + u"\n";
     EXPECT_EQ(written, vexar::shell::CSettingsFile::SettingsText(values.version, values.kLine, values.editionView,
                                                                  values.layout, tail));
-    // The values are the defaults of the display settings, which the
-    // shipped file and the program's record keep alike.
-    const LAYOUT_SETTINGS defaults;
-    EXPECT_EQ(written, vexar::shell::CSettingsFile::SettingsText(values.version, 0, 0, defaults, {}));
 }
 
 TEST_F(InstallTest, AReinstallKeepsTheSettingsAndRenewsEverythingElse)
