@@ -7,7 +7,6 @@
 #include "GaugeFixture.h"
 
 #include <cmath>
-#include <functional>
 
 using namespace vexar::pagestest;
 using namespace vexar::link;
@@ -67,18 +66,8 @@ TEST_F(KnobPage, ProgramSetsWriteNothingAndEachGestureWritesOnce)
 {
     CCtrlKnob* knob = Knob(KnobDef());
     knob->setFocus();
-    app.m_bLinked = 1;
-    struct Case {
-        const char* name;
-        std::function<void()> act;
-        std::size_t writes;
-    };
-    const Case cases[] = {
-        {"a refresh", [&] { Par(20) = 70; Send(*knob, WM_CTRL_REFRESH, 1); }, 0},
-        {"a forced refresh", [&] { Par(20) = 60; Send(*knob, WM_CTRL_FORCE_REFRESH); }, 0},
-        {"a calibration line", [&] { knob->LoadParam(u"NAME\t42\tc"); }, 0},
-        {"the default", [&] { Send(*knob, WM_CTRL_SET_DEFAULT); }, 0},
-        {"a store", [&] { Send(*knob, WM_CTRL_STORE); }, 0},
+    std::vector<WriteCase> cases = ProgramSets(*knob, *knob, 20, u"NAME");
+    cases.insert(cases.end(), {
         {"the program's value", [&] { knob->SetValue(30, 0, 1); }, 0},
         {"a quarter turn", [&] { Turn(*knob, {90, 0}); }, 1},
         {"a turn released where it started", [&] { Turn(*knob, {90, 30, 90}); }, 0},
@@ -87,14 +76,8 @@ TEST_F(KnobPage, ProgramSetsWriteNothingAndEachGestureWritesOnce)
         {"Up held with auto-repeat", [&] { HoldKey(*knob, Qt::Key_Up, 5); }, 1},
         {"Ctrl+Z", [&] { Undo(*knob); }, 1},
         {"a second Ctrl+Z", [&] { Undo(*knob); }, 0},
-    };
-    for (const Case& c : cases) {
-        app.requests.clear();
-        c.act();
-        Deliver();
-        EXPECT_EQ(Writes(), c.writes) << c.name;
-    }
-    app.m_bLinked = 0;
+    });
+    ExpectWrites(cases);
 }
 
 // What each gesture writes: the value it ended on, in the image and in one

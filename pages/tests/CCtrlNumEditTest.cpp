@@ -86,40 +86,19 @@ protected:
 TEST_F(NumEditPage, ProgramSetsWriteNothingAndEachEditWritesOnce)
 {
     CCtrlNumEdit* field = Field(FieldDef());
-    app.m_bLinked = 1;
-    struct Case {
-        const char* name;
-        std::function<void()> act;
-        std::size_t writes;
-    };
-    const Case cases[] = {
-        {"a refresh", [&] { Par(19) = 70; Send(*field, WM_CTRL_REFRESH, 1); }, 0},
-        {"a forced refresh", [&] { Par(19) = 60; Send(*field, WM_CTRL_FORCE_REFRESH); }, 0},
-        {"a calibration line", [&] { field->LoadParam(u"FIELD\t42\tc"); }, 0},
-        {"the default", [&] { Send(*field, WM_CTRL_SET_DEFAULT); }, 0},
-        {"a store", [&] { Send(*field, WM_CTRL_STORE); }, 0},
+    std::vector<WriteCase> cases = ProgramSets(*field, *field, 19, u"FIELD");
+    cases.insert(cases.end(), {
         {"the program's value", [&] { field->SetValue(30, 0, 1); }, 0},
         {"typing", [&] { Type(*field, "250"); }, 1},
         {"typing the same value", [&] { Type(*field, "250"); }, 0},
-        {"the step button",
-         [&] {
-             const QPoint up(field->width() - 4, 3);
-             QTest::mouseClick(field, Qt::LeftButton, {}, up);
-         },
-         1},
+        {"the step button", [&] { QTest::mouseClick(field, Qt::LeftButton, {}, QPoint(field->width() - 4, 3)); }, 1},
         {"Up", [&] { field->setFocus(); QTest::keyClick(field, Qt::Key_Up); }, 1},
         {"Ctrl+Z", [&] { Undo(*field); }, 1},
         {"a second Ctrl+Z", [&] { Undo(*field); }, 0},
-    };
-    for (const Case& c : cases) {
-        app.requests.clear();
-        c.act();
-        Deliver();
-        EXPECT_EQ(Writes(), c.writes) << c.name << ", now " << field->GetValue();
-    }
+    });
+    ExpectWrites(cases);
     EXPECT_EQ(field->GetValue(), 255.0) << "undo took the Up step back";
     EXPECT_EQ(Par(18) * 256 + Par(19), 255);
-    app.m_bLinked = 0;
 }
 
 // A public operator who types above MAX sees MAX, written once; the

@@ -9,7 +9,6 @@
 #include "link/LinkRequests.h"
 #include "platform/ui/WindowBase.h"
 
-#include <functional>
 
 using namespace vexar::pagestest;
 using namespace vexar::link;
@@ -88,18 +87,8 @@ TEST_F(SlidePage, ProgramSetsWriteNothingAndEachGestureWritesOnce)
 {
     CCtrlSlide* slide = Slide(SlideDef());
     slide->setFocus();
-    app.m_bLinked = 1;
-    struct Case {
-        const char* name;
-        std::function<void()> act;
-        std::size_t writes;
-    };
-    const Case cases[] = {
-        {"a refresh", [&] { Par(21) = 70; Send(*slide, WM_CTRL_REFRESH, 1); }, 0},
-        {"a forced refresh", [&] { Par(21) = 60; Send(*slide, WM_CTRL_FORCE_REFRESH); }, 0},
-        {"a calibration line", [&] { slide->LoadParam(u"DELAY\t42\tc"); }, 0},
-        {"the default", [&] { Send(*slide, WM_CTRL_SET_DEFAULT); }, 0},
-        {"a store", [&] { Send(*slide, WM_CTRL_STORE); }, 0},
+    std::vector<WriteCase> cases = ProgramSets(*slide, *slide, 21, u"DELAY");
+    cases.insert(cases.end(), {
         {"the program's value", [&] { slide->SetValue(30, 0, 1); }, 0},
         {"a drag", [&] { Drag(*slide, {60}); }, 1},
         {"a drag out and back", [&] { Drag(*slide, {40, 0}); }, 0},
@@ -107,15 +96,8 @@ TEST_F(SlidePage, ProgramSetsWriteNothingAndEachGestureWritesOnce)
         {"Down held with auto-repeat", [&] { HoldKey(*slide, Qt::Key_Down, 5); }, 1},
         {"Ctrl+Z", [&] { Undo(*slide); }, 1},
         {"a second Ctrl+Z", [&] { Undo(*slide); }, 0},
-    };
-    for (const Case& c : cases) {
-        app.requests.clear();
-        const double before = slide->GetValue();
-        c.act();
-        Deliver();
-        EXPECT_EQ(Writes(), c.writes) << c.name << " from " << before << " to " << slide->GetValue();
-    }
-    app.m_bLinked = 0;
+    });
+    ExpectWrites(cases);
 }
 
 // What a gesture writes: the value it ended on; undo the one before.

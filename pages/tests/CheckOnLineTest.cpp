@@ -11,6 +11,8 @@
 #include "DefinitionFixtures.h"
 #include "EcuTestRig.h"
 #include "TempDir.h"
+#include "CoreFixture.h"
+#include "ViewStandIn.h"
 #include "common/Text.h"
 #include "config/CControlliConfigurati.h"
 #include "config/CParametriFile.h"
@@ -33,6 +35,7 @@ using namespace vexar::link;
 using namespace std::chrono_literals;
 using vexar::ecusim::Image;
 using vexar::linktest::EcuRig;
+using vexar::pagestest::ViewStandIn;
 
 namespace {
 
@@ -110,45 +113,11 @@ TEST(CheckWithFiles, TheSyntheticCalibrationResavesUnchangedAndAClickIsOneRecord
     unsetenv("VEXAR_HOME");
 }
 
-// What the view does on the engine's control check after a whole-image
-// read, and what it is told of the link.
-class ViewStandIn : public QWidget, public vexar::ui::WindowBase {
-public:
-    ViewStandIn(CVEXARPages& app, CTRL_TABLE& table) : WindowBase(this), m_app(app), m_table(table) {}
-    std::intptr_t onMessage(unsigned id, std::uintptr_t wParam, std::intptr_t lParam,
-                            std::unique_ptr<vexar::ui::MessagePayload>& payload) override
-    {
-        if (id == WM_CTRL_FORCE_REFRESH)
-            CUtility::ShowOneCtrlPerGroup(m_app, m_table, true);
-        if (id == WM_LINK_IDLE)
-            ++idle;
-        if (id == WM_PROGRESS_CLOSE)
-            ++progressClosed;
-        return WindowBase::onMessage(id, wParam, lParam, payload);
-    }
-    int idle = 0;
-    int progressClosed = 0;
-
-private:
-    CVEXARPages& m_app;
-    CTRL_TABLE& m_table;
-};
-
 class CheckOnLine : public ::testing::Test {
 protected:
     CheckOnLine() : rig(Options()), view(app, par)
     {
-        app.m_pUiSink = &adapter;
-        app.m_nProtocol = 1;
-        app.m_strConfigName = u"VXSIM-00001";
-        app.m_comPorts = {EcuRig::kPort};
-        app.m_nComPort = EcuRig::kPort;
-        app.ResizeImages(32, 32);
-        app.m_pParTable = &par;
-        app.m_pParTable2 = &par;
-        app.m_pParTable3 = &par3;
-        app.m_pVarTable2 = &var;
-        app.m_nOperator = OPR_PRV;
+        vexar::pagestest::PrepareForSimulator(app, adapter, EcuRig::kPort, par, par3, var);
         adapter.RegisterWindow(UiWindow::View, &view);
         adapter.RegisterWindow(UiWindow::ProgressWindow, &view);
         page.resize(300, 100);

@@ -93,6 +93,29 @@ public:
     std::vector<Request> requests;
 };
 
+// The pages side of a test against the simulated ECU of a test rig on
+// COM `port`: the second protocol, the simulator's identification, images
+// of 32 bytes, the parameter and variable tables (the variable page
+// shown, its controls recorded), the privileged profile.
+inline void PrepareForSimulator(CVEXARPages& app, link::ILinkUiSink& sink, int port, CTRL_TABLE& par,
+                                CTRL_TABLE& par3, CTRL_TABLE& var)
+{
+    app.m_pUiSink = &sink;
+    app.m_nProtocol = 1;
+    app.m_strConfigName = u"VXSIM-00001";
+    app.m_comPorts = {port};
+    app.m_nComPort = port;
+    app.ResizeImages(32, 32);
+    app.m_pParTable = &par;
+    app.m_pParTable2 = &par;
+    app.m_pParTable3 = &par3;
+    app.m_pVarTable = &var;
+    app.m_pVarTable2 = &var;
+    app.m_pAcqVarTable = &var;
+    app.m_nOperator = OPR_PRV;
+    app.m_bVarPageShown = true;
+}
+
 class CoreTest : public ::testing::Test {
 protected:
     CoreTest()

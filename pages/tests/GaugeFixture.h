@@ -24,6 +24,7 @@
 #include <QWidget>
 
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 
@@ -129,6 +130,35 @@ struct Place {
     std::int32_t family = 0;
 };
 
+// The creator's record for `definition` at `place` of a page on `grid`.
+inline CTRL_CREATE CreateArgs(CVEXARPages& app, QWidget& page, const PAGE_GRID& grid,
+                              const REC_CONTROLLO& definition, const Place& place)
+{
+    CTRL_CREATE args;
+    args.app = &app;
+    args.parent = &page;
+    args.font = page.font();
+    args.secondFont = page.font();
+    args.grid = grid;
+    CUtility::CalcRowsCols(args.grid);
+    args.definition = &definition;
+    args.row = place.row;
+    args.column = place.column;
+    args.profile = place.profile;
+    args.limited = place.limited;
+    args.hidden = place.hidden;
+    args.imageFamily = place.family;
+    args.baseId = 5000;
+    return args;
+}
+
+// One step of a test and the writes it must post.
+struct WriteCase {
+    const char* name;
+    std::function<void()> act;
+    std::size_t writes;
+};
+
 class GaugePage : public ::testing::Test {
 protected:
     GaugePage()
@@ -150,26 +180,13 @@ protected:
 
     CTRL_CREATE Args(const REC_CONTROLLO& definition, const Place& place = {})
     {
-        CTRL_CREATE args;
-        args.app = &app;
-        args.parent = &page;
-        args.font = page.font();
-        args.secondFont = page.font();
-        args.grid.area = {10, 10, 890, 690};
-        args.grid.cellHeight = 40;
-        args.grid.cellWidth = 200;
-        args.grid.pageHeight = 680;
-        args.grid.pageWidth = 880;
-        CUtility::CalcRowsCols(args.grid);
-        args.definition = &definition;
-        args.row = place.row;
-        args.column = place.column;
-        args.profile = place.profile;
-        args.limited = place.limited;
-        args.hidden = place.hidden;
-        args.imageFamily = place.family;
-        args.baseId = 5000;
-        return args;
+        PAGE_GRID grid;
+        grid.area = {10, 10, 890, 690};
+        grid.cellHeight = 40;
+        grid.cellWidth = 200;
+        grid.pageHeight = 680;
+        grid.pageWidth = 880;
+        return CreateArgs(app, page, grid, definition, place);
     }
 
     // A control made by `creator`, listed in `table` when given.
@@ -182,6 +199,32 @@ protected:
         if (control && table)
             table->push_back(control->Entry());
         return control;
+    }
+
+    // Runs each step with the link up and checks the writes it posts.
+    void ExpectWrites(const std::vector<WriteCase>& cases)
+    {
+        app.m_bLinked = 1;
+        for (const WriteCase& c : cases) {
+            app.requests.clear();
+            c.act();
+            Deliver();
+            EXPECT_EQ(Writes(), c.writes) << c.name;
+        }
+        app.m_bLinked = 0;
+    }
+    // The program's sets of a control on the parameter byte `address`
+    // (named `name` in calibration lines): none writes.
+    std::vector<WriteCase> ProgramSets(CCtrlCore& control, vexar::ui::WindowBase& window, int address,
+                                       const std::u16string& name)
+    {
+        return {
+            {"a refresh", [&, address] { Par(address) = 70; Send(window, link::WM_CTRL_REFRESH, 1); }, 0},
+            {"a forced refresh", [&, address] { Par(address) = 60; Send(window, link::WM_CTRL_FORCE_REFRESH); }, 0},
+            {"a calibration line", [&, name] { control.LoadParam(name + u"\t42\tc"); }, 0},
+            {"the default", [&] { Send(window, link::WM_CTRL_SET_DEFAULT); }, 0},
+            {"a store", [&] { Send(window, link::WM_CTRL_STORE); }, 0},
+        };
     }
 
     // Delivers what was posted.

@@ -12,6 +12,7 @@
 
 #include "EcuTestRig.h"
 #include "GaugeFixture.h"
+#include "ViewStandIn.h"
 #include "pages/core/CUtilityTables.h"
 #include "platform/ui/WindowBase.h"
 
@@ -33,30 +34,6 @@ namespace {
 // parameter memory, masked variable bytes.
 constexpr std::uint8_t kWriteCommands[] = {2, 4, 6};
 
-// What the view does on the engine's control check after a whole-image
-// read, and what it is told of the link.
-class ViewStandIn : public QWidget, public vexar::ui::WindowBase {
-public:
-    ViewStandIn(CVEXARPages& app, CTRL_TABLE& table) : WindowBase(this), m_app(app), m_table(table) {}
-    std::intptr_t onMessage(unsigned id, std::uintptr_t wParam, std::intptr_t lParam,
-                            std::unique_ptr<vexar::ui::MessagePayload>& payload) override
-    {
-        if (id == WM_CTRL_FORCE_REFRESH)
-            CUtility::ShowOneCtrlPerGroup(m_app, m_table, true);
-        if (id == WM_LINK_IDLE)
-            ++idle;
-        if (id == WM_PROGRESS_CLOSE)
-            ++progressClosed;
-        return WindowBase::onMessage(id, wParam, lParam, payload);
-    }
-    int idle = 0;
-    int progressClosed = 0;
-
-private:
-    CVEXARPages& m_app;
-    CTRL_TABLE& m_table;
-};
-
 REC_CONTROLLO Word(std::int32_t id, std::u16string name, std::int32_t category, std::int32_t address)
 {
     REC_CONTROLLO d = Def(id, std::move(name), category, address, DATO_UWORD);
@@ -69,20 +46,7 @@ class InstrumentsOnLine : public ::testing::Test {
 protected:
     InstrumentsOnLine() : rig(Options()), view(app, par)
     {
-        app.m_pUiSink = &adapter;
-        app.m_nProtocol = 1;
-        app.m_strConfigName = u"VXSIM-00001";
-        app.m_comPorts = {EcuRig::kPort};
-        app.m_nComPort = EcuRig::kPort;
-        app.ResizeImages(32, 32);
-        app.m_pParTable = &par;
-        app.m_pParTable2 = &par;
-        app.m_pParTable3 = &par3;
-        app.m_pVarTable = &var;
-        app.m_pVarTable2 = &var;
-        app.m_pAcqVarTable = &var;
-        app.m_nOperator = OPR_PRV;
-        app.m_bVarPageShown = true;
+        PrepareForSimulator(app, adapter, EcuRig::kPort, par, par3, var);
         adapter.RegisterWindow(UiWindow::View, &view);
         adapter.RegisterWindow(UiWindow::ProgressWindow, &view);
         page.resize(900, 600);
@@ -119,22 +83,14 @@ protected:
     Control* Place(bool (*creator)(const CTRL_CREATE&, Control*&), const REC_CONTROLLO& definition,
                    CTRL_TABLE& table, std::int32_t row, std::int32_t column, std::int32_t family = 0)
     {
-        CTRL_CREATE args;
-        args.app = &app;
-        args.parent = &page;
-        args.font = page.font();
-        args.secondFont = page.font();
-        args.grid.area = {10, 10, 890, 590};
-        args.grid.cellHeight = 140;
-        args.grid.cellWidth = 200;
-        args.grid.pageHeight = 580;
-        args.grid.pageWidth = 880;
-        CUtility::CalcRowsCols(args.grid);
-        args.definition = &definition;
-        args.row = row;
-        args.column = column;
-        args.profile = OPR_PRV;
-        args.imageFamily = family;
+        PAGE_GRID grid;
+        grid.area = {10, 10, 890, 590};
+        grid.cellHeight = 140;
+        grid.cellWidth = 200;
+        grid.pageHeight = 580;
+        grid.pageWidth = 880;
+        const CTRL_CREATE args =
+            CreateArgs(app, page, grid, definition, {.row = row, .column = column, .family = family});
         Control* control = nullptr;
         EXPECT_TRUE(creator(args, control));
         table.push_back(control->Entry());

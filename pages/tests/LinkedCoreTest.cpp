@@ -33,20 +33,7 @@ class LinkedCore : public ::testing::Test {
 protected:
     LinkedCore() : rig(SecondProtocol())
     {
-        app.m_pUiSink = &sink;
-        app.m_nProtocol = 1;
-        app.m_strConfigName = u"VXSIM-00001";
-        app.m_comPorts = {EcuRig::kPort};
-        app.m_nComPort = EcuRig::kPort;
-        app.ResizeImages(32, 32);
-        app.m_pParTable = &par;
-        app.m_pParTable2 = &par;
-        app.m_pParTable3 = &par3;
-        app.m_pVarTable = &var;
-        app.m_pVarTable2 = &var;
-        app.m_pAcqVarTable = &var;
-        app.m_nOperator = OPR_PRV;
-        app.m_bVarPageShown = true;
+        PrepareForSimulator(app, sink, EcuRig::kPort, par, par3, var);
     }
     ~LinkedCore() override
     {
