@@ -4,6 +4,8 @@
 #include "platform/ui/WindowState.h"
 
 #include <QAbstractButton>
+#include <QHBoxLayout>
+#include <QPushButton>
 #include <QShowEvent>
 
 using namespace vexar;
@@ -31,6 +33,18 @@ void CDialogBase::BindCommand(QAbstractButton& button, int id)
 {
     ui::SetDlgCtrlID(button, id);
     connect(&button, &QAbstractButton::clicked, this, [this, id] { onCommand(static_cast<unsigned>(id)); });
+}
+
+QHBoxLayout* CDialogBase::OkCancelRow(QPushButton& ok, QPushButton& cancel)
+{
+    BindCommand(ok, ui::IDOK);
+    BindCommand(cancel, ui::IDCANCEL);
+    ok.setDefault(true);
+    auto* row = new QHBoxLayout;
+    row->addStretch();
+    row->addWidget(&ok);
+    row->addWidget(&cancel);
+    return row;
 }
 
 // Esc and the close box are the Cancel command.

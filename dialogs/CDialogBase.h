@@ -18,6 +18,8 @@
 #include <string>
 
 class QAbstractButton;
+class QHBoxLayout;
+class QPushButton;
 
 class CDialogBase : public QDialog, public vexar::ui::WindowBase {
 public:
@@ -41,6 +43,9 @@ protected:
     QString LangText(int id) const;
     // Gives `button` the control id and sends it as a command when clicked.
     void BindCommand(QAbstractButton& button, int id);
+    // Binds OK and Cancel, makes OK the default button, and returns the two
+    // as a row aligned right.
+    QHBoxLayout* OkCancelRow(QPushButton& ok, QPushButton& cancel);
 
     void reject() override;
     void showEvent(QShowEvent* event) override;

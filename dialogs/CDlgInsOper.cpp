@@ -6,7 +6,6 @@
 
 #include <QComboBox>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 
@@ -22,20 +21,13 @@ CDlgInsOper::CDlgInsOper(QWidget* parent)
     setWindowTitle(QStringLiteral("Inserimento operatore"));
     ui::SetDlgCtrlID(*m_label, IDC_PROFILE_LABEL);
     ui::SetDlgCtrlID(*m_list, IDC_PROFILE);
-    BindCommand(*m_ok, ui::IDOK);
-    BindCommand(*m_cancel, ui::IDCANCEL);
-    m_ok->setDefault(true);
     m_list->setMinimumContentsLength(20);
     m_list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
 
     auto* grid = new QGridLayout(this);
     grid->addWidget(m_label, 0, 0);
     grid->addWidget(m_list, 0, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(m_ok);
-    buttons->addWidget(m_cancel);
-    grid->addLayout(buttons, 1, 0, 1, 2);
+    grid->addLayout(OkCancelRow(*m_ok, *m_cancel), 1, 0, 1, 2);
 
     connect(m_list, &QComboBox::activated, this, [this] { OnProfileChanged(); });
 }

@@ -7,7 +7,6 @@
 
 #include <QComboBox>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 
@@ -43,9 +42,6 @@ CDlgSelCentr::CDlgSelCentr(QWidget* parent)
     ui::SetDlgCtrlID(*m_firmwareLabel, IDC_FIRMWARE_LABEL);
     ui::SetDlgCtrlID(*m_ecuList, IDC_ECU_TYPE);
     ui::SetDlgCtrlID(*m_firmwareList, IDC_FIRMWARE);
-    BindCommand(*m_ok, ui::IDOK);
-    BindCommand(*m_cancel, ui::IDCANCEL);
-    m_ok->setDefault(true);
     for (QComboBox* list : {m_ecuList, m_firmwareList}) {
         list->setMinimumContentsLength(24);
         list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
@@ -56,11 +52,7 @@ CDlgSelCentr::CDlgSelCentr(QWidget* parent)
     grid->addWidget(m_ecuList, 0, 1);
     grid->addWidget(m_firmwareLabel, 1, 0);
     grid->addWidget(m_firmwareList, 1, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(m_ok);
-    buttons->addWidget(m_cancel);
-    grid->addLayout(buttons, 2, 0, 1, 2);
+    grid->addLayout(OkCancelRow(*m_ok, *m_cancel), 2, 0, 1, 2);
 
     connect(m_ecuList, &QComboBox::activated, this, [this] { OnEcuChanged(); });
     connect(m_firmwareList, &QComboBox::activated, this, [this] { OnVersionChanged(); });

@@ -6,7 +6,6 @@
 #include "platform/ui/CButtonMfc.h"
 #include "platform/ui/WindowState.h"
 
-#include <QHBoxLayout>
 #include <QVBoxLayout>
 
 using namespace vexar;
@@ -19,20 +18,13 @@ CDlgTestRes::CDlgTestRes(link::CVEXARLink* app, QWidget* parent)
       m_cancel(new QPushButton(QStringLiteral("Annulla"), this))
 {
     ui::SetDlgCtrlID(*m_result, IDC_RESULT);
-    BindCommand(*m_ok, ui::IDOK);
-    BindCommand(*m_cancel, ui::IDCANCEL);
-    m_ok->setDefault(true);
     m_result->setAlignment(Qt::AlignCenter);
     m_result->setWordWrap(true);
     m_result->setMinimumSize(320, 120);
 
     auto* column = new QVBoxLayout(this);
     column->addWidget(m_result, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(m_ok);
-    buttons->addWidget(m_cancel);
-    column->addLayout(buttons);
+    column->addLayout(OkCancelRow(*m_ok, *m_cancel));
 }
 
 CDlgTestRes::~CDlgTestRes() = default;
