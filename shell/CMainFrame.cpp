@@ -421,7 +421,7 @@ void CMainFrame::OnCloseFrame()
 {
     m_bCloseAllowed = true;
     close();
-    QCoreApplication::exit(0);
+    m_app.EndMessageLoop();
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event)

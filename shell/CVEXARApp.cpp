@@ -99,8 +99,11 @@ bool CVEXARApp::InitInstance()
 int CVEXARApp::Run()
 {
     int code = 0;
-    if (InitInstance())
+    if (InitInstance()) {
+        m_bInMessageLoop = true;
         code = QApplication::exec();
+        m_bInMessageLoop = false;
+    }
     StopWorker();
     const int exitCode = ExitInstance();
     return exitCode != 0 ? exitCode : code;
@@ -163,6 +166,14 @@ bool CVEXARApp::LaunchUpdater()
     const int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, environ);
     posix_spawn_file_actions_destroy(&actions);
     return rc == 0;
+}
+
+void CVEXARApp::EndMessageLoop()
+{
+    // An exit asked for outside the loop would make every later modal loop
+    // of the thread return at once.
+    if (m_bInMessageLoop)
+        QCoreApplication::exit(0);
 }
 
 void CVEXARApp::OnAppAbout()

@@ -48,6 +48,8 @@ public:
     // "prgbay" and does not wait for it. False when it could not start.
     bool LaunchUpdater();
     void OnAppAbout();
+    // Ends the message loop of Run, when it runs.
+    void EndMessageLoop();
 
     CMainFrame* MainFrame() const { return m_pMainWnd.get(); }
     vexar::link::LinkUiSinkAdapter& Sink() { return *m_sink; }
@@ -76,4 +78,5 @@ private:
     vexar::ErrorReporter* m_previousReporter = nullptr;
     bool m_bReporterInstalled = false;
     std::unique_ptr<CMainFrame> m_pMainWnd;
+    bool m_bInMessageLoop = false;
 };

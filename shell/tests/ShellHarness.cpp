@@ -150,6 +150,17 @@ void ProgramFolder::MakeFresh()
     InstallObdLibrary(OBDVANE_FILE);
 }
 
+void RewriteCipherFile(const std::string& path, const std::u16string& from, const std::u16string& to)
+{
+    std::u16string text;
+    std::string error;
+    ASSERT_TRUE(crypt::ReadCipherText(path, text, error)) << error;
+    const std::size_t at = text.find(from);
+    ASSERT_NE(at, std::u16string::npos) << ToUtf8(from);
+    text.replace(at, from.size(), to);
+    WriteCipher(path, text);
+}
+
 // ---- Harness ----------------------------------------------------------------------
 
 bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout)
@@ -203,10 +214,13 @@ std::unique_ptr<QTimer> ShellHarness::CancelSelection()
     return WhenModal<CDlgSelCentr>([](CDlgSelCentr& dialog) { QTest::keyClick(&dialog, Qt::Key_Escape); });
 }
 
-void ShellHarness::StartWithConfiguration(const std::string& ecu, const std::string& revision)
+void ShellHarness::StartWithConfiguration(const std::string& ecu, const std::string& revision,
+                                          const std::function<void(const fixtures::SyntheticConfiguration&)>& prepare)
 {
     m_folder.MakeFresh();
-    m_folder.InstallConfiguration(ecu, revision);
+    const fixtures::SyntheticConfiguration installed = m_folder.InstallConfiguration(ecu, revision);
+    if (prepare)
+        prepare(installed);
     m_answer = AnswerSelection(ToUtf16(ecu), ToUtf16(revision));
     ASSERT_TRUE(Start());
     ASSERT_TRUE(WaitUntil([this] { return !View().m_bFirstStart && !m_app->m_bBusy && !View().m_bSlotsUnset; }));

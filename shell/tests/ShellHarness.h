@@ -90,6 +90,9 @@ template <class T>
     return timer;
 }
 
+// Replaces `from` by `to` in an enciphered file.
+void RewriteCipherFile(const std::string& path, const std::u16string& from, const std::u16string& to);
+
 // Processes events until `done` or the time-out; the result of `done`.
 bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = std::chrono::seconds(10));
 
@@ -110,7 +113,9 @@ public:
     bool Start();
     // Starts on a fresh folder with the synthetic configuration installed,
     // chooses it in the selection dialog and waits for its load.
-    void StartWithConfiguration(const std::string& ecu = "VXG4", const std::string& revision = "VXG4_R0107");
+    // `prepare` runs on the folder before the start.
+    void StartWithConfiguration(const std::string& ecu = "VXG4", const std::string& revision = "VXG4_R0107",
+                                const std::function<void(const fixtures::SyntheticConfiguration&)>& prepare = {});
     // Chooses `ecu` and `revision` in the selection dialog when it shows.
     [[nodiscard]] static std::unique_ptr<QTimer> AnswerSelection(const std::u16string& ecu,
                                                                  const std::u16string& revision);

@@ -1,0 +1,161 @@
+// The load of a configuration: the synthetic configuration's images,
+// speed, byte order, protocol and periods; the list-upload speed; the
+// language it loads in; the layout scaled to the screen; a load that fails
+// leaving nothing behind; and a load asked for while the link is up,
+// which waits for the link to go down.
+#include "ShellHarness.h"
+
+#include "common/Text.h"
+#include "config/CtrlWnd.h"
+#include "platform/ui/CButtonMfc.h"
+#include "platform/ui/Messages.h"
+#include "platform/ui/WindowState.h"
+#include "shell/CMainFrame.h"
+#include "shell/CVEXARView.h"
+#include "shell/core/CommandTable.h"
+
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using namespace vexar;
+using namespace vexar::shell;
+using namespace vexar::shelltest;
+
+TEST(Load, TheSyntheticConfigurationSizesTheImagesAndSetsTheLink)
+{
+    ShellHarness shell;
+    shell.StartWithConfiguration();
+    CVEXARApp& app = shell.App();
+    CVEXARView& view = shell.View();
+    EXPECT_EQ(app.m_nParSize, 58);
+    EXPECT_EQ(app.m_nVarSize, 22);
+    EXPECT_NE(app.m_pParMaster, nullptr);
+    EXPECT_NE(app.m_pVarLast, nullptr);
+    {
+        std::lock_guard lock(app.m_csBaud);
+        EXPECT_EQ(app.m_nBaud, 19200);
+        EXPECT_EQ(app.m_nBaudCurrent, 19200);
+        EXPECT_EQ(app.m_nBaudRequested, 19200);
+    }
+    EXPECT_EQ(app.m_bLittleEndian, 0);
+    EXPECT_EQ(app.m_nProtocol, 1);
+    EXPECT_EQ(view.m_layout.pollPeriod, 100);
+    EXPECT_EQ(view.m_layout.acqPeriod, 50);
+    // The worker took the poll period.
+    EXPECT_TRUE(WaitUntil([&] { return app.m_nPollPeriod == 100; }));
+    EXPECT_FALSE(view.m_testList.Entries().empty());
+    EXPECT_TRUE(app.m_bNotifyLinked);
+    EXPECT_EQ(shell.Frame().m_paneEcu->text(), QStringLiteral(" ECU: VXG4"));
+    EXPECT_EQ(shell.Frame().m_paneConfig->text(), QStringLiteral(" ConfigPC: VXG4_R0107"));
+    // The records stand in address order, flags of one byte by mask.
+    for (std::size_t i = 1; i < view.m_parRecords.size(); ++i)
+        EXPECT_LE(view.m_parRecords[i - 1].LSB, view.m_parRecords[i].LSB);
+    EXPECT_EQ(shell.Exit(), 0);
+}
+
+// With the list upload on, the second protocol asks for 19200 baud
+// whatever the definition says; without it, the definition's speed.
+TEST(Load, TheListUploadAsksForNineteenThousandTwoHundredBaud)
+{
+    for (const bool listUpload : {false, true}) {
+        ShellHarness shell;
+        shell.StartWithConfiguration("VXG4", "VXG4_R0107", [&](const fixtures::SyntheticConfiguration& installed) {
+            RewriteCipherFile(installed.par, u"<BAUD_RATE>19200", u"<BAUD_RATE>9600");
+            if (listUpload) {
+                std::string error;
+                ASSERT_TRUE(fixtures::InstallDemoSettings(installed, error)) << error;
+            }
+        });
+        std::lock_guard lock(shell.App().m_csBaud);
+        EXPECT_EQ(shell.App().m_nBaud, 9600);
+        EXPECT_EQ(shell.App().m_nBaudRequested, listUpload ? 19200 : 9600);
+        EXPECT_EQ(shell.App().m_bListUpload, listUpload ? 1 : 0);
+    }
+}
+
+TEST(Load, TheConfigurationLoadsInTheCurrentLanguage)
+{
+    ShellHarness shell;
+    shell.StartWithConfiguration("VXG4", "VXG4_R0107", [&](const fixtures::SyntheticConfiguration&) {
+        shell.Folder().WriteSession(u"Italiano.lng");
+    });
+    ASSERT_FALSE(shell.View().m_parRecords.empty());
+    EXPECT_EQ(shell.View().m_parRecords.front().ETICHETTA, u"Nome calibrazione");
+}
+
+// At 1280 x 1024 widths scale by 1365 / 1024 and heights by 1024 / 768.
+TEST(Load, TheLayoutIsScaledToTheScreen)
+{
+    ShellHarness shell;
+    shell.MakeApp();
+    shell.App().m_screenSize = [] { return QSize(1280, 1024); };
+    shell.StartWithConfiguration();
+    EXPECT_EQ(shell.View().m_layout.knob.width, 120 * 1365 / 1024);
+    EXPECT_EQ(shell.View().m_layout.knob.height, 120 * 1024 / 768);
+    EXPECT_EQ(shell.View().m_layoutFile.knob.width, 120);
+}
+
+// Whatever fails, one message and nothing of the load stands: no images,
+// no control tables, the commands that need a configuration disabled.
+TEST(Load, AFailedLoadLeavesNoImagesAndOneMessage)
+{
+    const struct {
+        const char* name;
+        std::function<void(const fixtures::SyntheticConfiguration&)> spoil;
+    } cases[] = {
+        {"a definition that does not parse",
+         [](const fixtures::SyntheticConfiguration& c) { RewriteCipherFile(c.var, u"</ID_GUI>", u""); }},
+        {"a layout missing",
+         [](const fixtures::SyntheticConfiguration& c) {
+             std::filesystem::remove(c.folder + c.revision + ".GPC");
+         }},
+        {"a layout placing an unknown control",
+         [](const fixtures::SyntheticConfiguration& c) {
+             RewriteCipherFile(c.folder + c.revision + ".GPC", u"<ID_GUI>101</ID_GUI>", u"<ID_GUI>999</ID_GUI>");
+         }},
+    };
+    for (const auto& c : cases) {
+        ShellHarness shell;
+        shell.Folder().MakeFresh();
+        const fixtures::SyntheticConfiguration installed = shell.Folder().InstallConfiguration();
+        const auto answer = ShellHarness::AnswerSelection(u"VXG4", u"VXG4_R0107");
+        // The catalogue lists the revision when the program starts; the
+        // files are spoiled before the selection loads them.
+        ASSERT_TRUE(shell.Start());
+        c.spoil(installed);
+        shell.Dialogs().ExpectMessageBox(1, u"E3092");
+        ASSERT_TRUE(WaitUntil([&] { return !shell.View().m_bFirstStart && !shell.App().m_bBusy; })) << c.name;
+        EXPECT_EQ(shell.App().m_pParMaster, nullptr) << c.name;
+        EXPECT_EQ(shell.App().m_pVarMaster, nullptr) << c.name;
+        EXPECT_EQ(shell.App().m_nParSize, 0) << c.name;
+        EXPECT_EQ(shell.App().m_nVarSize, 0) << c.name;
+        EXPECT_EQ(shell.App().m_pParTable, nullptr) << c.name;
+        EXPECT_FALSE(shell.App().m_bNotifyLinked) << c.name;
+        EXPECT_FALSE(ui::IsWindowEnabled(shell.View().Button(kActionSaveCalib))) << c.name;
+        EXPECT_EQ(shell.Dialogs().shown().size(), 1u) << c.name;
+        EXPECT_EQ(shell.Exit(), 0);
+    }
+}
+
+// The images change only while the worker cannot use them: a load asked
+// for while the link is up runs when the link-state message says it is
+// down.
+TEST(Load, ALoadAskedForWhileLinkedWaitsForTheLinkToGoDown)
+{
+    ShellHarness shell;
+    shell.StartWithConfiguration();
+    CVEXARApp& app = shell.App();
+    const std::uint8_t* before = app.m_pParMaster.get();
+    app.m_bLinked = 1;  // as the worker sets it
+    shell.View().LoadConfiguration();
+    EXPECT_EQ(app.m_pParMaster.get(), before);
+    EXPECT_TRUE(shell.View().m_bLoadPending);
+    app.m_bLinked = 0;
+    ui::SendMessage(&shell.View(), ui::WindowMessage{link::WM_LINK_STATE, 0, 0, nullptr});
+    EXPECT_FALSE(shell.View().m_bLoadPending);
+    EXPECT_NE(app.m_pParMaster.get(), nullptr);
+    EXPECT_EQ(app.m_nParSize, 58);
+}
