@@ -1,0 +1,29 @@
+// Firmware images in Motorola S-records, as hc08flash and hhwriter (KD01
+// ".s19") load them.
+
+#include "FirmwareTargets.h"
+#include "FuzzSeeds.h"
+#include "FuzzWorkspace.h"
+
+using namespace vexar::fuzz;
+using namespace vexar::tools;
+
+VEXAR_FUZZ_TARGET(FirmwareSRecord)
+{
+    const Workspace& workspace = Workspace::Get();
+    const std::string path = workspace.File("fw.s19");
+    workspace.WriteBytes(path, std::span(data, size));
+    CheckImageLoad([&](LOADER_IMAGE& i, CLoaderReporter& r) { return LoadHc08Image(path, i, r); }, size);
+    CheckImageLoad([&](LOADER_IMAGE& i, CLoaderReporter& r) { return LoadHhwriterKd01Image(path, i, r); }, size);
+    return 0;
+}
+
+VEXAR_FUZZ_SEEDS(FirmwareSRecord)
+{
+    SeedSet seeds;
+    seeds.Add("kd01.s19", SRecordImage(0x9000));
+    seeds.Add("handheld.s19", SRecordImage(0x1000));
+    for (const char* word : {"S0", "S1", "S2", "S3", "S5", "S7", "S8", "S9", "FFFE", "FFCC", "FFE0", "\r\n"})
+        seeds.words.emplace_back(word);
+    return seeds;
+}
