@@ -124,14 +124,9 @@ void CVEXARView::SetMenuItemKey(unsigned command)
     const bool fifth = m_app.m_nEdition == 5;
     if (!bar.IsValid() || command == 0 || (command == ID_CARICA_CNF && fifth) || !bar.FindCommand(command))
         return;
+    // The remote-assistance popup stays where it is: the profile's menu
+    // rules, which put it back after a removal, are not here yet.
     bar.RemoveCommand(command);
-    if (command == ID_ASS_REM && !fifth) {
-        ui::Menu tools = bar.GetSubMenu(kMenuTools);
-        const std::u16string title = LangText(3185);
-        if (tools.IsValid() && !title.empty())
-            if (const int position = tools.FindText(title); position >= 0)
-                tools.RemovePosition(position);
-    }
 }
 
 void CVEXARView::SetMenuKeyTexts(unsigned command, int text, int& position, ui::Menu target, ui::Menu tools,

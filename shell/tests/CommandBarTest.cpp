@@ -1,0 +1,134 @@
+// The command bar by its button states: the shown buttons numbered with
+// their function keys in slot order, the menu items that follow them, the
+// keys that run them and the keys that pass; and the commands whose work
+// is not here yet, kept in place and disabled.
+#include "ShellHarness.h"
+
+#include "common/Text.h"
+#include "platform/ui/CButtonMfc.h"
+#include "platform/ui/CmdUI.h"
+#include "platform/ui/Menu.h"
+#include "platform/ui/WindowState.h"
+#include "shell/CMainFrame.h"
+#include "shell/CVEXARForm.h"
+#include "shell/CVEXARView.h"
+#include "shell/MainMenu.h"
+#include "shell/core/CommandTable.h"
+
+#include <QLabel>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace vexar;
+using namespace vexar::shell;
+using namespace vexar::shelltest;
+
+namespace {
+
+void SetStates(CVEXARView& view, std::initializer_list<std::pair<int, int>> states)
+{
+    view.m_layout.buttonStates.fill(0);
+    for (const auto& [action, state] : states)
+        view.m_layout.buttonStates[static_cast<std::size_t>(kCommandButtons[static_cast<std::size_t>(action)].stateIndex)] =
+            state;
+    view.BuildFunctionKeyMenu(false);
+}
+
+bool ItemEnabled(CMainFrame& frame, unsigned id)
+{
+    const auto item = frame.MenuBar().FindCommand(id);
+    EXPECT_TRUE(item.has_value()) << id;
+    if (!item)
+        return false;
+    ui::CmdUI ui(id, item->item);
+    frame.UpdateCommandUI(ui);
+    return item->item->isEnabled();
+}
+
+}  // namespace
+
+// States 1, 2, 0, 1 for the ECU selection, the ECU programming, the connect
+// and the memory reset: F1 and F2 go to the first and the last, the
+// programming item moves to the Functions popup, the reset item to File,
+// and the items of hidden buttons (the calibration load) leave the bar.
+TEST(CommandBar, ShownButtonsTakeTheKeysInSlotOrderAndTheirItemsMove)
+{
+    ShellHarness shell;
+    shell.StartWithConfiguration();
+    CVEXARView& view = shell.View();
+    SetStates(view, {{0, 1}, {1, 2}, {2, 0}, {3, 1}});
+    EXPECT_EQ(view.m_nKeyAction[0], 0);
+    EXPECT_EQ(view.m_nKeyAction[1], 3);
+    EXPECT_EQ(view.Button(0).text(), QStringLiteral("F1"));
+    EXPECT_EQ(view.Button(3).text(), QStringLiteral("F2"));
+    EXPECT_FALSE(view.Button(0).isHidden());
+    EXPECT_FALSE(view.Button(3).isHidden());
+    EXPECT_TRUE(view.Button(1).isHidden());
+    EXPECT_TRUE(view.Label(2).isHidden());
+    // The reset button stands in the second slot, its label under it.
+    EXPECT_EQ(view.Button(3).geometry(), CVEXARForm::DesignButtonRect(1));
+    EXPECT_EQ(view.Label(3).geometry(), CVEXARForm::DesignLabelRect(1));
+
+    ui::Menu bar = shell.Frame().MenuBar();
+    ui::Menu functions = bar.GetSubMenu(kMenuFunctions);
+    EXPECT_EQ(functions.GetMenuItemID(2), static_cast<int>(ID_PRG_ECU));
+    EXPECT_EQ(functions.GetMenuString(2), u"E3091");
+    EXPECT_EQ(bar.GetSubMenu(kMenuFile).GetMenuItemID(0), static_cast<int>(ID_RESET_MEM));
+    EXPECT_EQ(bar.GetSubMenu(kMenuTools).GetMenuItemID(3), static_cast<int>(ID_CENTRALINA));
+    EXPECT_FALSE(bar.FindCommand(ID_CARICA_CNF).has_value());
+
+    // F1 runs the ECU selection, which asks first; Ctrl+F1 and Shift+F8
+    // are not the view's keys.
+    shell.Dialogs().ExpectMessageBox(ui::IDNO, u"E3094");
+    QTest::keyClick(&view.Button(0), Qt::Key_F1);
+    EXPECT_EQ(shell.Dialogs().pending(), 0u);
+    QTest::keyClick(&view.Button(0), Qt::Key_F1, Qt::ControlModifier);
+    QTest::keyClick(&view.Button(0), Qt::Key_F8, Qt::ShiftModifier);
+    EXPECT_EQ(shell.Dialogs().shown().size(), 1u);
+    EXPECT_EQ(shell.Exit(), 0);
+}
+
+// Thirteen shown buttons: the thirteenth is "Shift + F1" and that key runs
+// it, here the exit, which takes the exit road to its end.
+TEST(CommandBar, TheThirteenthButtonIsShiftF1AndRunsByItsKey)
+{
+    ShellHarness shell;
+    shell.StartWithConfiguration();
+    CVEXARView& view = shell.View();
+    SetStates(view, {{0, 1}, {1, 1}, {2, 1}, {3, 1}, {4, 1}, {5, 1}, {6, 1}, {7, 1}, {8, 1}, {9, 1}, {10, 1},
+                     {11, 1}, {12, 1}});
+    EXPECT_EQ(view.Button(kActionExit).text(), QStringLiteral("Shift + F1"));
+    EXPECT_EQ(view.m_nKeyAction[12], kActionExit);
+    QTest::keyClick(&view.Button(0), Qt::Key_F1, Qt::ShiftModifier);
+    EXPECT_TRUE(WaitUntil([&] { return !shell.Frame().isVisible(); }));
+    shell.App().JoinLinkThread();
+    EXPECT_EQ(shell.App().ExitInstance(), 0);
+}
+
+// Every button shown (the demonstration's settings): the built commands
+// are enabled by their rules, every other one stays disabled, button,
+// label and menu item.
+TEST(CommandBar, CommandsWhoseWorkIsNotHereStayDisabled)
+{
+    ShellHarness shell;
+    shell.StartWithConfiguration("VXG4", "VXG4_R0107", [](const fixtures::SyntheticConfiguration& installed) {
+        std::string error;
+        ASSERT_TRUE(fixtures::InstallDemoSettings(installed, error)) << error;
+    });
+    CVEXARView& view = shell.View();
+    for (int action = 0; action < kActionCount; ++action) {
+        EXPECT_FALSE(view.Button(action).isHidden()) << action;
+        const bool enabled = IsActionBuilt(action);
+        EXPECT_EQ(ui::IsWindowEnabled(view.Button(action)), enabled) << action;
+        EXPECT_EQ(ui::IsWindowEnabled(view.Label(action)), enabled) << action;
+    }
+    EXPECT_EQ(view.Button(18).text(), QStringLiteral("Shift + F7"));
+    for (unsigned id : kPendingCommands)
+        EXPECT_FALSE(ItemEnabled(shell.Frame(), id)) << id;
+    for (unsigned id : {ID_CENTRALINA, ID_CONNETTI, ID_TEST, ID_LINEA_K, ID_SERIALE, ID_BAUD_38400, ID_APP_ABOUT,
+                        ID_APP_EXIT, ID_VIEW_STATUS_BAR})
+        EXPECT_TRUE(ItemEnabled(shell.Frame(), id)) << id;
+    EXPECT_FALSE(ItemEnabled(shell.Frame(), ID_DISCONNETTI));
+    EXPECT_EQ(shell.Exit(), 0);
+}
