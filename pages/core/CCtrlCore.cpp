@@ -338,11 +338,10 @@ void CCtrlCore::ApplyLinks()
 
 bool CCtrlCore::SaveParam(CCriptFile& file, CModifica& history)
 {
-    const std::u16string value = ValueText();
-    file.Write(CalibLine::Format(m_definition.IDENTIFICATORE, value, m_definition.COMMENTO));
+    file.Write(CalibLine::Format(m_definition.IDENTIFICATORE, ValueText(), m_definition.COMMENTO));
     if (!IsBound() || !KeepsHistory())
         return true;
-    const std::u16string now = vexar::Trim(value);
+    const std::u16string now = vexar::Trim(HistoryValueText());
     const std::u16string before = vexar::Trim(m_lastSaved);
     if (!before.empty() && DiffersFromSaved(before, now)) {
         m_modifica.IDENTIFICATORE = m_definition.IDENTIFICATORE;
@@ -370,9 +369,10 @@ bool CCtrlCore::LoadParam(std::u16string line)
 
 void CCtrlCore::ExportText(CStdioFileEx& file) const
 {
-    if (!IsBound())
+    if (!HasExportLine())
         return;
-    file.WriteString(m_definition.IDENTIFICATORE + u"\t" + m_definition.ETICHETTA + u"\t" + ValueText() + u"\n");
+    file.WriteString(m_definition.IDENTIFICATORE + u"\t" + m_definition.ETICHETTA + u"\t" + ExportValueText() +
+                     u"\n");
 }
 
 // ---- Samples ------------------------------------------------------------------------------------

@@ -123,6 +123,9 @@ public:
     virtual bool ResolveFormula() { return true; }
     // A computed control recalculates and stores its value; nothing here.
     virtual void RecalcAndStore() {}
+    // The first store of a configuration load, without a write request:
+    // the shown value into the images. An array datum stores every element.
+    virtual void StoreAtLoad() { WriteValue(false, false); }
     // The operating-point links of a live control that can drive a map's
     // marker; none for the other controls.
     virtual std::vector<REC_PALLINO>* GridCursors() { return nullptr; }
@@ -162,6 +165,15 @@ protected:
     virtual void ShowDefault() = 0;
     // The control records a change history in calibration files.
     virtual bool KeepsHistory() const = 0;
+    // The value text a calibration save compares with the last one loaded
+    // or saved and records in the history; the line's value text here. A
+    // control that writes its value decorated (a quoted text) compares it
+    // bare.
+    virtual std::u16string HistoryValueText() const { return ValueText(); }
+    // Whether the control writes an export line, and its value text there:
+    // a bound control, with the calibration line's value text, here.
+    virtual bool HasExportLine() const { return IsBound(); }
+    virtual std::u16string ExportValueText() const { return ValueText(); }
     // The states that name dependent controls, in the order their actions
     // run; none for a control without dependency lists.
     virtual std::vector<DependencyState> DependencyStates() const { return {}; }

@@ -190,7 +190,7 @@ void RefreshAllCtrls(CTRL_TABLE& table)
     for (const CTRL_WND& entry : table) {
         CCtrlCore* control = CtrlOf(entry);
         if (control && control->GetDefinition().FIXDEF == FIX_OFF)
-            control->WriteValue(false, false);
+            control->StoreAtLoad();
     }
     for (const CTRL_WND& entry : table)
         if (entry.category == CTRL_NUMCALC)
