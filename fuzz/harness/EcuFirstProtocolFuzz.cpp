@@ -92,7 +92,7 @@ VEXAR_FUZZ_SEEDS(EcuFirstProtocol)
     seeds.Add("read-byte", std::string(1, '\0') + readByte);
     seeds.Add("read-byte-kline", std::string("\x01\x00\x10", 3) + Read(Frame({0x01, 0x10})) +
                                      Read(Frame({0x01, 0x10, 0x3C})));
-    seeds.Add("read-byte-bridge-traced", std::string(1, '\x06') + readByte);
+    seeds.Add("read-byte-bridge-traced", std::string(1, '\x0E') + readByte);
     seeds.Add("write-byte", std::string("\x00\x01\x10", 3) + ack);
     seeds.Add("read-aux", std::string("\x00\x02\x00\x04", 4) + Read(Frame({0x05, 0x00, 1, 2, 3, 4})));
     seeds.Add("ident-reset-session", std::string("\x00\x04", 2) + ident + std::string(1, '\x05') +

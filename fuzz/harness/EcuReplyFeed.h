@@ -3,7 +3,8 @@
 // The reply side of the ECU protocols fed from one fuzz input. The input
 // begins with a set-up byte (bit 0: a K-line interface echoes every byte
 // sent; bit 1: the frames go through the remote-assistance bridge instead
-// of the port; bit 2: a trace window is open), then the commands with
+// of the port; bits 2 and 3 both set: a trace window is open, which makes
+// every transaction several times slower), then the commands with
 // their arguments, and wherever the protocol reads, a count byte and up to
 // that many bytes: fewer than it waits for is a read that timed out.
 
@@ -20,7 +21,7 @@ namespace vexar::fuzz {
 class EcuReplyFeed : public vexar::link::ProtocolHost {
 public:
     EcuReplyFeed(FuzzInput& in, std::uint8_t setup)
-        : m_port(in), m_bridge(in), m_kLine(setup & 1), m_overBridge(setup & 2), m_tracing(setup & 4)
+        : m_port(in), m_bridge(in), m_kLine(setup & 1), m_overBridge(setup & 2), m_tracing((setup & 0x0C) == 0x0C)
     {
     }
 

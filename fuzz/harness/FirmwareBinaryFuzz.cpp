@@ -10,11 +10,14 @@ using namespace vexar::tools;
 
 VEXAR_FUZZ_TARGET(FirmwareBinary)
 {
+    static LOADER_IMAGE images[2];
     const Workspace& workspace = Workspace::Get();
     const std::string path = workspace.File("fw.bin");
     workspace.WriteBytes(path, std::span(data, size));
-    CheckImageLoad([&](LOADER_IMAGE& i, CLoaderReporter& r) { return LoadKd02BinImage(path, i, r); }, size);
-    CheckImageLoad([&](LOADER_IMAGE& i, CLoaderReporter& r) { return LoadHhwriterKd02BinImage(path, i, r); }, size);
+    CheckImageLoad([&](LOADER_IMAGE& i, CLoaderReporter& r) { return LoadKd02BinImage(path, i, r); },
+                   images[0], size);
+    CheckImageLoad([&](LOADER_IMAGE& i, CLoaderReporter& r) { return LoadHhwriterKd02BinImage(path, i, r); },
+                   images[1], size);
 
     std::vector<std::uint8_t> language;
     vexar::testing::RecordingReporter reporter;

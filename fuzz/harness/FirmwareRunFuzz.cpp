@@ -10,13 +10,16 @@ using namespace vexar::tools;
 
 VEXAR_FUZZ_TARGET(FirmwareRun)
 {
+    static LOADER_IMAGE images[2];
     const Workspace& workspace = Workspace::Get();
     const std::string path = workspace.File("fw.run");
     workspace.WriteRunFile(path, std::span(data, size));
     const std::size_t fileSize = size + 64;
-    CheckImageLoad([&](LOADER_IMAGE& i, CLoaderReporter& r) { return LoadSt7RunImage(path, i, ToolLanguage::Italian, r); },
-                   fileSize);
-    CheckImageLoad([&](LOADER_IMAGE& i, CLoaderReporter& r) { return LoadHhwriterKd01Image(path, i, r); }, fileSize);
+    CheckImageLoad(
+        [&](LOADER_IMAGE& i, CLoaderReporter& r) { return LoadSt7RunImage(path, i, ToolLanguage::Italian, r); },
+        images[0], fileSize);
+    CheckImageLoad([&](LOADER_IMAGE& i, CLoaderReporter& r) { return LoadHhwriterKd01Image(path, i, r); },
+                   images[1], fileSize);
     vexar::testing::RecordingReporter reporter;
     CheckFirmwareFileSize(path, ToolLanguage::English, reporter);
     return 0;

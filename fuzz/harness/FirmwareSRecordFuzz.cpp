@@ -10,11 +10,14 @@ using namespace vexar::tools;
 
 VEXAR_FUZZ_TARGET(FirmwareSRecord)
 {
+    static LOADER_IMAGE images[2];
     const Workspace& workspace = Workspace::Get();
     const std::string path = workspace.File("fw.s19");
     workspace.WriteBytes(path, std::span(data, size));
-    CheckImageLoad([&](LOADER_IMAGE& i, CLoaderReporter& r) { return LoadHc08Image(path, i, r); }, size);
-    CheckImageLoad([&](LOADER_IMAGE& i, CLoaderReporter& r) { return LoadHhwriterKd01Image(path, i, r); }, size);
+    CheckImageLoad([&](LOADER_IMAGE& i, CLoaderReporter& r) { return LoadHc08Image(path, i, r); },
+                   images[0], size);
+    CheckImageLoad([&](LOADER_IMAGE& i, CLoaderReporter& r) { return LoadHhwriterKd01Image(path, i, r); },
+                   images[1], size);
     return 0;
 }
 

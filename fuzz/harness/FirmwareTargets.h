@@ -15,10 +15,11 @@
 
 namespace vexar::fuzz {
 
+// `image` is the tool's own, kept from load to load as the tools keep
+// theirs (a load starts by filling it anew).
 inline void CheckImageLoad(const std::function<bool(vexar::tools::LOADER_IMAGE&, vexar::tools::CLoaderReporter&)>& load,
-                           std::size_t fileSize)
+                           vexar::tools::LOADER_IMAGE& image, std::size_t fileSize)
 {
-    vexar::tools::LOADER_IMAGE image;
     vexar::testing::RecordingReporter reporter;
     const bool loaded = load(image, reporter);
     FUZZ_CHECK(image.loaded == loaded);

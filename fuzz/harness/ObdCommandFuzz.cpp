@@ -80,15 +80,19 @@ void ReadVehicle(const Vehicle& vehicle)
     vehicle.GetEcuAddresses(addresses);
     vehicle.GetEcusWithMonitorStatus(addresses);
     for (const std::uint8_t address : addresses) {
-        Ecu ecu;
-        vehicle.GetEcu(address, ecu);
-        vehicle.HasMonitorStatus(address, ecu);
-        std::vector<O2SensorLocation> locations;
-        vehicle.GetO2Locations(address, locations);
-        O2SensorLocation location;
-        vehicle.GetO2Location(address, 1, 1, location);
-        for (int pid = 0; pid < 256; pid += 17)
-            ecu.IsReceivedOrSupported(1, pid);
+        try {
+            Ecu ecu;
+            vehicle.GetEcu(address, ecu);
+            vehicle.HasMonitorStatus(address, ecu);
+            std::vector<O2SensorLocation> locations;
+            vehicle.GetO2Locations(address, locations);
+            O2SensorLocation location;
+            vehicle.GetO2Location(address, 1, 1, location);
+            for (int pid = 1; pid < 256; pid += 17)
+                ecu.IsReceivedOrSupported(1, pid);
+        } catch (const ScantoolException&) {
+            // a query the record refuses, as the services' own catch does
+        }
     }
 }
 
@@ -132,11 +136,13 @@ VEXAR_FUZZ_SEEDS(ObdCommand)
     SeedSet seeds;
     seeds.Add("connect-id", Spec({1, 1, 0, 0, 0, 0, 0}) + "\xBD" + AdapterFrame("EC", "3") +
                                 AdapterFrame("ID", "A\x17" "B\x17" "C\x17" "D\x17" "E\x17" "F\x17" "G"));
-    seeds.Add("supported-rpm", Spec({1, 2, 1, 0, 3, 0x0C, 0}) + AdapterFrame("SP", "104100BE1FA813\x17" "184100BE1FA813") +
+    seeds.Add("supported-rpm", Spec({1, 2, 1, 0, 3, 0x0C, 0}) +
+                                   AdapterFrame("SP", "104100BE1FA813\x17" "184100BE1FA813") +
                                    AdapterFrame("SP", "10410C1AF8"));
     seeds.Add("status-dtc", Spec({1, 5, 0, 0, 4, 1, 0}) + AdapterFrame("SP", "1041018107650" "4") +
                                 AdapterFrame("SP", "1043020133042" "0"));
-    seeds.Add("negative-nodata", Spec({1, 3, 0x06, 0, 2, 9, 2}) + AdapterFrame("SP", "107F0112") + AdapterFrame("SP", "-"));
+    seeds.Add("negative-nodata",
+              Spec({1, 3, 0x06, 0, 2, 9, 2}) + AdapterFrame("SP", "107F0112") + AdapterFrame("SP", "-"));
     for (const char* word : {"STL", "SP", "ID", "EC", "EZ", "RP", "\x17", "\x02", "\x03", "\x15", "7F", "41", "43",
                              "\xBD", "\xBC"})
         seeds.words.emplace_back(word);

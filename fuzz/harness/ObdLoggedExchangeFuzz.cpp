@@ -75,7 +75,8 @@ std::string Exchange(const std::string& sent, const std::string& received)
 VEXAR_FUZZ_SEEDS(ObdLoggedExchange)
 {
     SeedSet seeds;
-    seeds.Add("sp-0100", Exchange(AdapterFrame("SP", "0100"), AdapterFrame("SP", "104100BE1FA813\x17" "184100BE1FA813")));
+    seeds.Add("sp-0100",
+              Exchange(AdapterFrame("SP", "0100"), AdapterFrame("SP", "104100BE1FA813\x17" "184100BE1FA813")));
     seeds.Add("sp-03", Exchange(AdapterFrame("SP", "03"), AdapterFrame("SP", "1043020133042" "0")));
     seeds.Add("ec", Exchange(AdapterFrame("EC", ""), AdapterFrame("EC", "3")));
     seeds.Add("id", Exchange(AdapterFrame("ID", ""), AdapterFrame("ID", "A\x17" "B\x17" "C\x17" "D\x17" "E\x17" "F")));

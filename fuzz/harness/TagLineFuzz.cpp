@@ -104,7 +104,8 @@ VEXAR_FUZZ_SEEDS(TagLine)
     seeds.Add("tags", Utf16Bytes(u"<NUM_VAR>\t 4 \t</NUM_VAR>\n\t<LSB>16</LSB>\n<MASCHERA>0x000000FF</MASCHERA>\n"
                                  u"\t\t<PRECEDENTE>\t-12.5\t</PRECEDENTE>\n<ID_GUI>\t 12 \t</ID_GUI>\n<LSB>0x1F</LSB>\n"
                                  u"<DATA>\t\tMonday, 03/11/2008\t</DATA>\n<ORA>\t\t14:05:09\t</ORA>\n"));
-    seeds.Add("numbers", Utf16Bytes(u" -12 \n+7\n-\n--5\n1.2.3\n-.5\n3.\n0xff\n0X1f\n0x0000FFFF\n2147483647\n-2147483648\n"));
+    seeds.Add("numbers", Utf16Bytes(u" -12 \n+7\n-\n--5\n1.2.3\n-.5\n3.\n0xff\n0X1f\n0x0000FFFF\n"
+                                    u"2147483647\n-2147483648\n"));
     std::vector<std::u16string> words = {u"<NUM_VAR>", u"</NUM_VAR>", u"<LSB>",  u"</LSB>",  u"<MASCHERA>",
                                          u"</MASCHERA>", u"<ID_GUI>", u"</ID_GUI>", u"0x", u"0X", u"2147483648",
                                          u"-2147483649", u"\xD800", u"\xDC00"};

@@ -50,7 +50,8 @@ VEXAR_FUZZ_SEEDS(TextFile)
     seeds.Add("acquisition-utf16", "\xFF\xFE" + Utf16Bytes(acquisition));
     seeds.Add("acquisition-ansi", vexar::ToCp1252(acquisition));
     seeds.Add("language-ansi", vexar::ToCp1252(FixtureText("Lang/Italiano.lng")));
-    seeds.Add("dates", "\xFF\xFE" + Utf16Bytes(u"<DATA>\t\tMonday, 03/11/2008\t</DATA>\r\n<ORA>\t\t14:05:09\t</ORA>\r\n"));
+    seeds.Add("dates",
+              "\xFF\xFE" + Utf16Bytes(u"<DATA>\t\tMonday, 03/11/2008\t</DATA>\r\n<ORA>\t\t14:05:09\t</ORA>\r\n"));
     seeds.AddWords(AsciiWords({u"<DATA>", u"</DATA>", u"<ORA>", u"</ORA>", u"\r\n"}));
     seeds.AddWords(Utf16Words({u"<DATA>", u"</DATA>", u"<ORA>", u"</ORA>", u"\r\n", u"\xFEFF"}));
     seeds.words.push_back("\xFF\xFE");

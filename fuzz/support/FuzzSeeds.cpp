@@ -44,7 +44,10 @@ std::u16string FixtureText(std::string_view relative)
     return ReadUtf8File(fixtures::DataFolder() + "/" + std::string(relative));
 }
 
-std::u16string SyntheticText(std::string_view fileName) { return ReadUtf8File(fixtures::SyntheticSource(std::string(fileName))); }
+std::u16string SyntheticText(std::string_view fileName)
+{
+    return ReadUtf8File(fixtures::SyntheticSource(std::string(fileName)));
+}
 
 std::vector<std::u16string> TextKeywords(std::u16string_view text)
 {

@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <string>
 
 namespace {
@@ -66,8 +67,9 @@ int main(int argc, char** argv)
             }
         }
         std::string dictionary;
+        std::set<std::string> written;
         for (const std::string& word : seeds.words)
-            if (!word.empty())
+            if (!word.empty() && written.insert(word).second)
                 dictionary += DictionaryLine(word);
         // libFuzzer refuses an empty dictionary: a target without words has none.
         const fs::path dictionaryFile = folder / (std::string(name) + ".dict");
