@@ -369,6 +369,8 @@ void CCtrlGraph::HideCursorLabels()
         label.HideInfo();
 }
 
+QToolBar* CCtrlGraph::Toolbar() const { return m_toolbar.data(); }
+
 QWidget* CCtrlGraph::CursorLabel(int index) const
 {
     if (index < 0 || static_cast<std::size_t>(index) >= m_textInfo.size())

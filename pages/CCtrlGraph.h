@@ -90,7 +90,7 @@ public:
     const GraphRanges& StoredRanges() const { return m_ranges; }
     const GraphTraces& Traces() const { return m_traces; }
     REC_PUNTO CursorPoint() const { return m_cursorPoint; }
-    QToolBar* Toolbar() const { return m_toolbar.data(); }
+    QToolBar* Toolbar() const;
     QWidget* CursorLabel(int index) const;
 
 protected:

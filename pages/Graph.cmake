@@ -22,3 +22,10 @@ if(VEXAR_TESTS)
     LIBS vexar_pages vexar_test_support vexar_test_controls vexar_fixtures)
   target_include_directories(pages_graph_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/tests)
 endif()
+
+if(VEXAR_BENCH)
+  # Ten live traces of 10 000 points through the graph: appending, a
+  # repaint, a cursor step and a restore.
+  add_executable(graph_bench ${PROJECT_SOURCE_DIR}/bench/GraphBench.cpp)
+  target_link_libraries(graph_bench PRIVATE vexar_pages)
+endif()
