@@ -34,9 +34,7 @@ void Replay(const std::string& path, const std::vector<std::u16string>& names, s
 
 VEXAR_FUZZ_TARGET(AcquisitionFile)
 {
-    const Workspace& workspace = Workspace::Get();
-    const std::string path = workspace.File("fuzz.ACQ");
-    workspace.WriteBytes(path, std::span(data, size));
+    const std::string path = Workspace::Get().PlainInput("fuzz.ACQ", std::span(data, size));
 
     CVariabiliAcq replay("", u"InfoFileAcquisizioniOL");
     std::vector<std::u16string> labels, identifiers;

@@ -15,8 +15,7 @@ using namespace vexar::fuzz;
 VEXAR_FUZZ_TARGET(CalibrationFile)
 {
     const Workspace& workspace = Workspace::Get();
-    const std::string path = workspace.File("fuzz.DAT");
-    workspace.WriteEnciphered(path, Utf16Units(std::span(data, size)));
+    const std::string path = workspace.EncipheredInput("fuzz.DAT", std::span(data, size));
 
     const SyntheticSets& synthetic = Synthetic();
     vexar::testing::ControlSet controls(synthetic.par, synthetic.gdg, [] { return std::time_t{1294646400}; });

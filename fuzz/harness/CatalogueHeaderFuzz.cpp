@@ -12,7 +12,7 @@ using namespace vexar::fuzz;
 VEXAR_FUZZ_TARGET(CatalogueHeader)
 {
     const Workspace& workspace = Workspace::Get();
-    workspace.WriteEnciphered(workspace.File("FUZZ.PAR"), Utf16Units(std::span(data, size)));
+    workspace.EncipheredInput("FUZZ.PAR", std::span(data, size));
     CCentralineInstallate catalogue(u"InfoCentraline");
     catalogue.CheckHeader(workspace.Folder(), u"FUZZ.PAR", u"VXG4_R0107");
     catalogue.CheckHeader(workspace.Folder(), u"FUZZ.PAR", u"");

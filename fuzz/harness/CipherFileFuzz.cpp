@@ -16,9 +16,7 @@ using namespace vexar::fuzz;
 
 VEXAR_FUZZ_TARGET(CipherFile)
 {
-    const Workspace& workspace = Workspace::Get();
-    const std::string path = workspace.File("fuzz.DAT");
-    workspace.WriteBytes(path, std::span(data, size));
+    const std::string path = Workspace::Get().PlainInput("fuzz.DAT", std::span(data, size));
 
     // The cipher works on whole 32-byte blocks: a short last block is
     // deciphered as if padded, never more.

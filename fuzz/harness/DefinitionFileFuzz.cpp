@@ -49,9 +49,7 @@ VEXAR_FUZZ_TARGET(DefinitionFile)
 {
     FuzzInput in(data, size);
     const Kind& kind = kKinds[in.Choice(std::size(kKinds))];
-    const Workspace& workspace = Workspace::Get();
-    const std::string path = workspace.File(kind.file);
-    workspace.WriteEnciphered(path, Utf16Units(in.Rest()));
+    const std::string path = Workspace::Get().EncipheredInput(kind.file, in.Rest());
 
     Synthetic();  // loaded before the first input, not inside one
     Load(path, kind.log, u"English", {u"English", u"Italiano"});

@@ -37,13 +37,8 @@ int RunCommand(CSeriale& serial, FuzzInput& in)
     case 5: return serial.ResetEcu();
     case 6: return serial.Session(in.Byte());
     default: {
-        // A frame relayed from a remote master.
-        const auto frame = in.Bytes(in.Byte());
         std::array<std::uint8_t, 300> reply{};
-        int expected = -1;
-        const int result = serial.TransactRaw(frame, reply, expected);
-        FUZZ_CHECK(expected >= 0);
-        return result;
+        return EcuReplyFeed::RelayFrame(serial, in, reply);
     }
     }
 }

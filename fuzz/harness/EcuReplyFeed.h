@@ -36,6 +36,18 @@ public:
     // The protocols' result codes.
     static bool IsResult(int result) { return result <= 0 && result >= -11; }
 
+    // The slave side of remote assistance: a frame from the input relayed
+    // as the remote master built it, its reply read into `reply`.
+    template <class Protocol>
+    static int RelayFrame(Protocol& protocol, FuzzInput& in, std::span<std::uint8_t> reply)
+    {
+        const auto frame = in.Bytes(in.Byte());
+        int expected = -1;
+        const int result = protocol.TransactRaw(frame, reply, expected);
+        FUZZ_CHECK(expected >= 0);
+        return result;
+    }
+
 private:
     // Up to `limit` bytes into `into`, as many as the next count byte says.
     static int Feed(FuzzInput& in, std::span<std::uint8_t> into)

@@ -76,14 +76,7 @@ int RunCommand(CSerialeNew& serial, Images& images, FuzzInput& in)
     case 8: return serial.Session(in.Byte());
     case 9: return serial.SetBaud(in.Byte());
     case 10: return UploadList(serial, in);
-    default: {
-        // A frame relayed from a remote master.
-        const auto frame = in.Bytes(in.Byte());
-        int expected = -1;
-        const int result = serial.TransactRaw(frame, bytes, expected);
-        FUZZ_CHECK(expected >= 0);
-        return result;
-    }
+    default: return EcuReplyFeed::RelayFrame(serial, in, bytes);
     }
 }
 

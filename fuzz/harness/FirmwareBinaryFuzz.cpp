@@ -11,9 +11,7 @@ using namespace vexar::tools;
 VEXAR_FUZZ_TARGET(FirmwareBinary)
 {
     static LOADER_IMAGE images[2];
-    const Workspace& workspace = Workspace::Get();
-    const std::string path = workspace.File("fw.bin");
-    workspace.WriteBytes(path, std::span(data, size));
+    const std::string path = Workspace::Get().PlainInput("fw.bin", std::span(data, size));
     CheckImageLoad([&](LOADER_IMAGE& i, CLoaderReporter& r) { return LoadKd02BinImage(path, i, r); },
                    images[0], size);
     CheckImageLoad([&](LOADER_IMAGE& i, CLoaderReporter& r) { return LoadHhwriterKd02BinImage(path, i, r); },

@@ -10,9 +10,7 @@ using namespace vexar::tools;
 VEXAR_FUZZ_TARGET(FirmwareHex)
 {
     static LOADER_IMAGE images[2];
-    const Workspace& workspace = Workspace::Get();
-    const std::string path = workspace.File("fw.hex");
-    workspace.WriteBytes(path, std::span(data, size));
+    const std::string path = Workspace::Get().PlainInput("fw.hex", std::span(data, size));
     CheckImageLoad([&](LOADER_IMAGE& i, CLoaderReporter& r) { return LoadKd02HexImage(path, i, r); },
                    images[0], size);
     CheckImageLoad([&](LOADER_IMAGE& i, CLoaderReporter& r) { return LoadHhwriterKd02HexImage(path, i, r); },

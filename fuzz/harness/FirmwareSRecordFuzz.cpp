@@ -11,9 +11,7 @@ using namespace vexar::tools;
 VEXAR_FUZZ_TARGET(FirmwareSRecord)
 {
     static LOADER_IMAGE images[2];
-    const Workspace& workspace = Workspace::Get();
-    const std::string path = workspace.File("fw.s19");
-    workspace.WriteBytes(path, std::span(data, size));
+    const std::string path = Workspace::Get().PlainInput("fw.s19", std::span(data, size));
     CheckImageLoad([&](LOADER_IMAGE& i, CLoaderReporter& r) { return LoadHc08Image(path, i, r); },
                    images[0], size);
     CheckImageLoad([&](LOADER_IMAGE& i, CLoaderReporter& r) { return LoadHhwriterKd01Image(path, i, r); },

@@ -16,9 +16,7 @@ VEXAR_FUZZ_TARGET(LayoutFile)
 {
     FuzzInput in(data, size);
     const bool parameters = in.Choice(2) == 0;
-    const Workspace& workspace = Workspace::Get();
-    const std::string path = workspace.File(parameters ? "fuzz.GPC" : "fuzz.GVS");
-    workspace.WriteEnciphered(path, Utf16Units(in.Rest()));
+    const std::string path = Workspace::Get().EncipheredInput(parameters ? "fuzz.GPC" : "fuzz.GVS", in.Rest());
 
     const SyntheticSets& synthetic = Synthetic();
     REC_INTERFACCIA layout;

@@ -13,8 +13,7 @@ using namespace vexar::fuzz;
 VEXAR_FUZZ_TARGET(ParserFile)
 {
     const Workspace& workspace = Workspace::Get();
-    const std::string path = workspace.File("Parser.txt");
-    workspace.WriteEnciphered(path, Utf16Units(std::span(data, size)));
+    const std::string path = workspace.EncipheredInput("Parser.txt", std::span(data, size));
 
     const SyntheticSets& synthetic = Synthetic();
     CParser parser(path, workspace.File("ParserOut.txt"), u"InfoParserParVar");

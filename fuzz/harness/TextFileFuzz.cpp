@@ -14,9 +14,7 @@ using namespace vexar::fuzz;
 
 VEXAR_FUZZ_TARGET(TextFile)
 {
-    const Workspace& workspace = Workspace::Get();
-    const std::string path = workspace.File("fuzz.txt");
-    workspace.WriteBytes(path, std::span(data, size));
+    const std::string path = Workspace::Get().PlainInput("fuzz.txt", std::span(data, size));
 
     CStdioFileEx file;
     FUZZ_CHECK(file.Open(path, CStdioFileEx::modeRead | CStdioFileEx::typeText));

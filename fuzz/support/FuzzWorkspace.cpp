@@ -1,6 +1,7 @@
 #include "FuzzWorkspace.h"
 
 #include "DefinitionFixtures.h"
+#include "FuzzInput.h"
 #include "common/CCriptFile.h"
 #include "config/CControlliConfigurati.h"
 #include "sigilkit.h"
@@ -104,6 +105,20 @@ void Workspace::WriteRunFile(const std::string& path, std::span<const std::uint8
     // An empty file cannot be enciphered; the reader then finds it empty.
     if (FileEncrypt(plain.c_str(), path.c_str(), SIGILKIT_CFB) != 0)
         WriteBytes(path, std::string_view());
+}
+
+std::string Workspace::PlainInput(std::string_view name, std::span<const std::uint8_t> bytes) const
+{
+    const std::string path = File(name);
+    WriteBytes(path, bytes);
+    return path;
+}
+
+std::string Workspace::EncipheredInput(std::string_view name, std::span<const std::uint8_t> units) const
+{
+    const std::string path = File(name);
+    WriteEnciphered(path, Utf16Units(units));
+    return path;
 }
 
 const SyntheticSets& Synthetic()

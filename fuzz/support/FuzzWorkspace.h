@@ -43,6 +43,12 @@ public:
     // file through the cipher library in CFB mode, with the system key.
     void WriteRunFile(const std::string& path, std::span<const std::uint8_t> bytes) const;
 
+    // A fuzz input as the file `name` in the folder, its bytes as they
+    // stand or (Enciphered) taken as UTF-16LE code units and written through
+    // the enciphered-file writer; the file's path.
+    std::string PlainInput(std::string_view name, std::span<const std::uint8_t> bytes) const;
+    std::string EncipheredInput(std::string_view name, std::span<const std::uint8_t> units) const;
+
 private:
     Workspace();
     ~Workspace();
