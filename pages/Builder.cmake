@@ -1,0 +1,53 @@
+# The control factory, the page builder, the configured page window and the
+# page hosts; the pages of the synthetic configuration loaded as the view
+# loads them (a fixture of the tests and of the pages program in
+# testing/pages), and the pages program itself.
+list(APPEND PAGES_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/CUtilityFactory.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/CUtilityLabels.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/CUtilityBuilder.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/PageScroller.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/CDlgTabWnd.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/CDlgTabSB.cpp
+)
+
+set(PAGES_FIXTURE_DIR ${PROJECT_SOURCE_DIR}/testing/pages)
+add_library(vexar_pages_fixture STATIC
+  ${PAGES_FIXTURE_DIR}/PagesFixture.cpp
+  ${PAGES_FIXTURE_DIR}/RecordingFixedPage.cpp
+)
+target_include_directories(vexar_pages_fixture PUBLIC ${PAGES_FIXTURE_DIR})
+target_link_libraries(vexar_pages_fixture PUBLIC vexar_pages vexar_fixtures)
+
+# Both page windows of the synthetic configuration against the simulated
+# ECU on a pseudo-terminal; --screenshot FILE writes them into a picture.
+add_executable(vexar-pages ${PAGES_FIXTURE_DIR}/vexar_pages.cpp)
+target_link_libraries(vexar-pages PRIVATE vexar_pages_fixture vexar_ecusim)
+
+if(VEXAR_TESTS)
+  # The arithmetic without a screen.
+  vexar_add_test(NAME pages_builder_core_tests
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/BuilderCoreTest.cpp
+    LIBS vexar_pages_core vexar_fixtures vexar_test_controls)
+  vexar_add_test(NAME pages_builder_tests GUI
+    SOURCES
+      ${CMAKE_CURRENT_LIST_DIR}/tests/PageBuilderTest.cpp
+      ${CMAKE_CURRENT_LIST_DIR}/tests/CDlgTabWndTest.cpp
+      ${CMAKE_CURRENT_LIST_DIR}/tests/CDlgTabSBTest.cpp
+      ${CMAKE_CURRENT_LIST_DIR}/tests/HostsOnLineTest.cpp
+    LIBS vexar_pages_fixture vexar_test_controls vexar_ecu_rig vexar_test_support)
+  target_include_directories(pages_builder_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/tests)
+
+  find_program(XVFB_RUN xvfb-run)
+  if(XVFB_RUN)
+    add_test(NAME vexar_pages_screenshot
+      COMMAND ${XVFB_RUN} -a -s "-screen 0 1920x1080x24"
+              $<TARGET_FILE:vexar-pages> --screenshot ${CMAKE_BINARY_DIR}/pages.png)
+    # The system's D-Bus, font and X libraries keep some memory to the end
+    # of the process; the suppressions name only those libraries.
+    set_tests_properties(vexar_pages_screenshot PROPERTIES TIMEOUT 120 ENVIRONMENT
+      "QT_QPA_PLATFORM=xcb;LSAN_OPTIONS=suppressions=${PAGES_FIXTURE_DIR}/lsan.supp:print_suppressions=0")
+  else()
+    message(WARNING "xvfb-run not found (scripts/setup installs it): no screenshot of the pages")
+  endif()
+endif()

@@ -1,0 +1,199 @@
+// Both hosts of the synthetic configuration with the real link worker and
+// the simulated ECU on a pseudo-terminal: a click on a page's check box
+// writes its byte, a whole-image read shows the ECU's bit in it; the
+// worker polls what the hosts show, by the flags they keep and the
+// rebuilds they ask for; and the hosts are torn down while the worker's
+// posts are on their way.
+#include "HostTestSupport.h"
+#include "PagesFixture.h"
+#include "ViewStandIn.h"
+
+#include "EcuTestRig.h"
+#include "link/ui/LinkUiSinkAdapter.h"
+#include "pages/CCtrlCheck.h"
+#include "pages/CUtilityFactory.h"
+#include "pages/core/CUtilityTables.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+
+using namespace vexar::pagestest;
+using namespace std::chrono_literals;
+using namespace vexar::link;
+using vexar::ecusim::Image;
+using vexar::linktest::EcuRig;
+using vexar::pagesfixture::PagesFixture;
+
+namespace {
+
+vexar::ecusim::SimulatorOptions SecondProtocol()
+{
+    vexar::ecusim::SimulatorOptions options;
+    options.protocol = vexar::ecusim::Protocol::Second;
+    options.baud = 19200;  // the synthetic configuration's speed
+    return options;
+}
+
+class HostsOnLine : public ::testing::Test {
+protected:
+    HostsOnLine() : rig(SecondProtocol())
+    {
+        app.m_pUiSink = &adapter;
+        fixture = std::make_unique<PagesFixture>(app, std::getenv("VEXAR_HOME"));
+        std::string error;
+        EXPECT_TRUE(fixture->Load(error)) << error;
+        view = std::make_unique<ViewStandIn>(app, fixture->Params().m_allTable);
+        adapter.RegisterWindow(UiWindow::View, view.get());
+        adapter.RegisterWindow(UiWindow::ProgressWindow, view.get());
+        app.m_strConfigName = u"VXSIM-00001";
+        app.m_comPorts = {EcuRig::kPort};
+        app.m_nComPort = EcuRig::kPort;
+    }
+    ~HostsOnLine() override
+    {
+        adapter.BeginShutdown();
+        app.SignalQuit();
+        app.JoinLinkThread();
+        fixture.reset();
+        view.reset();
+        app.m_pUiSink = nullptr;
+    }
+
+    void Connect()
+    {
+        ASSERT_EQ(app.m_nProtocol, 1) << "the synthetic configuration speaks the second protocol";
+        ASSERT_TRUE(app.StartLinkThread(&adapter));
+        app.PostLinkRequest(WM_LINK_SET_POLL_PERIOD, 50);
+        app.PostLinkRequest(WM_LINK_CONNECT);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return view->idle > 0; }, 20000));
+        ASSERT_EQ(app.m_bLinked, 1);
+    }
+
+    CCtrlCheck& Changeover()
+    {
+        for (const CTRL_WND& entry : fixture->Params().m_allTable)
+            if (entry.key == 102)
+                return dynamic_cast<CCtrlCheck&>(*entry.wnd);
+        throw std::runtime_error("no changeover box");
+    }
+
+    // A live value on a page or in the status area, where the classes of
+    // the synthetic variables will stand, listed as the host lists it.
+    TestLive& AddLive(QWidget& parent, std::int32_t key, std::int32_t address, std::vector<CTRL_TABLE*> tables)
+    {
+        auto* live = new TestLive(app, PageDef(key, CTRL_NUMERIC, u"Live", address), &parent);
+        live->setGeometry(300, 10, 80, 20);
+        live->show();
+        for (CTRL_TABLE* table : tables)
+            table->push_back(live->Entry());
+        app.PublishCtrlTables();
+        return *live;
+    }
+
+    // Every request posted so far has been served: the worker takes them
+    // in order, and a whole-image read ends by closing its progress window.
+    void Served()
+    {
+        const int reads = view->progressClosed;
+        app.PostLinkRequest(WM_LINK_READ_ALL);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return view->progressClosed > reads; }, 20000));
+    }
+
+    void SetVariable(int address, std::uint8_t value)
+    {
+        const std::uint8_t bytes[] = {value};
+        rig.sim().WriteImage(Image::Variables, static_cast<std::size_t>(address), bytes);
+    }
+
+    EcuRig rig;
+    LinkUiSinkAdapter adapter;
+    CVEXARPages app{LinkTiming{.tickMs = 10, .protocol = {0.2, 30ms}}};
+    std::unique_ptr<PagesFixture> fixture;
+    std::unique_ptr<ViewStandIn> view;
+};
+
+// The changeover box is bit 0 of byte 16: a click writes the byte to the
+// ECU; after the ECU's byte changed, a whole-image read shows its bit.
+TEST_F(HostsOnLine, ACheckBoxClickWritesItsByteAndAReadShowsTheEcusBit)
+{
+    const std::uint8_t ecuByte[] = {0xF0};
+    rig.sim().WriteImage(Image::Parameters, 16, ecuByte);
+    Connect();
+    ShowAndWait(fixture->Params());
+    CCtrlCheck& box = Changeover();
+    ASSERT_TRUE(box.isVisible());
+    const bool before = box.IsChecked();
+    QTest::mouseClick(&box, Qt::LeftButton);
+    ASSERT_NE(box.IsChecked(), before);
+    const std::uint8_t bit = box.IsChecked() ? 1 : 0;
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return (rig.sim().ReadImage(Image::Parameters, 16, 1)[0] & 0x01) == bit; }, 10000));
+
+    const std::uint8_t flipped[] = {static_cast<std::uint8_t>(bit ? 0xF0 : 0xF1)};
+    rig.sim().WriteImage(Image::Parameters, 16, flipped);
+    app.PostLinkRequest(WM_LINK_READ_ALL);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return box.IsChecked() == !bit; }, 20000));
+}
+
+// The worker polls the variable window's controls while the window shows
+// a configured page, and the status area while the parameter window
+// shows: each host's flag and rebuild request tell it. Switching to the
+// acquisition page or hiding the window stops the polling. Then both
+// hosts go while the worker still posts to their controls.
+TEST_F(HostsOnLine, TheWorkerPollsWhatTheHostsShow)
+{
+    CDlgTabSB& vars = fixture->Vars();
+    CDlgTabSB& params = fixture->Params();
+    CDlgTabWnd* engine = vars.ConfiguredPages().at(0);
+    TestLive& onPage = AddLive(*engine, 905, 6, {&engine->m_table, &vars.m_allTable, &vars.m_placedTable});
+    TestLive& inStatus = AddLive(params, 903, 3, {&params.m_statusTable, &params.m_statusCtrlsTable});
+    Connect();
+
+    ShowAndWait(vars);
+    EXPECT_TRUE(app.m_bVarPageShown);
+    vars.ShowPage(0);  // the tab shown again: a rebuild
+    SetVariable(6, 42);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return onPage.m_raw == 42; }, 10000));
+
+    vars.ShowPage(2);  // acquisition
+    EXPECT_FALSE(app.m_bVarPageShown);
+    Served();
+    SetVariable(6, 43);
+    QTest::qWait(500);  // ten polls
+    EXPECT_EQ(onPage.m_raw, 42) << "no longer polled";
+
+    ShowAndWait(params);
+    EXPECT_TRUE(app.m_bParWindowShown);
+    app.PostLinkRequest(WM_LINK_REBUILD_POLL_LIST);  // the view's, when it shows the window
+    SetVariable(3, 17);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return inStatus.m_raw == 17; }, 10000));
+    params.HideHost();
+    EXPECT_FALSE(app.m_bParWindowShown);
+    Served();
+    SetVariable(3, 18);
+    QTest::qWait(500);
+    EXPECT_EQ(inStatus.m_raw, 17);
+
+    // Polled again, then torn down under the worker's posts.
+    vars.ShowPage(0);
+    ShowAndWait(params);
+    app.PostLinkRequest(WM_LINK_REBUILD_POLL_LIST);
+    for (std::uint8_t value = 50; value < 60; ++value) {
+        SetVariable(6, value);
+        SetVariable(3, value);
+        QTest::qWait(20);
+    }
+    for (CDlgTabSB* host : {&params, &vars}) {
+        host->ClosePages();
+        host->FreePages();
+    }
+    for (std::uint8_t value = 60; value < 70; ++value) {
+        SetVariable(6, value);
+        QTest::qWait(20);
+    }
+    EXPECT_TRUE(app.CtrlTables()->varTable2.empty());
+}
+
+}  // namespace
