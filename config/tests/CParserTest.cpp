@@ -523,7 +523,7 @@ TEST_F(ParserTest, SyntheticConfigurationAgreesWithItsDefinitions)
     std::int32_t nParams = 0, nVars = 0;
     ASSERT_TRUE(parser.CountEntries(nParams, nVars));
     EXPECT_EQ(nParams, 20);
-    EXPECT_EQ(nVars, 16);
+    EXPECT_EQ(nVars, 17);
     ASSERT_EQ(parser.Load(), 0);
     EXPECT_EQ(parser.Params().back().offset, 57u);       // the restore area ends at 58
     EXPECT_EQ(parser.Vars().back().offset, 21u);         // the diagnosis area ends at 22

@@ -287,7 +287,7 @@ TEST_F(Synthetic, LoadsInBothLanguagesWithItsChecksAndAreas)
         ASSERT_EQ(gdg.result, 0) << ::testing::PrintToString(gdg.entries);
         EXPECT_TRUE(par.entries.empty() && var.entries.empty() && gdg.entries.empty());
         EXPECT_EQ(par.set->CountControls(), 18);
-        EXPECT_EQ(var.set->CountControls(), 10);
+        EXPECT_EQ(var.set->CountControls(), 12);
         EXPECT_EQ(gdg.set->CountControls(), 6);
 
         const std::span<const REC_CONTROLLO> params(par.records());
@@ -298,7 +298,7 @@ TEST_F(Synthetic, LoadsInBothLanguagesWithItsChecksAndAreas)
         // Image sizes: parameters 58 (the restore area beyond the parameter
         // area), variables 22 (the diagnosis area beyond the variable area).
         EXPECT_EQ(par.set->GetParamAreaSize(), 50);
-        EXPECT_EQ(var.set->GetParamAreaSize(), 14);
+        EXPECT_EQ(var.set->GetParamAreaSize(), 16);
         EXPECT_EQ(gdg.set->GetRestoreAreaSize(), 58);
         EXPECT_EQ(gdg.set->GetDiagAreaSize(), 22);
         EXPECT_EQ(par.set->GetBaudRate(), 19200);

@@ -48,11 +48,15 @@ protected:
                 m_definitions[definition.ID_GUI] = definition;
         }
 
-        // The variable window places five variables, one of them hidden;
-        // the parameter window's status area shows variable 210 with a
-        // control of its own; variable 208 drives a map's cursor.
-        for (int id : {201, 202, 203, 204, 209})
+        // The variable window places five variables, one of them hidden,
+        // and the last on the engine speed's bytes; the parameter window's
+        // status area shows variable 210 with a control of its own;
+        // variable 208 drives a map's cursor.
+        for (int id : {201, 202, 203, 204})
             m_varTable2.push_back(Entry(id));
+        REC_CONTROLLO sharing = m_definitions.at(209);
+        sharing.LSB = 0;
+        m_varTable2.push_back(Entry(sharing));
         m_varTable2[3].hidden = 1;
         for (int id = 201; id <= 210; ++id)
             m_varTable.push_back(Entry(id));
