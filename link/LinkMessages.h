@@ -92,6 +92,19 @@ inline constexpr unsigned WM_CTRL_TOOLTIP = WM_APP + 33;       // a mouse event 
 inline constexpr unsigned WM_CTRL_PRESS = WM_APP + 40;         // a command button pressed by its letter
 inline constexpr unsigned WM_CTRL_STORE = WM_APP + 43;         // store the shown value, forced, no write
 inline constexpr unsigned WM_SELECT_PAGE = WM_APP + 44;        // function-key number
+inline constexpr unsigned WM_EDIT_COMMIT = WM_APP + 32;        // a text field takes its typed text
+inline constexpr unsigned WM_CALIB_NAME_CHANGED = WM_APP + 48; // to the view: the calibration name changed
+// A drop-down list's change of selection, posted to its owner by role.
+inline constexpr unsigned WM_PICKER_SELCHANGE = WM_APP + 3;        // a variable picker
+inline constexpr unsigned WM_MAINT_READ_SELCHANGE = WM_APP + 12;   // the maintenance read list
+inline constexpr unsigned WM_MAINT_WRITE_SELCHANGE = WM_APP + 13;  // the maintenance write list
+inline constexpr unsigned WM_DIAG_VALUE_CHANGED = WM_APP + 20;     // a diagnosis list: its ID_GUI
+inline constexpr unsigned WM_DIAG_BIT_CHANGED = WM_APP + 37;       // a bit diagnosis list: its ID_GUI
+inline constexpr unsigned WM_DIAG_ACTION = WM_APP + 21;            // a recovery-action list: DIAG_ACTION
+// To a recovery-action list: show an element (element index, error code),
+// or set it without showing it (element index).
+inline constexpr unsigned WM_COMBO_SELECT_ELEMENT = WM_APP + 22;
+inline constexpr unsigned WM_COMBO_SET_ELEMENT = WM_APP + 56;
 
 // Commands of accelerator table 128, the one table of the pages.
 inline constexpr unsigned ID_EDIT_COPY = 32844;      // Ctrl+C
