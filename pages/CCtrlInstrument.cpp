@@ -30,6 +30,47 @@ void CCtrlInstrument::AddLabel(CCtrlStatic* label)
         m_labels.emplace_back(label);
 }
 
+std::u16string CCtrlInstrument::Name(const CTRL_CREATE& args) const
+{
+    return args.development ? m_definition.IDENTIFICATORE : m_definition.ETICHETTA;
+}
+
+void CCtrlInstrument::TakeLabel(LabelSlot& slot, bool disabled)
+{
+    if (!slot)
+        return;
+    if (disabled)
+        ui::EnableWindow(*slot, false);
+    AddLabel(slot.release());
+}
+
+void CCtrlInstrument::MakeCaptionAbove(const CTRL_CREATE& args, bool disabled)
+{
+    LabelSlot caption;
+    CUtility::CreateCaptionAbove(args, widget()->geometry(), Name(args), m_definition.UNITA, &caption);
+    TakeLabel(caption, disabled);
+}
+
+void CCtrlInstrument::MakeSideLabels(const CTRL_CREATE& args, const std::u16string& onText,
+                                     const std::u16string& offText, bool disabled)
+{
+    LabelSlot on;
+    LabelSlot off;
+    CUtility::CreateLedLabels(args, widget()->geometry(), onText, offText, &on, &off);
+    TakeLabel(on, disabled);
+    TakeLabel(off, disabled);
+}
+
+void CCtrlInstrument::MakeCaptionAndUnit(const CTRL_CREATE& args, bool disabled)
+{
+    LabelSlot caption;
+    LabelSlot unit;
+    CUtility::CreateCtrlLabels(args, widget()->geometry(), Name(args), m_definition.UNITA, disabled, &caption,
+                               &unit);
+    TakeLabel(caption, false);
+    TakeLabel(unit, false);
+}
+
 QFont CCtrlInstrument::InstrumentFont(const QWidget& window, const QFont& font)
 {
     QFont shown(font.family());

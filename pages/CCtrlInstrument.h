@@ -12,6 +12,8 @@
 // widget at the size the page shows it.
 
 #include "pages/CCtrlBase.h"
+#include "pages/CUtilityLabels.h"
+#include "pages/CtrlCreate.h"
 #include "pages/core/GridCursors.h"
 
 #include <QFont>
@@ -39,6 +41,17 @@ public:
     void AddLabel(CCtrlStatic* label);
     const std::vector<QPointer<CCtrlStatic>>& Labels() const { return m_labels; }
 
+    // The labels a creator gives the control, placed by the page's label
+    // operations from the control's rectangle, greyed where `disabled`:
+    // the name ("name (unit)") centred above it; the on and off texts
+    // right and left of a toggle; the caption in the cell left of a field
+    // and the unit right of it. The name is the identifier for the
+    // development profile, else the label.
+    void MakeCaptionAbove(const CTRL_CREATE& args, bool disabled);
+    void MakeSideLabels(const CTRL_CREATE& args, const std::u16string& onText, const std::u16string& offText,
+                        bool disabled);
+    void MakeCaptionAndUnit(const CTRL_CREATE& args, bool disabled);
+
     // The font for an instrument widget: the page font's face, weight,
     // italic, underline and strike-out at the point size it has on
     // `window` (its size in points x 10000 over 10000).
@@ -65,6 +78,8 @@ protected:
 
 private:
     void EnableLabels(bool enable);
+    std::u16string Name(const CTRL_CREATE& args) const;
+    void TakeLabel(LabelSlot& slot, bool disabled);
 
     std::vector<QPointer<CCtrlStatic>> m_labels;
     std::vector<REC_PALLINO> m_gridCursors;

@@ -62,6 +62,7 @@ CCtrlKnob* MakeGauge(const CTRL_CREATE& args, const CONTROL_SIZE& size, CCWKnob:
     CCtrlKnob* gauge = MakeKnob(args, size, args.font, look);
     if (!gauge)
         return nullptr;
+    gauge->MakeCaptionAbove(args, true);
     const Block* block = std::get_if<Block>(&args.definition->GRAFICA);
     gauge->SetUpScale(*gauge, block ? block->NUM_TICK : 0, block ? block->FORMATO : std::u16string(),
                       args.settings.valueColour);
@@ -79,6 +80,7 @@ bool CreateCtrlKnob(const CTRL_CREATE& args, CCtrlKnob*& control)
     CCtrlKnob* knob = MakeKnob(args, args.settings.knob, args.secondFont, CCWKnob::Look::Knob);
     if (!knob)
         return false;
+    knob->MakeCaptionAbove(args, false);
     const KnobBlock* block = std::get_if<KnobBlock>(&args.definition->GRAFICA);
     knob->SetProfileEnabled(
         CCtrlInstrument::CreatorInput(args.profile, block ? block->ABILITATO : ABIL_SI, args.limited));

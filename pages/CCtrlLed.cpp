@@ -167,8 +167,11 @@ bool CreateCtrlButton(const CTRL_CREATE& args, CCtrlLed*& control)
         return false;
     toggle->SetLook(CCWButton::Look::Toggle);
     const ButtonBlock* block = ButtonOf(*args.definition);
-    toggle->SetProfileEnabled(
-        CCtrlInstrument::CreatorInput(args.profile, block ? block->ABILITATO : ABIL_SI, args.limited));
+    const bool input = CCtrlInstrument::CreatorInput(args.profile, block ? block->ABILITATO : ABIL_SI, args.limited);
+    toggle->SetProfileEnabled(input);
+    toggle->MakeCaptionAbove(args, !input);
+    if (block)
+        toggle->MakeSideLabels(args, block->ETICHETTA_ON, block->ETICHETTA_OFF, !input);
     toggle->AttachToolTip();
     toggle->setVisible(args.visible && !args.hidden);
     control = toggle;
@@ -181,6 +184,7 @@ bool CreateCtrlLed(const CTRL_CREATE& args, CCtrlLed*& control)
     CCtrlLed* lamp = MakeLed(args, args.settings.led);
     if (!lamp)
         return false;
+    lamp->MakeCaptionAbove(args, true);
     const LedBlock* block = std::get_if<LedBlock>(&args.definition->GRAFICA);
     const bool round = !block || block->STILE == STL_TONDO;
     lamp->SetLook(round ? CCWButton::Look::RoundLamp : CCWButton::Look::SquareLamp);

@@ -86,6 +86,7 @@ void Finish(const CTRL_CREATE& args, CCtrlSlide& slide, CCtrlSlide*& control)
 template <class Block>
 void SetUpDisplay(const CTRL_CREATE& args, CCtrlSlide& display, const Block* block)
 {
+    display.MakeCaptionAbove(args, true);
     display.SetUpScale(display, block ? block->NUM_TICK : 0, block ? block->FORMATO : std::u16string(),
                        args.settings.valueColour);
     display.SetDiscrete(false);
@@ -105,6 +106,7 @@ bool CreateCtrlSlide(const CTRL_CREATE& args, CCtrlSlide*& control)
                   vertical ? CCWSlide::Look::VerticalSlide : CCWSlide::Look::HorizontalSlide);
     if (!slide)
         return false;
+    slide->MakeCaptionAbove(args, false);
     slide->SetProfileEnabled(
         CCtrlInstrument::CreatorInput(args.profile, block ? block->ABILITATO : ABIL_SI, args.limited));
     slide->SetDiscrete(block && block->VALORI == VAL_DSCR);

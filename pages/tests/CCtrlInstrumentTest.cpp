@@ -280,4 +280,71 @@ TEST_F(InstrumentPage, TheWidgetsTakeThePageFontAtItsSizeOnThePage)
     EXPECT_NEAR(info.pixelSize(), 16, 1) << "the same size on screen";
 }
 
+// The labels a control is made with: the knob's name and unit above it
+// (its identifier for the development profile), the toggle's on text
+// right of it and off text left of it, the field's caption in the cell
+// left of it and its unit right of it, the dial's caption greyed. They
+// show, hide and follow the link's enable with their control, and go
+// with it.
+TEST_F(InstrumentPage, TheLabelsGoWithTheirControl)
+{
+    REC_CONTROLLO knobDef = Def(1, u"TEMP_K", CTRL_KNOB, 8);
+    knobDef.ETICHETTA = u"Temperature";
+    knobDef.UNITA = u"C";
+    CCtrlKnob* knob = Make(&CUtility::CreateCtrlKnob, knobDef, nullptr, {.row = 4, .column = 0});
+    CCtrlKnob* named = Make(&CUtility::CreateCtrlKnob, knobDef, nullptr, {.row = 4, .column = 1, .development = true});
+    REC_CONTROLLO toggleDef = ToggleDef(2, 9, 0x01);
+    ButtonBlock& sides = std::get<ButtonBlock>(toggleDef.GRAFICA);
+    sides.ETICHETTA_ON = u"Gas";
+    sides.ETICHETTA_OFF = u"Petrol";
+    CCtrlLed* toggle = Make(&CUtility::CreateCtrlButton, toggleDef, nullptr, {.row = 9, .column = 2});
+    REC_CONTROLLO fieldDef = Def(3, u"F", CTRL_NUMEDIT, 10);
+    fieldDef.ETICHETTA = u"Speed";
+    fieldDef.UNITA = u"rpm";
+    CCtrlNumEdit* field = Make(&CUtility::CreateCtrlNumEdit, fieldDef, nullptr, {.row = 12, .column = 1});
+    CCtrlKnob* dial = Make(&CUtility::CreateCtrlRpm, Def(4, u"R", CTRL_RPM, 0), nullptr, {.row = 4, .column = 2});
+
+    ASSERT_EQ(knob->Labels().size(), 1u);
+    const CCtrlStatic* caption = knob->Labels()[0];
+    EXPECT_EQ(caption->text(), QString("Temperature (C)"));
+    EXPECT_LT(caption->geometry().bottom(), knob->geometry().top());
+    EXPECT_EQ(caption->geometry().center().x(), knob->geometry().center().x()) << "centred above";
+    EXPECT_TRUE(caption->isEnabled());
+    ASSERT_EQ(named->Labels().size(), 1u);
+    EXPECT_EQ(named->Labels()[0]->text(), QString("TEMP_K (C)"));
+
+    ASSERT_EQ(toggle->Labels().size(), 3u);
+    const CCtrlStatic* on = toggle->Labels()[1];
+    const CCtrlStatic* off = toggle->Labels()[2];
+    EXPECT_EQ(on->text(), QString("Gas"));
+    EXPECT_EQ(off->text(), QString("Petrol"));
+    EXPECT_GE(on->geometry().left(), toggle->geometry().right());
+    EXPECT_LE(off->geometry().right(), toggle->geometry().left());
+
+    ASSERT_EQ(field->Labels().size(), 2u);
+    EXPECT_EQ(field->Labels()[0]->text(), QString("Speed"));
+    EXPECT_EQ(field->Labels()[0]->geometry().left(), field->geometry().left() - 200);
+    EXPECT_EQ(field->Labels()[1]->text(), QString("rpm"));
+    EXPECT_GT(field->Labels()[1]->geometry().left(), field->geometry().right());
+
+    ASSERT_EQ(dial->Labels().size(), 1u);
+    EXPECT_FALSE(dial->Labels()[0]->isEnabled());
+
+    toggle->ShowCtrl(false);
+    for (const auto& label : toggle->Labels())
+        EXPECT_TRUE(label->isHidden());
+    toggle->ShowCtrl(true);
+    Send(*toggle, WM_CTRL_ENABLE, 0);
+    for (const auto& label : toggle->Labels()) {
+        EXPECT_FALSE(label->isHidden());
+        EXPECT_FALSE(label->isEnabled());
+    }
+    Send(*dial, WM_CTRL_ENABLE, 1);
+    EXPECT_TRUE(dial->Labels()[0]->isEnabled());
+
+    const QPointer<CCtrlStatic> left = toggle->Labels()[2];
+    delete toggle;
+    EXPECT_TRUE(left.isNull());
+}
+
 }  // namespace

@@ -128,6 +128,7 @@ struct Place {
     bool limited = false;
     bool hidden = false;
     std::int32_t family = 0;
+    bool development = false;
 };
 
 // The creator's record for `definition` at `place` of a page on `grid`.
@@ -148,6 +149,7 @@ inline CTRL_CREATE CreateArgs(CVEXARPages& app, QWidget& page, const PAGE_GRID& 
     args.limited = place.limited;
     args.hidden = place.hidden;
     args.imageFamily = place.family;
+    args.development = place.development;
     args.baseId = 5000;
     return args;
 }
