@@ -10,6 +10,7 @@ target_sources(vexar_pages_core PRIVATE
 list(APPEND PAGES_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/GraphToolImages.cpp
   ${CMAKE_CURRENT_LIST_DIR}/CCtrlGraph.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/CUtilityPickers.cpp
 )
 
 if(VEXAR_TESTS)
@@ -21,6 +22,10 @@ if(VEXAR_TESTS)
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/CCtrlGraphTest.cpp
     LIBS vexar_pages vexar_test_support vexar_test_controls vexar_fixtures)
   target_include_directories(pages_graph_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/tests)
+  vexar_add_test(NAME pages_picker_tests GUI
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/CUtilityPickersTest.cpp
+    LIBS vexar_pages_fixture vexar_test_support vexar_test_controls)
+  target_include_directories(pages_picker_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/tests)
 endif()
 
 if(VEXAR_BENCH)

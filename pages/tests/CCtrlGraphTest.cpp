@@ -465,6 +465,8 @@ TEST_F(GraphOnOwner, EachTraceDrawsInItsSlotColour)
         KeyUp(Qt::Key_Right);
         KeyUp(Qt::Key_Right);
         owner.grab().save(QString::fromUtf8(folder) + "/graph.png");
+        const QPixmap bar = Bar()->grab();
+        bar.scaled(bar.size() * 3).save(QString::fromUtf8(folder) + "/graph-toolbar.png");
     }
 }
 

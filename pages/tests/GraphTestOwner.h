@@ -69,9 +69,13 @@ public:
     int replayEnds = 0;
 
 protected:
+    // Where the graph and its toolbar go: the whole window here.
+    virtual QRect GraphArea() const { return rect(); }
+
     void resizeEvent(QResizeEvent* event) override
     {
-        graph.LayoutToolbar(0, 0, width(), height());
+        const QRect area = GraphArea();
+        graph.LayoutToolbar(area.left(), area.top(), area.left() + area.width(), area.top() + area.height());
         QWidget::resizeEvent(event);
     }
 
