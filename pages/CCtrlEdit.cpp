@@ -177,6 +177,8 @@ void CCtrlEdit::SetMultiLine(bool multiLine)
     SetWindowText(shown);
 }
 
+bool CCtrlEdit::IsMultiLine() const { return !m_multiLine.isNull(); }
+
 void CCtrlEdit::SetReadOnly(bool readOnly)
 {
     setReadOnly(readOnly);

@@ -62,7 +62,7 @@ public:
     bool IsBoundField() const { return m_bBoundField; }
     // The multi-line form of the dialogs.
     void SetMultiLine(bool multiLine);
-    bool IsMultiLine() const { return m_multiLine != nullptr; }
+    bool IsMultiLine() const;
     void SetReadOnly(bool readOnly);
     // The text the window shows, in either form.
     std::u16string GetWindowText() const;

@@ -8,6 +8,7 @@
 #include "GaugeFixture.h"
 #include "config/GraphPoint.h"
 #include "link/ui/LinkUiSinkAdapter.h"
+#include "pages/DiagAction.h"
 #include "platform/ui/WindowBase.h"
 
 #include <QWidget>
@@ -42,6 +43,26 @@ struct OwnerPost {
     bool hasAction = false;
     std::int32_t key = 0, value = 0, index = 0;
     std::uint8_t origin = 0;
+};
+
+class RecordingOwner : public QWidget, public ui::WindowBase {
+public:
+    RecordingOwner() : WindowBase(this) {}
+    std::intptr_t onMessage(unsigned id, std::uintptr_t wParam, std::intptr_t lParam,
+                            std::unique_ptr<ui::MessagePayload>& payload) override
+    {
+        OwnerPost post{id, wParam};
+        if (const auto* action = ui::PayloadAs<DIAG_ACTION>(payload)) {
+            post.hasAction = true;
+            post.key = action->key;
+            post.value = action->value;
+            post.index = action->index;
+            post.origin = action->origin;
+        }
+        posts.push_back(post);
+        return WindowBase::onMessage(id, wParam, lParam, payload);
+    }
+    std::vector<OwnerPost> posts;
 };
 
 class ListsPage : public GaugePage {
