@@ -24,15 +24,6 @@ protected:
     {
         return Make(&CUtility::CreateCtrlCombo, definition, table ? table : &par, place);
     }
-    // The user opens the list and picks `position` with the keyboard.
-    static void Choose(CCtrlCombo& list, int position)
-    {
-        list.showPopup();
-        QAbstractItemView* items = list.view();
-        items->setCurrentIndex(list.model()->index(position, 0));
-        QTest::keyClick(items, Qt::Key_Return);
-        Deliver();
-    }
     std::size_t Requests(unsigned id) const
     {
         return static_cast<std::size_t>(std::count_if(app.requests.begin(), app.requests.end(),

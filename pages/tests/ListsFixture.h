@@ -11,6 +11,8 @@
 #include "pages/DiagAction.h"
 #include "platform/ui/WindowBase.h"
 
+#include <QAbstractItemView>
+#include <QComboBox>
 #include <QWidget>
 
 #include <vector>
@@ -69,6 +71,16 @@ class ListsPage : public GaugePage {
 protected:
     ListsPage() { adapter.RegisterWindow(link::UiWindow::View, &view); }
     ~ListsPage() override { adapter.UnregisterWindow(link::UiWindow::View, &view); }
+
+    // The user opens the list and picks `position` with the keyboard.
+    static void Choose(QComboBox& list, int position)
+    {
+        list.showPopup();
+        QAbstractItemView* items = list.view();
+        items->setCurrentIndex(list.model()->index(position, 0));
+        QTest::keyClick(items, Qt::Key_Return);
+        Deliver();
+    }
 
     RecordingView view;
 };
