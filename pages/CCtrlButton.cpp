@@ -86,7 +86,19 @@ void CCtrlButton::Press()
 void CCtrlButton::StartPulse()
 {
     m_bPulsing = true;
+    m_pulseStart = std::chrono::steady_clock::now();
     SetTimer(kPulseTimer, static_cast<unsigned>(std::max(ResetOf(m_definition).DELAY, 0)));
+}
+
+void CCtrlButton::OnPulseTimer()
+{
+    const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                                                m_pulseStart);
+    const std::int64_t remaining = std::int64_t{ResetOf(m_definition).DELAY} - elapsed.count();
+    if (remaining > 0)
+        SetTimer(kPulseTimer, static_cast<unsigned>(remaining));
+    else
+        EndPulse();
 }
 
 void CCtrlButton::EndPulse()
@@ -150,7 +162,7 @@ std::intptr_t CCtrlButton::onMessage(unsigned id, std::uintptr_t wParam, std::in
         return 0;
     case ui::WM_TIMER:
         if (wParam == kPulseTimer && m_bPulsing)
-            EndPulse();
+            OnPulseTimer();
         else if (wParam == kPressTimer && m_bFacePressed)
             EndProgramPress();
         else

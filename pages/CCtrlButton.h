@@ -18,6 +18,8 @@
 #include "pages/CtrlCreate.h"
 #include "platform/ui/CButtonMfc.h"
 
+#include <chrono>
+
 class CCtrlButton : public CButtonMfc, public CCtrlBase {
 public:
     // Window timers: the end of the pulse and the end of a programmed press.
@@ -65,6 +67,9 @@ private:
     // The state or pulse moves on (flip, or RESET) and is written.
     void Act();
     void StartPulse();
+    // The pulse's timer: the pulse ends once its whole delay has passed (a
+    // timer may tick a little early).
+    void OnPulseTimer();
     void EndPulse();
     void BeginProgramPress();
     void EndProgramPress();
@@ -72,6 +77,7 @@ private:
     int m_nState = 0;
     int m_nPulse = 0;
     bool m_bPulsing = false;
+    std::chrono::steady_clock::time_point m_pulseStart;
     bool m_bFacePressed = false;
 };
 
