@@ -673,6 +673,9 @@ CCtrlCombo* MakeList(const CTRL_CREATE& args)
     list->m_textColour = args.settings.valueColour;
     list->setFocusPolicy(definition.CATEGORIA == CTRL_STATO ? Qt::NoFocus : Qt::StrongFocus);
     list->setVisible(args.visible && !args.hidden);
+    // A caption only; greyed for the lists the user does not set.
+    const std::int32_t category = definition.CATEGORIA;
+    list->MakeLabels(args, false, category == CTRL_DIAG || category == CTRL_DIAG_BIT || category == CTRL_STATO);
     return list;
 }
 

@@ -417,6 +417,7 @@ bool CreateCtrlEdit(const CTRL_CREATE& args, CCtrlEdit*& control)
     if (!field)
         return false;
     field->setFocusPolicy(Qt::StrongFocus);
+    field->MakeLabels(args, true, false);
 
     // Privileged profiles always type; the others not where the definition
     // or the limited profile says so.
@@ -443,6 +444,7 @@ bool CreateCtrlNumeric(const CTRL_CREATE& args, CCtrlEdit*& control)
         return false;
     field->setFocusPolicy(Qt::NoFocus);
     field->setReadOnly(true);
+    field->MakeLabels(args, true, true);
     field->StartDisabled();
     field->StartAtDefault();
     field->AttachToolTip();

@@ -3,6 +3,7 @@
 #include "config/CUtilityCtrl.h"
 #include "link/LinkMessages.h"
 #include "pages/CCtrlStatic.h"
+#include "pages/CUtilityLabels.h"
 #include "pages/core/CVEXARPages.h"
 #include "platform/ui/WindowState.h"
 
@@ -27,6 +28,17 @@ void CCtrlLabelled::AddLabel(CCtrlStatic* label)
 {
     if (label)
         m_labels.emplace_back(label);
+}
+
+void CCtrlLabelled::MakeLabels(const CTRL_CREATE& args, bool withUnit, bool disabled)
+{
+    LabelSlot caption;
+    LabelSlot unit;
+    CUtility::CreateCtrlLabels(args, widget()->geometry(),
+                               args.development ? m_definition.IDENTIFICATORE : m_definition.ETICHETTA,
+                               m_definition.UNITA, disabled, &caption, withUnit ? &unit : nullptr);
+    AddLabel(caption.release());
+    AddLabel(unit.release());
 }
 
 std::vector<REC_PALLINO>* CCtrlLabelled::GridCursors()

@@ -9,6 +9,7 @@
 // after every refresh.
 
 #include "pages/CCtrlBase.h"
+#include "pages/CtrlCreate.h"
 #include "pages/core/GridCursors.h"
 
 #include <QPointer>
@@ -28,6 +29,10 @@ public:
 
     // Takes a label of the control (null is ignored).
     void AddLabel(CCtrlStatic* label);
+    // The creator's labels: the caption in the cell before the control
+    // (IDENTIFICATORE in the development profile, else ETICHETTA) and, when
+    // asked, the unit after it; greyed when `disabled`.
+    void MakeLabels(const CTRL_CREATE& args, bool withUnit, bool disabled);
     const std::vector<QPointer<CCtrlStatic>>& Labels() const { return m_labels; }
 
     // The window's enabled state as its creator leaves it: the link's say

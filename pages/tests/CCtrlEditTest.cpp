@@ -289,6 +289,41 @@ TEST_F(EditPage, ThePlainFieldTouchesNoDatumAndItsMultiLineFormKeepsEnter)
     app.m_bLinked = 0;
 }
 
+// The creator: the field as wide as its DEFAULT (at most the settings'
+// edit width), its caption in the cell before it and its unit after it,
+// both shown, hidden, enabled and disabled with it; a live field's labels
+// start greyed.
+TEST_F(EditPage, TheCreatorPlacesTheFieldWithItsLabels)
+{
+    REC_CONTROLLO definition = EditDef(1, u"NAME", 4, 8, u"ABC");
+    definition.UNITA = u"mm";
+    CCtrlEdit* field = Make(&CUtility::CreateCtrlEdit, definition, &par, {.column = 1});
+    EXPECT_EQ(field->width(), QFontMetrics(page.font()).horizontalAdvance("ABC") + 5);
+    ASSERT_EQ(field->Labels().size(), 2u);
+    CCtrlStatic* caption = field->Labels()[0];
+    CCtrlStatic* unit = field->Labels()[1];
+    EXPECT_EQ(caption->text(), QString("A label"));
+    EXPECT_EQ(caption->x(), field->x() - 200);
+    EXPECT_EQ(unit->text(), QString("mm"));
+    EXPECT_EQ(unit->x(), field->x() + field->width() + 5);
+    field->ShowCtrl(false);
+    EXPECT_FALSE(caption->isVisible());
+    EXPECT_FALSE(unit->isVisible());
+    field->ShowCtrl(true);
+    EXPECT_TRUE(unit->isVisible());
+    Send(*field, WM_CTRL_ENABLE, 0);
+    EXPECT_FALSE(caption->isEnabled());
+    Send(*field, WM_CTRL_ENABLE, 1);
+    EXPECT_TRUE(caption->isEnabled());
+
+    REC_CONTROLLO wide = EditDef(2, u"WIDE", 20, 30, QString(60, 'W').toStdU16String());
+    EXPECT_EQ(Make(&CUtility::CreateCtrlEdit, wide, &par, {.row = 1, .column = 1})->width(),
+              LAYOUT_SETTINGS{}.edit.width);
+    CCtrlEdit* live = Make(&CUtility::CreateCtrlNumeric, Def(3, u"LIVE", CTRL_NUMERIC, 2), &var, {.row = 2, .column = 1});
+    ASSERT_FALSE(live->Labels().empty());
+    EXPECT_FALSE(live->Labels()[0]->isEnabled());
+}
+
 // The owner's colours show: the text in its colour on its background.
 TEST_F(EditPage, TheFieldPaintsInItsOwnersColours)
 {
