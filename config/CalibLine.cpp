@@ -95,6 +95,17 @@ bool ReadCellBlock(CCriptFile& file, std::u16string_view blockName, const std::u
                                             double value)>& cell,
                    CalibGroupRead& read)
 {
+    return ReadCellBlock(file, blockName, first, rowOffset, rowLimit, columnOffset, columnLimit,
+                         [](std::u16string& text, double& value) { return StrToDouble(text, value); }, cell, read);
+}
+
+bool ReadCellBlock(CCriptFile& file, std::u16string_view blockName, const std::u16string& first,
+                   std::int32_t rowOffset, std::int32_t rowLimit, std::int32_t columnOffset,
+                   std::int32_t columnLimit, const CellParser& parse,
+                   const std::function<void(std::int32_t row, std::int32_t column, const std::u16string& text,
+                                            double value)>& cell,
+                   CalibGroupRead& read)
+{
     read = CalibGroupRead{};
     std::int32_t lastRow = 0;
     std::int32_t lastColumn = 0;
@@ -119,9 +130,9 @@ bool ReadCellBlock(CCriptFile& file, std::u16string_view blockName, const std::u
             break;
         if (!fields.hasValue)
             return false;
-        std::u16string text = fields.value;
+        std::u16string text = vexar::Trim(fields.value);
         double value = 0.0;
-        if (!StrToDouble(text, value))
+        if (!parse(text, value))
             return false;
         cell(row, column, text, value);
         lastRow = row;

@@ -65,6 +65,17 @@ bool ReadCellBlock(CCriptFile& file, std::u16string_view blockName, const std::u
                                             double value)>& cell,
                    CalibGroupRead& read);
 
+// The same with the value field read by `parse` (given the field trimmed;
+// false when it is not a number), for blocks whose values are shown in
+// another notation than decimals (hexadecimal, binary, percentage).
+using CellParser = std::function<bool(std::u16string& text, double& value)>;
+bool ReadCellBlock(CCriptFile& file, std::u16string_view blockName, const std::u16string& first,
+                   std::int32_t rowOffset, std::int32_t rowLimit, std::int32_t columnOffset,
+                   std::int32_t columnLimit, const CellParser& parse,
+                   const std::function<void(std::int32_t row, std::int32_t column, const std::u16string& text,
+                                            double value)>& cell,
+                   CalibGroupRead& read);
+
 // Reads the element lines of an array named `name` with `count` elements,
 // starting with `first`: a line is taken while its index equals the number
 // of lines taken so far and stays below `count` (a name without brackets is
