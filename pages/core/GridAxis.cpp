@@ -28,6 +28,34 @@ std::vector<std::vector<double>> AxisValues(const GridBlock& block)
 
 }  // namespace
 
+GRID_AXIS DescribeGridBlock(const REC_CONTROLLO& definition, bool development, const CVEXARContext* context)
+{
+    GRID_AXIS made;
+    made.definition = definition;
+    made.conversion = CConversione(context);
+    if (const GridBlock* points = std::get_if<GridBlock>(&definition.GRAFICA)) {
+        made.values = AxisValues(*points);
+        made.increment = points->INC_VALORE;
+        made.descriptive = points->VALORI == VAL_DSCR;
+        made.format = vexar::Format(u"%s", points->FORMATO);
+    }
+    made.dataSize = GetDatoSize(definition.TIPO);
+    made.conversion.SetConversion(definition.TIPO_CONV, definition.ID_GUI, &definition.CONVERSIONE,
+                                  definition.TIPO);
+    double lower = 0.0;
+    double upper = 0.0;
+    made.limited = GetLimitValue(definition.MIN, lower, 1, definition.TIPO) &&
+                   GetLimitValue(definition.MAX, upper, 2, definition.TIPO);
+    if (made.limited) {
+        made.lower = lower;
+        made.upper = upper;
+    }
+    made.type = definition.TIPO;
+    made.caption =
+        vexar::Format(u"%s(%s)", development ? definition.IDENTIFICATORE : definition.ETICHETTA, definition.UNITA);
+    return made;
+}
+
 bool SetupGridAxis(const REC_CONTROLLO& map, GridHeader header, std::span<const REC_CONTROLLO> definitions,
                    bool development, const CVEXARContext* context, GRID_AXIS& axis)
 {
@@ -41,27 +69,7 @@ bool SetupGridAxis(const REC_CONTROLLO& map, GridHeader header, std::span<const 
     if (!vector)
         return false;
 
-    GRID_AXIS made;
-    made.definition = *vector;
-    made.conversion = CConversione(context);
-    if (const GridBlock* points = std::get_if<GridBlock>(&vector->GRAFICA)) {
-        made.values = AxisValues(*points);
-        made.increment = points->INC_VALORE;
-        made.descriptive = points->VALORI == VAL_DSCR;
-        made.format = vexar::Format(u"%s", points->FORMATO);
-    }
-    made.dataSize = GetDatoSize(vector->TIPO);
-    made.conversion.SetConversion(vector->TIPO_CONV, vector->ID_GUI, &vector->CONVERSIONE, vector->TIPO);
-    double lower = 0.0;
-    double upper = 0.0;
-    made.limited = GetLimitValue(vector->MIN, lower, 1, vector->TIPO) && GetLimitValue(vector->MAX, upper, 2, vector->TIPO);
-    if (made.limited) {
-        made.lower = lower;
-        made.upper = upper;
-    }
-    made.type = vector->TIPO;
-    made.caption = vexar::Format(u"%s(%s)", development ? vector->IDENTIFICATORE : vector->ETICHETTA, vector->UNITA);
-    axis = std::move(made);
+    axis = DescribeGridBlock(*vector, development, context);
     return true;
 }
 

@@ -37,6 +37,13 @@ enum class GridHeader { Rows, Columns };
 
 namespace CUtility {
 
+// The record of one block of a map from its definition (a breakpoint
+// vector's, or the map's own for its values): default table, element
+// size, conversion, increment, descriptive flag, display mask, limits and
+// data type, and the caption "name(unit)" with the IDENTIFICATORE in the
+// development profile, the ETICHETTA otherwise.
+GRID_AXIS DescribeGridBlock(const REC_CONTROLLO& definition, bool development, const CVEXARContext* context);
+
 // Fills `axis` for one header of `map` when that header is present and
 // calibrable and its ID_VET_BREAKPS names a definition of `definitions`;
 // false, `axis` untouched, otherwise. The caption shows the vector's
