@@ -99,7 +99,8 @@ public:
     std::int32_t ReadRawValue();
     double ReadImageValue();
     std::int32_t ValueToRaw(double physical) const { return m_conversion.ToRaw(physical); }
-    void ExportText(CStdioFileEx& file) const;
+    // The export (checklist) line; a map writes one per cell.
+    virtual void ExportText(CStdioFileEx& file) const;
     // Sets the value as a load or a program does: no user edit, no write.
     void Refresh(std::uintptr_t wParam, bool force);
     void Store();
