@@ -3,7 +3,10 @@
 #include "config/CUtilityCodec.h"
 #include "config/CUtilityCtrl.h"
 #include "link/ui/LinkUiSinkAdapter.h"
+#include "pages/CCtrlButton.h"
 #include "pages/CCtrlCheck.h"
+#include "pages/CCtrlCombo.h"
+#include "pages/CCtrlEdit.h"
 #include "pages/CCtrlKnob.h"
 #include "pages/CCtrlLed.h"
 #include "pages/CCtrlNumEdit.h"
@@ -40,25 +43,25 @@ constexpr std::array<FactoryRow, 22> kFactory{{
     {u"CTRL_BAR", &Make<CCtrlSlide, &CreateCtrlBar>},
     {u"CTRL_CHECK", &Make<CCtrlCheck, &CreateCtrlCheck>},
     {u"CTRL_BUTTON", &Make<CCtrlLed, &CreateCtrlButton>},
-    {u"CTRL_BUTTON_CMD", nullptr},
-    {u"CTRL_COMBO", nullptr},
-    {u"CTRL_DIAG", nullptr},
-    {u"CTRL_DIAG_BIT", nullptr},
-    {u"CTRL_EDIT", nullptr},
+    {u"CTRL_BUTTON_CMD", &Make<CCtrlButton, &CreateCtrlButtonCmd>},
+    {u"CTRL_COMBO", &Make<CCtrlCombo, &CreateCtrlCombo>},
+    {u"CTRL_DIAG", &Make<CCtrlCombo, &CreateCtrlDiag>},
+    {u"CTRL_DIAG_BIT", &Make<CCtrlCombo, &CreateCtrlDiagBit>},
+    {u"CTRL_EDIT", &Make<CCtrlEdit, &CreateCtrlEdit>},
     {u"CTRL_GRID", nullptr},
     {u"CTRL_KNOB", &Make<CCtrlKnob, &CreateCtrlKnob>},
     {u"CTRL_LED", &Make<CCtrlLed, &CreateCtrlLed>},
     {u"?", nullptr},  // 11: unassigned
     {u"CTRL_NUMCALC", &Make<CCtrlNumEdit, &CreateCtrlNumCalc>},
     {u"CTRL_NUMEDIT", &Make<CCtrlNumEdit, &CreateCtrlNumEdit>},
-    {u"CTRL_NUMERIC", nullptr},
-    {u"CTRL_RIPR", nullptr},
+    {u"CTRL_NUMERIC", &Make<CCtrlEdit, &CreateCtrlNumeric>},
+    {u"CTRL_RIPR", &Make<CCtrlCombo, &CreateCtrlRipr>},
     {u"CTRL_RPM", &Make<CCtrlKnob, &CreateCtrlRpm>},
     {u"CTRL_SLIDE", &Make<CCtrlSlide, &CreateCtrlSlide>},
-    {u"CTRL_STATO", nullptr},
+    {u"CTRL_STATO", &Make<CCtrlCombo, &CreateCtrlStato>},
     {u"CTRL_TERM", &Make<CCtrlSlide, &CreateCtrlTerm>},
     {u"CTRL_VMETER", &Make<CCtrlKnob, &CreateCtrlVmeter>},
-    {u"CTRL_RESET", nullptr},
+    {u"CTRL_RESET", &Make<CCtrlButton, &CreateCtrlReset>},
 }};
 
 const FactoryRow* RowOf(std::int32_t category)

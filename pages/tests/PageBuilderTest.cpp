@@ -133,14 +133,16 @@ TEST_F(Builder, PlacesAreBuiltInTabIndexOrder)
 // takes the slot.
 TEST_F(Builder, PlacesWithoutACreatorLeaveNoEntryAndNoWindow)
 {
-    definitions = {Box(1), Box(2, OPR_PBL, 11), Box(3, OPR_PBL, CTRL_EDIT), Box(4), Box(5, OPR_PBL, 22)};
+    definitions = {Box(1), Box(2, OPR_PBL, 11), Box(3, OPR_PBL, CTRL_GRID), Box(4), Box(5, OPR_PBL, 22)};
     area.CONTROLLI = {Place(1, 0, 0, 1), Place(2, 0, 1, 2), Place(3, 0, 2, 3), Place(9, 1, 0, 4), Place(4, 0, 3, 5),
                       Place(5, 1, 1, 6)};
     Build();
     EXPECT_EQ(Keys(), (std::vector<std::int32_t>{1, 4}));
     EXPECT_EQ(ChildWidgets(), 2);
-    const std::set<std::int32_t> built = {CTRL_BAR,     CTRL_CHECK,   CTRL_BUTTON, CTRL_KNOB,  CTRL_LED,   CTRL_NUMCALC,
-                                          CTRL_NUMEDIT, CTRL_RPM,     CTRL_SLIDE,  CTRL_TERM,  CTRL_VMETER};
+    const std::set<std::int32_t> built = {CTRL_BAR,     CTRL_CHECK,    CTRL_BUTTON,  CTRL_BUTTON_CMD, CTRL_COMBO,
+                                          CTRL_DIAG,    CTRL_DIAG_BIT, CTRL_EDIT,    CTRL_KNOB,       CTRL_LED,
+                                          CTRL_NUMCALC, CTRL_NUMEDIT,  CTRL_NUMERIC, CTRL_RIPR,       CTRL_RPM,
+                                          CTRL_SLIDE,   CTRL_STATO,    CTRL_TERM,    CTRL_VMETER,     CTRL_RESET};
     for (std::int32_t code = -1; code <= 23; ++code)
         EXPECT_EQ(CUtility::HasCreator(code), built.contains(code)) << code;
     EXPECT_EQ(std::u16string(CUtility::CategoryName(CTRL_RESET)), u"CTRL_RESET");
