@@ -4,6 +4,7 @@
 #include "common/Text.h"
 #include "dialogs/CDlgECUProg.h"
 #include "link/LinkMessages.h"
+#include "pages/CDlgTabSB.h"
 #include "pages/core/CUtilityTables.h"
 #include "platform/ui/CButtonMfc.h"
 #include "platform/ui/CUtilityUi.h"

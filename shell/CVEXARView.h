@@ -23,11 +23,14 @@
 #include <QScrollArea>
 
 #include <array>
+#include <optional>
+#include <span>
 #include <memory>
 #include <string>
 #include <vector>
 
 class CButtonMfc;
+class CDlgTabSB;
 class CControlliConfigurati;
 class CDlgECUProg;
 class CDlgTestRes;
@@ -115,6 +118,9 @@ public:
 
     // ---- State (members of the system's view) ----
     std::unique_ptr<CDlgECUProg> m_dlgProgress;
+    // The parameter and the variable page windows.
+    std::unique_ptr<CDlgTabSB> m_wndParams;
+    std::unique_ptr<CDlgTabSB> m_wndVars;
     std::string m_strExeFolder;
     std::string m_strLangFile;
     std::string m_strParamFolder;
@@ -132,6 +138,7 @@ public:
     std::array<QRect, 2 * vexar::shell::kActionCount> m_rcSlots;
     bool m_bSlotsUnset = true;
     QPointer<QWidget> m_pCalibNameCtrl;
+    std::optional<REC_CONTROLLO> m_calibNameDefinition;
     std::array<int, vexar::shell::kActionCount> m_nKeyAction{};
     bool m_bFirstStart = true;
     bool m_bWaitCursor = false;
@@ -183,6 +190,9 @@ private:
     void CheckParser();
     void ApplyLinkSettings(CControlliConfigurati& par);
     void FindBootLoader(CControlliConfigurati& par, bool inFolder);
+    void CreateAcquisitionWindow(int kind, CDlgTabSB& host, bool fixedPages, const std::array<std::int32_t, 3>& ids,
+                                 const REC_INTERFACCIA& layout, std::span<const REC_CONTROLLO> first,
+                                 std::span<const REC_CONTROLLO> second);
     // The size of a map on a page.
     vexar::shell::GridMeasure GridSize() const;
     vexar::shell::SETTINGS_VALUES CurrentSettings() const;

@@ -13,6 +13,7 @@
 #include "shell/CMainFrame.h"
 #include "shell/CVEXARView.h"
 #include "shell/core/CommandTable.h"
+#include "shell/core/ShellMessages.h"
 
 #include <QTest>
 
@@ -50,6 +51,23 @@ TEST(Load, TheSyntheticConfigurationSizesTheImagesAndSetsTheLink)
     EXPECT_TRUE(app.m_bNotifyLinked);
     EXPECT_EQ(shell.Frame().m_paneEcu->text(), QStringLiteral(" ECU: VXG4"));
     EXPECT_EQ(shell.Frame().m_paneConfig->text(), QStringLiteral(" ConfigPC: VXG4_R0107"));
+    // The page windows stand with their tables, published for the worker;
+    // the calibration name is the name field's default.
+    ASSERT_NE(app.m_pParTable, nullptr);
+    EXPECT_FALSE(app.m_pParTable->empty());
+    ASSERT_NE(app.m_pVarTable, nullptr);
+    EXPECT_FALSE(app.m_pVarTable->empty());
+    ASSERT_NE(app.CtrlTables(), nullptr);
+    EXPECT_EQ(shell.Frame().m_paneCalib->text().toStdU16String(), u" Calib: " + view.m_strCalibName);
+    EXPECT_EQ(view.m_strCalibName, u"STANDARD");
+    EXPECT_NE(view.m_pCalibNameCtrl, nullptr);
+    // The name field tells the view when its bytes change.
+    {
+        std::lock_guard lock(app.m_csParImage);
+        std::copy_n("CITY 1.2\0", 9, app.m_pParWork.get());
+    }
+    ui::SendMessage(&view, ui::WindowMessage{WM_CALIB_NAME_CHANGED, 0, 0, nullptr});
+    EXPECT_EQ(shell.Frame().m_paneCalib->text(), QStringLiteral(" Calib: CITY 1.2"));
     // The records stand in address order, flags of one byte by mask.
     for (std::size_t i = 1; i < view.m_parRecords.size(); ++i)
         EXPECT_LE(view.m_parRecords[i - 1].LSB, view.m_parRecords[i].LSB);
