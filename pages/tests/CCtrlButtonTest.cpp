@@ -4,7 +4,10 @@
 // lines, and the faces as they are painted; and the dialogs' group frame.
 #include "pages/CCtrlButton.h"
 
+#include "HostTestSupport.h"
 #include "ListsFixture.h"
+#include "pages/CCtrlEdit.h"
+#include "pages/CUtilityFactory.h"
 #include "pages/CCtrlBox.h"
 #include "platform/ui/OwnerDraw.h"
 
@@ -266,6 +269,46 @@ TEST_F(ButtonPage, TheFacesArePaintedAsTheyStand)
     EXPECT_TRUE(Near(pressable->grab().toImage().pixelColor(0, 0), sunkenCorner));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !pressable->isDown(); }, 5000));
     EXPECT_TRUE(Near(pressable->grab().toImage().pixelColor(0, 0), raisedCorner));
+}
+
+// On a configured page, releasing S presses the first visible button whose
+// name begins with S, a command button before a reset button; typed into a
+// text field the letter presses nothing.
+TEST(ButtonLetters, APageLetterPressesTheFirstButtonOfThatLetter)
+{
+    RecordingApp app;
+    app.ResizeImages(64, 64);
+    REC_CONTROLLO command = PageDef(1, CTRL_BUTTON_CMD, u"start test", 24);
+    command.TIPO = DATO_FLAG;
+    command.MASCHERA = 0x01;
+    REC_CONTROLLO reset = PageDef(2, CTRL_RESET, u"Stop adaptives", 25);
+    REC_CONTROLLO field = PageDef(3, CTRL_EDIT, u"Name", 0);
+    std::get<EditBlock>(field.GRAFICA).NUM_BYTES = 8;
+    CDlgTabSB host(app);
+    Prepare(host);
+    const std::vector<REC_CONTROLLO> definitions = {command, reset, field};
+    host.CreatePages(1, OPR_PRV, Layout({Tab(u"Engine", {1, 2, 3})}), definitions, {});
+    ShowAndWait(host);
+    CDlgTabWnd* page = host.ConfiguredPages().at(0);
+    ASSERT_EQ(page->m_table.size(), 3u);
+    auto* commandButton = dynamic_cast<CCtrlButton*>(page->m_table[0].wnd);
+    auto* resetButton = dynamic_cast<CCtrlButton*>(page->m_table[1].wnd);
+    auto* nameField = dynamic_cast<CCtrlEdit*>(page->m_table[2].wnd);
+    ASSERT_TRUE(commandButton && resetButton && nameField);
+
+    nameField->setFocus();
+    QTest::keyClick(nameField, Qt::Key_S);
+    QTest::qWait(120);
+    EXPECT_EQ(nameField->text(), QString("s"));
+    EXPECT_EQ(commandButton->PressedState(), 0);
+
+    QTest::keyRelease(page, Qt::Key_S);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return commandButton->PressedState() == 1; }, 5000));
+    EXPECT_TRUE(commandButton->hasFocus());
+    EXPECT_FALSE(resetButton->IsPulsing());
+    EXPECT_EQ(app.m_pParMaster[24], 1);
+    host.ClosePages();
+    host.FreePages();
 }
 
 // The group frame with an empty caption: its top line has a gap of two
