@@ -16,4 +16,5 @@ list(APPEND PAGES_TEST_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/tests/CCtrlComboTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tests/CCtrlComboRiprTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tests/CCtrlButtonTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tests/ListsOnLineTest.cpp
 )

@@ -1,0 +1,347 @@
+// The text field, the lists and the buttons with the synthetic
+// calibration file and with the real link worker talking to the simulated
+// ECU on a pseudo-terminal: the calibration's name, lists, buttons and
+// recovery actions save back byte for byte; a typed name reaches the ECU
+// in one block write; a reset pulse's two writes stand at least its delay
+// apart in the ECU's frame log; and a change of the ECU's variables
+// reaches the live number and the state list with the poll that first read
+// it, while unchanged bytes refresh nothing.
+#include "pages/CCtrlButton.h"
+#include "pages/CCtrlCombo.h"
+#include "pages/CCtrlEdit.h"
+
+#include "ControlSet.h"
+#include "CryptFixtures.h"
+#include "DefinitionFixtures.h"
+#include "EcuTestRig.h"
+#include "GaugeFixture.h"
+#include "ViewStandIn.h"
+#include "config/CControlliConfigurati.h"
+#include "common/Text.h"
+#include "config/CParametriFile.h"
+
+#include <QLineEdit>
+
+#include <chrono>
+#include <filesystem>
+#include <mutex>
+
+using namespace vexar::pagestest;
+using namespace vexar::link;
+using namespace std::chrono_literals;
+using vexar::ecusim::FrameRecord;
+using vexar::ecusim::Image;
+using vexar::linktest::EcuRig;
+
+namespace {
+
+const std::vector<std::u16string> kLanguages = {u"English", u"Italiano"};
+
+// The synthetic calibration loads into real text fields, lists, buttons
+// and recovery actions, and saves back as the same text.
+TEST(ListsWithFiles, TheSyntheticCalibrationSavesBackByteForByte)
+{
+    vexar::testing::TempDir home;
+    setenv("VEXAR_HOME", home.path().c_str(), 1);
+    std::filesystem::create_directories(home.file("Log"));
+    vexar::fixtures::SyntheticConfiguration config;
+    std::string error;
+    ASSERT_TRUE(vexar::fixtures::InstallSyntheticConfiguration(home.path(), config, error)) << error;
+    std::u16string language = u"English";
+    CControlliConfigurati par(config.par, u"InfoControlliPC");
+    ASSERT_EQ(par.Load(language, kLanguages), 0);
+    language = u"English";
+    CControlliConfigurati gdg(config.gdg, u"InfoControlliGDG");
+    ASSERT_EQ(gdg.Load(language, kLanguages), 0);
+    const std::u16string text = vexar::ToUtf16(
+        vexar::testing::ReadAll(vexar::fixtures::DataFolder() + "/calibration/VXG4_R0107_City.DAT.txt"));
+    ASSERT_TRUE(vexar::crypt::WriteCipherText(home.file("City.DAT"), text, error)) << error;
+
+    CVEXARPages app;
+    app.ResizeImages(64, 32);
+    app.m_clock = [] { return std::time_t{1294646400}; };
+    QWidget page;
+    int made = 0;
+    vexar::testing::ControlSet controls(
+        par.Controls(), gdg.Controls(), app.m_clock, [&](const REC_CONTROLLO& record) -> std::unique_ptr<IDataCtrl> {
+            std::unique_ptr<IDataCtrl> control;
+            QWidget* widget = nullptr;
+            switch (record.CATEGORIA) {
+            case CTRL_EDIT: {
+                auto* field = new CCtrlEdit(app, record, false, &page);
+                field->SetMaxLength(std::get<EditBlock>(record.GRAFICA).NUM_BYTES);
+                widget = field;
+                control.reset(field);
+                break;
+            }
+            case CTRL_COMBO:
+            case CTRL_RIPR:
+                widget = new CCtrlCombo(app, record, false, &page);
+                control.reset(dynamic_cast<IDataCtrl*>(widget));
+                break;
+            case CTRL_BUTTON_CMD:
+            case CTRL_RESET:
+                widget = new CCtrlButton(app, record, false, &page);
+                control.reset(dynamic_cast<IDataCtrl*>(widget));
+                break;
+            default:
+                return nullptr;
+            }
+            widget->setParent(nullptr);  // the set owns it
+            ++made;
+            return control;
+        });
+    ASSERT_EQ(made, 6);
+    CParametriFile file("", u"InfoFileParametri");
+    controls.Attach(file);
+    std::u16string fileFirmware;
+    bool nameFound = false;
+    ASSERT_EQ(file.Read(u"VXG4", u"VXG4_R0107", fileFirmware, home.file("City.DAT"), nameFound), 0);
+    EXPECT_TRUE(nameFound);
+    EXPECT_EQ(controls.Get<CCtrlEdit>(u"Nome_Calibrazione").text(), QString("CITY 1.2 GPL"));
+    EXPECT_EQ(controls.Get<CCtrlCombo>(u"Numero_Cilindri").currentText(), QString("4 cylinders"));
+    EXPECT_EQ(std::vector<std::uint8_t>(app.m_pParMaster.get() + 50, app.m_pParMaster.get() + 57),
+              (std::vector<std::uint8_t>{0, 1, 1, 2, 0, 0, 2}));
+
+    ASSERT_EQ(file.Write(u"VXG4", u"VXG4_R0107", home.file("Saved.DAT")), 0);
+    std::u16string saved;
+    ASSERT_TRUE(vexar::crypt::ReadCipherText(home.file("Saved.DAT"), saved, error)) << error;
+    EXPECT_EQ(saved, text);
+    unsetenv("VEXAR_HOME");
+}
+
+// The link's sink, noting for every refresh the worker posts to a control
+// the ECU's frame log at that moment.
+class NotingAdapter : public LinkUiSinkAdapter {
+public:
+    struct Refresh {
+        const IDataCtrl* control;
+        std::vector<FrameRecord> log;
+    };
+    void Post(UiWindow window, const IDataCtrl* control, LinkMessage message) override
+    {
+        if (message.id == WM_CTRL_REFRESH && control && sim) {
+            std::lock_guard lock(m_lock);
+            m_refreshes.push_back({control, sim->FrameLog()});
+        }
+        LinkUiSinkAdapter::Post(window, control, std::move(message));
+    }
+    std::vector<Refresh> Of(const IDataCtrl* control)
+    {
+        std::lock_guard lock(m_lock);
+        std::vector<Refresh> found;
+        for (const Refresh& refresh : m_refreshes)
+            if (refresh.control == control)
+                found.push_back(refresh);
+        return found;
+    }
+    void Forget()
+    {
+        std::lock_guard lock(m_lock);
+        m_refreshes.clear();
+    }
+    vexar::ecusim::EcuSimulator* sim = nullptr;
+
+private:
+    std::mutex m_lock;
+    std::vector<Refresh> m_refreshes;
+};
+
+// The variable bytes a reply to a variable-block read (command 5 of the
+// second protocol) carried: its address, then the data before the CRC.
+bool ReplyHolds(const FrameRecord& record, std::size_t address, std::uint8_t value)
+{
+    const std::vector<std::uint8_t>& bytes = record.bytes;
+    if (record.kind != FrameRecord::Kind::Reply || bytes.size() < 9 || bytes[2] != 5)
+        return false;
+    const std::size_t start = bytes[4] * 256u + bytes[5];
+    const std::size_t count = bytes.size() - 8;
+    return address >= start && address < start + count && bytes[6 + address - start] == value;
+}
+
+std::size_t RepliesHolding(const std::vector<FrameRecord>& log, std::size_t address, std::uint8_t value)
+{
+    return static_cast<std::size_t>(std::count_if(
+        log.begin(), log.end(), [&](const FrameRecord& record) { return ReplyHolds(record, address, value); }));
+}
+
+class ListsOnLine : public ::testing::Test {
+protected:
+    ListsOnLine() : rig(Options()), view(app, par)
+    {
+        adapter.sim = &rig.sim();
+        PrepareForSimulator(app, adapter, EcuRig::kPort, par, par3, var);
+        adapter.RegisterWindow(UiWindow::View, &view);
+        adapter.RegisterWindow(UiWindow::ProgressWindow, &view);
+        page.resize(900, 400);
+        page.show();
+        next.setParent(&page);
+        next.setGeometry(800, 360, 80, 24);
+        next.show();
+        BuildControls();
+        app.PublishCtrlTables();
+        app.PostLinkRequest(WM_LINK_SET_POLL_PERIOD, 50);
+        EXPECT_TRUE(app.StartLinkThread(&adapter));
+    }
+    ~ListsOnLine() override
+    {
+        adapter.BeginShutdown();
+        app.SignalQuit();
+        app.JoinLinkThread();
+        for (CTRL_TABLE* table : {&par, &var})
+            for (CTRL_WND& entry : *table)
+                delete dynamic_cast<QWidget*>(entry.wnd);
+        app.m_pUiSink = nullptr;
+    }
+
+    static vexar::ecusim::SimulatorOptions Options()
+    {
+        vexar::ecusim::SimulatorOptions options;
+        options.protocol = vexar::ecusim::Protocol::Second;
+        return options;
+    }
+
+    template <class Control>
+    Control* Place(bool (*creator)(const CTRL_CREATE&, Control*&), const REC_CONTROLLO& definition,
+                   CTRL_TABLE& table, std::int32_t row, std::int32_t column)
+    {
+        PAGE_GRID grid;
+        grid.area = {10, 10, 890, 390};
+        grid.cellHeight = 40;
+        grid.cellWidth = 200;
+        grid.pageHeight = 380;
+        grid.pageWidth = 880;
+        Control* control = nullptr;
+        EXPECT_TRUE(creator(CreateArgs(app, page, grid, definition, {.row = row, .column = column}), control));
+        table.push_back(control->Entry());
+        return control;
+    }
+
+    // The synthetic configuration's name field and reset button on the
+    // parameters, its pressure and ECU state on the variables.
+    void BuildControls()
+    {
+        REC_CONTROLLO name = Def(101, u"Nome_Calibrazione", CTRL_EDIT, 0);
+        std::get<EditBlock>(name.GRAFICA).NUM_BYTES = 16;
+        name.DEFAULT = u"STANDARD";
+        name.FIXDEF = FIX_OFF;
+        nameField = Place(&CUtility::CreateCtrlEdit, name, par, 0, 1);
+        REC_CONTROLLO reset = Def(110, u"Reset_Adattativi", CTRL_RESET, 25);
+        std::get<ResetBlock>(reset.GRAFICA) = ResetBlock{RESET_IN_PAR, 1, 0, kDelayMs};
+        resetButton = Place(&CUtility::CreateCtrlReset, reset, par, 1, 1);
+
+        REC_CONTROLLO pressure = Def(202, u"Pressione_Riduttore", CTRL_NUMERIC, 2);
+        Scale(pressure, 0.5);
+        std::get<NumericBlock>(pressure.GRAFICA).FORMATO = u".#";
+        numeric = Place(&CUtility::CreateCtrlNumeric, pressure, var, 0, 3);
+        REC_CONTROLLO state = Def(207, u"Stato_Centralina", CTRL_STATO, 8);
+        StatoBlock& items = std::get<StatoBlock>(state.GRAFICA);
+        items.ETICHETTE_ITEMS = {u"Off", u"Petrol", u"Gas"};
+        items.VALORE_ITEMS = {0, 1, 2};
+        items.NUM_ITEMS = 3;
+        stateList = Place(&CUtility::CreateCtrlStato, state, var, 1, 3);
+    }
+
+    void Connect()
+    {
+        app.PostLinkRequest(WM_LINK_CONNECT);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return view.idle > 0; }, 20000));
+        ASSERT_EQ(app.m_bLinked, 1);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return view.progressClosed > 0; }, 10000));  // the read of the connect
+    }
+    // Waits while the worker polls `polls` more times.
+    void AwaitPolls(std::size_t polls)
+    {
+        const std::size_t seen = rig.sim().CountRequests(5);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return rig.sim().CountRequests(5) >= seen + polls; }, 10000));
+    }
+    // The parameter-block writes the ECU heard, in order.
+    std::vector<FrameRecord> BlockWrites()
+    {
+        std::vector<FrameRecord> writes;
+        for (const FrameRecord& record : rig.sim().FrameLog())
+            if (record.kind == FrameRecord::Kind::Request && record.crcOk && record.bytes.size() > 9 &&
+                record.bytes[2] == 2)
+                writes.push_back(record);
+        return writes;
+    }
+
+    static constexpr std::int32_t kDelayMs = 300;
+
+    EcuRig rig;
+    NotingAdapter adapter;
+    CVEXARPages app{LinkTiming{.tickMs = 10, .protocol = {0.2, 30ms}}};
+    CTRL_TABLE par, par3, var;
+    ViewStandIn view;
+    QWidget page;
+    QLineEdit next;
+    CCtrlEdit* nameField = nullptr;
+    CCtrlButton* resetButton = nullptr;
+    CCtrlEdit* numeric = nullptr;
+    CCtrlCombo* stateList = nullptr;
+};
+
+// A typed calibration name reaches ECU bytes 0 to 15, zero-padded, in one
+// block write.
+TEST_F(ListsOnLine, ATypedNameReachesTheEcuInOneBlockWrite)
+{
+    Connect();
+    rig.sim().ClearFrameLog();
+    nameField->setFocus();
+    nameField->selectAll();
+    QTest::keyClicks(nameField, "CITY 1.4");
+    QTest::keyClick(nameField, Qt::Key_Return);
+    std::vector<std::uint8_t> expected = {'C', 'I', 'T', 'Y', ' ', '1', '.', '4'};
+    expected.resize(16, 0);
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return rig.sim().ReadImage(Image::Parameters, 0, 16) == expected; }, 10000));
+    QTest::qWait(100);
+    EXPECT_EQ(rig.sim().CountRequests(2), 1u);
+    EXPECT_EQ(BlockWrites().size(), 1u);
+}
+
+// A reset pulse: RESET and then NORMAL written to the ECU, the two frames
+// at least the delay apart.
+TEST_F(ListsOnLine, AResetPulsesTwoWritesAtLeastItsDelayApart)
+{
+    Connect();
+    rig.sim().ClearFrameLog();
+    QTest::mouseClick(resetButton, Qt::LeftButton);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return BlockWrites().size() == 2; }, 10000));
+    const std::vector<FrameRecord> writes = BlockWrites();
+    ASSERT_EQ(writes.size(), 2u);
+    EXPECT_EQ(writes[0].bytes[9], 1);
+    EXPECT_EQ(writes[1].bytes[9], 0);
+    EXPECT_GE(writes[1].first - writes[0].first, std::chrono::milliseconds(kDelayMs));
+    EXPECT_EQ(rig.sim().ReadImage(Image::Parameters, 25, 1)[0], 0);
+}
+
+// Unchanged bytes refresh nothing, however often they are polled; a
+// scripted change reaches the live number and the state list with the poll
+// whose reply first carried it, each with one refresh.
+TEST_F(ListsOnLine, AVariableChangeReachesTheLiveListsWithThePollThatReadIt)
+{
+    Connect();
+    AwaitPolls(3);
+    adapter.Forget();
+    AwaitPolls(4);
+    EXPECT_TRUE(adapter.Of(numeric).empty());
+    EXPECT_TRUE(adapter.Of(stateList).empty());
+
+    rig.sim().ClearFrameLog();
+    vexar::ecusim::VariableScript script;
+    script.steps = {{20ms, 2, {25}}, {20ms, 8, {2}}};
+    rig.sim().RunVariableScript(script);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return numeric->text() == "12.5"; }, 10000)) << numeric->text().toStdString();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return stateList->currentText() == "Gas"; }, 10000));
+    AwaitPolls(4);
+    const std::vector<NotingAdapter::Refresh> numbers = adapter.Of(numeric);
+    const std::vector<NotingAdapter::Refresh> states = adapter.Of(stateList);
+    ASSERT_EQ(numbers.size(), 1u) << "unchanged bytes refresh nothing";
+    ASSERT_EQ(states.size(), 1u);
+    EXPECT_EQ(RepliesHolding(numbers[0].log, 2, 25), 1u) << "the refresh came with the first reply carrying it";
+    EXPECT_EQ(RepliesHolding(states[0].log, 8, 2), 1u);
+    EXPECT_EQ(rig.sim().CountRequests(2), 0u) << "nothing was written";
+}
+
+}  // namespace
