@@ -3,8 +3,9 @@
 //
 //   vexar-pages                      shows both windows until both are closed
 //   vexar-pages --screenshot FILE    shows them, connects, reads the ECU's
-//                                    image, writes a picture of both into
-//                                    FILE (PNG) and ends
+//                                    image, writes a picture of both, a row
+//                                    for each configured tab, into FILE
+//                                    (PNG) and ends
 //
 // The simulator runs in this process on a pseudo-terminal behind COM3 of a
 // COM folder of its own; the program folder is a temporary one. Every
@@ -17,18 +18,24 @@
 #include "common/Text.h"
 #include "link/LinkMessages.h"
 #include "link/ui/LinkUiSinkAdapter.h"
+#include "pages/CCtrlTab.h"
 #include "pages/CDlgTabWnd.h"
 #include "pages/CUtilityFactory.h"
 #include "pages/core/CUtilityBuild.h"
 #include "pages/core/CUtilityTables.h"
 #include "pages/core/CVEXARPages.h"
+#include "config/CUtilityCtrl.h"
 #include "platform/ui/WindowBase.h"
 #include "testing/ecusim/EcuSimulator.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QLabel>
 #include <QPainter>
 #include <QTimer>
+
+#include <algorithm>
+#include <array>
 
 #include <cstdio>
 #include <cstdlib>
@@ -132,22 +139,67 @@ void NoteUnbuilt(CDlgTabSB& host, const REC_INTERFACCIA& layout, const std::vect
         NoteUnbuilt(host, host.m_statusGrid, layout.BARRA_STATO, second);
 }
 
-// Both windows side by side, each under its title.
+// Ticks the unticked check box of `identifier` in `table`, as the user
+// would: a switch that shows the controls it names.
+void Tick(const CTRL_TABLE& table, std::u16string_view identifier)
+{
+    for (const CTRL_WND& entry : table) {
+        REC_CONTROLLO definition;
+        if (entry.category != CTRL_CHECK || !CUtility::GetCtrlDefinition(entry, definition) ||
+            definition.IDENTIFICATORE != identifier)
+            continue;
+        if (auto* box = qobject_cast<QAbstractButton*>(CUtility::CtrlWidget(entry)); box && !box->isChecked())
+            box->click();
+    }
+}
+
+// A host showing its configured tab `tab`, as it is painted then.
+QPixmap GrabTab(CDlgTabSB& host, int tab)
+{
+    host.Strip().SetCurSel(tab);
+    host.ShowPage(tab);
+    QApplication::processEvents();
+    return host.grab();
+}
+
+// Both windows side by side, each under its title, one row for each of
+// their configured tabs (a window with fewer tabs leaves its place empty),
+// the tabs shown before selected again at the end.
 int WritePicture(CDlgTabSB& params, CDlgTabSB& vars, const QString& file)
 {
-    const QPixmap left = params.grab();
-    const QPixmap right = vars.grab();
+    CDlgTabSB* hosts[] = {&params, &vars};
+    const int shown[] = {params.CurrentTab(), vars.CurrentTab()};
+    const int rows = static_cast<int>(std::max(params.ConfiguredPages().size(), vars.ConfiguredPages().size()));
+    std::vector<std::array<QPixmap, 2>> grabs;
+    for (int tab = 0; tab < std::max(rows, 1); ++tab) {
+        std::array<QPixmap, 2> row;
+        for (int side = 0; side < 2; ++side)
+            if (tab == 0 || tab < static_cast<int>(hosts[side]->ConfiguredPages().size()))
+                row[static_cast<std::size_t>(side)] = GrabTab(*hosts[side], tab);
+        grabs.push_back(row);
+    }
+    for (int side = 0; side < 2; ++side) {
+        hosts[side]->Strip().SetCurSel(shown[side]);
+        hosts[side]->ShowPage(shown[side]);
+    }
+
+    const int leftWidth = params.width();
+    const int rightWidth = vars.width();
+    const int rowHeight = std::max(params.height(), vars.height());
     const QFontMetrics metrics(QApplication::font());
     const int title = metrics.height() + 8;
-    QImage picture(left.width() + kGap + right.width(), title + std::max(left.height(), right.height()),
-                   QImage::Format_RGB32);
+    const int height = title + static_cast<int>(grabs.size()) * (rowHeight + kGap) - kGap;
+    QImage picture(leftWidth + kGap + rightWidth, height, QImage::Format_RGB32);
     picture.fill(QColor(0x50, 0x50, 0x50));
     QPainter painter(&picture);
     painter.setPen(Qt::white);
-    painter.drawText(QRect(0, 0, left.width(), title), Qt::AlignCenter, params.windowTitle());
-    painter.drawText(QRect(left.width() + kGap, 0, right.width(), title), Qt::AlignCenter, vars.windowTitle());
-    painter.drawPixmap(0, title, left);
-    painter.drawPixmap(left.width() + kGap, title, right);
+    painter.drawText(QRect(0, 0, leftWidth, title), Qt::AlignCenter, params.windowTitle());
+    painter.drawText(QRect(leftWidth + kGap, 0, rightWidth, title), Qt::AlignCenter, vars.windowTitle());
+    for (std::size_t r = 0; r < grabs.size(); ++r) {
+        const int top = title + static_cast<int>(r) * (rowHeight + kGap);
+        painter.drawPixmap(0, top, grabs[r][0]);
+        painter.drawPixmap(leftWidth + kGap, top, grabs[r][1]);
+    }
     painter.end();
     if (!picture.save(file, "PNG")) {
         std::fprintf(stderr, "vexar-pages: cannot write %s\n", qPrintable(file));
@@ -192,9 +244,22 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "vexar-pages: the ECU simulator does not start: %s\n", error.c_str());
         return 1;
     }
-    // The changeover on reducer temperature and the fast changeover on.
-    const std::uint8_t switches[] = {0x05};
+    // The changeover on reducer temperature, the start on gas and the fast
+    // changeover on; an engine running on gas.
+    const std::uint8_t switches[] = {0x07};
     simulator.WriteImage(ecusim::Image::Parameters, 16, switches);
+    const std::uint8_t running[] = {
+        0x0B, 0xB8,  // engine speed 3000 rpm
+        0x64,        // reducer pressure
+        0x2D,        // gas temperature 45
+        0x01, 0x2C,  // gas injection time
+        0x87,        // battery 13.5 V
+        0x03,        // valves open, tank on its reserve
+        0x02,        // ECU state
+        0xF8,        // lambda correction -8 %
+        0x00, 0xFA,  // petrol injection time
+    };
+    simulator.WriteImage(ecusim::Image::Variables, 0, running);
 
     link::LinkUiSinkAdapter adapter;
     CVEXARPages app;
@@ -228,6 +293,9 @@ int main(int argc, char** argv)
         bool written = false;
         auto finish = [&] {
             if (!screenshot.isEmpty() && !std::exchange(written, true)) {
+                // The advanced settings shown: every control in the picture.
+                Tick(params.m_allTable, u"Mostra_Avanzate");
+                QApplication::processEvents();
                 status = WritePicture(params, vars, screenshot);
                 // Not quit(): that asks the windows to close, and a host
                 // only hides.
