@@ -138,6 +138,22 @@ TEST_F(SlidePage, TheScaleComesFromBothLimitsOrNotAtAll)
     EXPECT_EQ(own->GetMaximum(), plain.GetMaximum());
 }
 
+// A value beyond the scale is shown at its end, and that is the value the
+// slide keeps: a line of 300 on a 0..100 slide of one byte saves, stores
+// and writes 100, never the 44 that 300 leaves in a byte.
+TEST_F(SlidePage, AValueBeyondTheScaleIsKeptAsShown)
+{
+    CCtrlSlide* slide = Slide(SlideDef());
+    ASSERT_TRUE(slide->LoadParam(u"DELAY\t300\tA comment"));
+    EXPECT_EQ(slide->CWScaledControl::GetValue(), 100.0);
+    EXPECT_EQ(slide->GetValue(), 100.0);
+    Send(*slide, WM_CTRL_STORE);
+    EXPECT_EQ(Par(21), 100);
+    CModifica history;
+    EXPECT_EQ(SavedLines(*slide, history),
+              u"DELAY" + std::u16string(28, u' ') + u"\t100.000000" + std::u16string(10, u' ') + u"\tA comment\n");
+}
+
 // A line of 12.5 shows 12.5 and saves 12.500000 without a change; moved to
 // 13 the next save records 12.5 -> 13.000000, the one after nothing.
 TEST_F(SlidePage, TheCalibrationLineAndItsChangeRecord)
