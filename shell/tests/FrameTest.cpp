@@ -129,6 +129,29 @@ TEST(Frame, TheLanguageMenuListsTheLanguagesAndChecksTheCurrentOne)
     EXPECT_FALSE(languages.ItemAt(1)->isChecked());
 }
 
+// Only the 50 commands 2000 to 2049 are the language menu's: a 51st listed
+// language is not offered, as its item would do nothing.
+TEST(Frame, TheLanguageMenuOffersAtMostFiftyLanguages)
+{
+    ProgramFolder folder;
+    folder.MakeFresh();
+    std::string list;
+    for (int i = 0; i < 51; ++i) {
+        const std::string name = "Lingua" + std::to_string(i) + ".lng";
+        vexar::testing::WriteAll(folder.File("Lang/" + name), vexar::testing::ReadAll(folder.File("Lang/English.lng")));
+        list += name + "\r\n";
+    }
+    vexar::testing::WriteAll(folder.File("Lang/GestLang.cfg"), list);
+    uitest::ScriptedResponder dialogs;
+    CVEXARApp app;
+    CMainFrame frame(app);
+    ASSERT_EQ(frame.OnCreate(), 0);
+    EXPECT_EQ(frame.m_nLangCount, 50);
+    ui::Menu languages = frame.MenuBar().GetSubMenu(kMenuLanguage);
+    EXPECT_EQ(languages.GetMenuItemCount(), 50);
+    EXPECT_EQ(languages.GetMenuString(49), u"Lingua49");
+}
+
 // Every link state: the firmware and status panes, their colours, the logo,
 // the message of a failed connect and the view told of it.
 TEST(Frame, EachLinkStateShowsItsPanesColoursLogoAndMessage)

@@ -153,3 +153,32 @@ TEST(About, AnEditionWithoutANameShowsTheDefaults)
     EXPECT_EQ(logo, ShellBitmap(298).toImage());
     EXPECT_EQ(shell.Exit(), 0);
 }
+
+// A language chosen from the menu asks first, then the frame, the view
+// and the loaded configuration take it and the session remembers it; the
+// language already in use changes nothing; a busy program refuses.
+TEST(LanguageChange, TheChosenLanguageReachesEverythingAndTheSession)
+{
+    ShellHarness shell;
+    shell.StartWithConfiguration();
+    CVEXARView& view = shell.View();
+    shell.App().m_bBusy = true;
+    ui::SendMessage(&shell.Frame(), ui::CommandMessage(ID_LANGUAGE_FIRST + 1));
+    EXPECT_EQ(shell.Dialogs().shown().size(), 0u);
+    shell.App().m_bBusy = false;
+
+    shell.Dialogs().ExpectMessageBox(ui::IDYES, u"E3094");
+    ui::SendMessage(&shell.Frame(), ui::CommandMessage(ID_LANGUAGE_FIRST + 1));
+    ASSERT_TRUE(WaitUntil([&] { return view.Label(0).text() == QStringLiteral("I3063"); }));
+    EXPECT_EQ(shell.Frame().windowTitle(), QStringLiteral("I3000"));
+    ASSERT_TRUE(WaitUntil([&] { return !shell.App().m_bBusy && !view.m_parRecords.empty(); }));
+    EXPECT_EQ(view.m_parRecords.front().ETICHETTA, u"Nome calibrazione");
+    EXPECT_NE(Decipher(shell.Folder().File("VEXARDef.cfg")).find(u"\nItaliano.lng\n"), std::u16string::npos);
+
+    const std::uint8_t* images = shell.App().m_pParMaster.get();
+    shell.Dialogs().ExpectMessageBox(ui::IDYES, u"I3094");
+    ui::SendMessage(&shell.Frame(), ui::CommandMessage(ID_LANGUAGE_FIRST + 1));
+    QTest::qWait(100);
+    EXPECT_EQ(shell.App().m_pParMaster.get(), images) << "the same language loaded the configuration again";
+    EXPECT_EQ(shell.Exit(), 0);
+}
