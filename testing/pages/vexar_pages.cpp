@@ -245,9 +245,15 @@ int main(int argc, char** argv)
         return 1;
     }
     // The changeover on reducer temperature, the start on gas and the fast
-    // changeover on; an engine running on gas.
-    const std::uint8_t switches[] = {0x07};
-    simulator.WriteImage(ecusim::Image::Parameters, 16, switches);
+    // changeover on, at 1500 rpm and 40 degrees; an engine running on gas.
+    const std::uint8_t calibration[] = {
+        0x07,        // the switches
+        0x68,        // the changeover temperature in Fahrenheit, 104
+        0x05, 0xDC,  // changeover at 1500 rpm
+        0x50,        // and at 40 degrees (the byte holds 40 more)
+        0x0C,        // after 1.2 s
+    };
+    simulator.WriteImage(ecusim::Image::Parameters, 16, calibration);
     const std::uint8_t running[] = {
         0x0B, 0xB8,  // engine speed 3000 rpm
         0x64,        // reducer pressure
