@@ -6,6 +6,7 @@
 #include "pages/CCtrlToolTip.h"
 #include "pages/CDlgTabWnd.h"
 #include "pages/CUtilityFactory.h"
+#include "pages/CUtilityGrid.h"
 #include "pages/CUtilityLabels.h"
 #include "pages/core/CUtilityBuild.h"
 #include "platform/ui/Messages.h"
@@ -37,7 +38,9 @@ void BuildPage(const REC_PAGINA& area, CTRL_TABLE& table, std::span<const REC_CO
         args.row = place.POS_Y;
         args.column = place.POS_X;
         args.visible = ProfileShows(page.profile, definition->OPERATORE);
-        CreateCtrl(args, table);
+        // A map made here takes its calibrable axes and its first undo copy.
+        if (CreateCtrl(args, table) && definition->CATEGORIA == CTRL_GRID)
+            SetupGridAxes(table.back().wnd, definitions, page.development);
     }
 
     if (area.TESTI.empty() || !labels)

@@ -7,10 +7,12 @@
 #include "pages/CCtrlCheck.h"
 #include "pages/CCtrlCombo.h"
 #include "pages/CCtrlEdit.h"
+#include "pages/CCtrlGrid.h"
 #include "pages/CCtrlKnob.h"
 #include "pages/CCtrlLed.h"
 #include "pages/CCtrlNumEdit.h"
 #include "pages/CCtrlSlide.h"
+#include "pages/CUtilityGrid.h"
 #include "pages/core/CVEXARPages.h"
 
 #include <QWidget>
@@ -48,7 +50,7 @@ constexpr std::array<FactoryRow, 22> kFactory{{
     {u"CTRL_DIAG", &Make<CCtrlCombo, &CreateCtrlDiag>},
     {u"CTRL_DIAG_BIT", &Make<CCtrlCombo, &CreateCtrlDiagBit>},
     {u"CTRL_EDIT", &Make<CCtrlEdit, &CreateCtrlEdit>},
-    {u"CTRL_GRID", nullptr},
+    {u"CTRL_GRID", &Make<CCtrlGrid, &CreateCtrlGrid>},
     {u"CTRL_KNOB", &Make<CCtrlKnob, &CreateCtrlKnob>},
     {u"CTRL_LED", &Make<CCtrlLed, &CreateCtrlLed>},
     {u"?", nullptr},  // 11: unassigned
