@@ -3,7 +3,7 @@
 // or lacks one export, is refused whole with its one message.
 #include "link/CObdBinding.h"
 
-#include "common/ErrorReporter.h"
+#include "RecordingReporter.h"
 #include "common/Text.h"
 
 #include <dlfcn.h>
@@ -13,15 +13,10 @@
 #include <vector>
 
 using vexar::link::CObdBinding;
+using vexar::linktest::RecordingReporter;
 using vexar::link::OBD_API;
 
 namespace {
-
-class RecordingReporter : public vexar::ErrorReporter {
-public:
-    void ShowError(const std::u16string& text) override { shown.push_back(vexar::ToUtf8(text)); }
-    std::vector<std::string> shown;
-};
 
 // Every entry null, or every entry set.
 int BoundEntries(const OBD_API& api)
@@ -38,7 +33,6 @@ int BoundEntries(const OBD_API& api)
 TEST(ObdBinding, TheRealLibraryBindsEveryExportToItsOwnFunction)
 {
     RecordingReporter reporter;
-    vexar::ScopedErrorReporter scope(reporter);
     CObdBinding binding;
     binding.BindObdLibraryFrom(OBDVANE_FILE);
     ASSERT_NE(binding.m_hObdLib, nullptr);
@@ -68,7 +62,6 @@ TEST(ObdBinding, AMissingOrIncompleteLibraryIsRefusedWhole)
     };
     for (const auto& c : cases) {
         RecordingReporter reporter;
-        vexar::ScopedErrorReporter scope(reporter);
         CObdBinding binding;
         binding.BindObdLibraryFrom(c.path);
         EXPECT_EQ(binding.m_hObdLib, nullptr) << c.path;

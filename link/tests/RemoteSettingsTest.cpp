@@ -4,7 +4,7 @@
 
 #include "CryptFixtures.h"
 #include "TempDir.h"
-#include "common/ErrorReporter.h"
+#include "RecordingReporter.h"
 #include "common/Text.h"
 
 #include <gtest/gtest.h>
@@ -15,14 +15,9 @@
 #include <vector>
 
 using vexar::link::CRemoteSettings;
+using vexar::linktest::RecordingReporter;
 
 namespace {
-
-class RecordingReporter : public vexar::ErrorReporter {
-public:
-    void ShowError(const std::u16string& text) override { shown.push_back(vexar::ToUtf8(text)); }
-    std::vector<std::string> shown;
-};
 
 class RemoteSettingsTest : public ::testing::Test {
 protected:
@@ -63,7 +58,6 @@ TEST_F(RemoteSettingsTest, EachLineGivesItsValueBeforeTheTab)
                 u"0\t// 1 = Master, 0 = Slave\n"
                 u" 4 \t// Timeout in ricezione sul socket espresso in secondi");
     RecordingReporter reporter;
-    vexar::ScopedErrorReporter scope(reporter);
     CRemoteSettings settings;
     settings.ReadRemoteSettings();
     EXPECT_TRUE(reporter.shown.empty());
@@ -104,7 +98,6 @@ TEST_F(RemoteSettingsTest, EmptyOrMissingLinesKeepTheDefaults)
 TEST_F(RemoteSettingsTest, AMissingOrUnreadableFileIsReportedAndKeepsTheDefaults)
 {
     RecordingReporter reporter;
-    vexar::ScopedErrorReporter scope(reporter);
     CRemoteSettings settings;
     Scramble(settings);
     settings.ReadRemoteSettings();
