@@ -67,20 +67,22 @@ public:
     std::vector<OwnerPost> posts;
 };
 
+// The user opens the list and picks `position` with the keyboard.
+inline void Choose(QComboBox& list, int position)
+{
+    list.showPopup();
+    QAbstractItemView* items = list.view();
+    items->setCurrentIndex(list.model()->index(position, 0));
+    QTest::keyClick(items, Qt::Key_Return);
+    for (int i = 0; i < 4; ++i)
+        QCoreApplication::processEvents();
+}
+
 class ListsPage : public GaugePage {
 protected:
     ListsPage() { adapter.RegisterWindow(link::UiWindow::View, &view); }
     ~ListsPage() override { adapter.UnregisterWindow(link::UiWindow::View, &view); }
 
-    // The user opens the list and picks `position` with the keyboard.
-    static void Choose(QComboBox& list, int position)
-    {
-        list.showPopup();
-        QAbstractItemView* items = list.view();
-        items->setCurrentIndex(list.model()->index(position, 0));
-        QTest::keyClick(items, Qt::Key_Return);
-        Deliver();
-    }
 
     RecordingView view;
 };
