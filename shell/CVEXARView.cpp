@@ -131,6 +131,9 @@ void CVEXARView::ApplyLanguage()
 {
     for (int action = 0; action < kActionCount; ++action)
         Label(action).setText(QString::fromStdU16String(LangText(ActionLabelText(action, m_app.m_nEdition))));
+    for (CDlgTabSB* host : {m_wndParams.get(), m_wndVars.get()})
+        if (host && host->IsCreated())
+            host->UpdateTabTitles(m_strLangFile);
     m_form->repaint();
     if (!m_bFirstStart)
         WriteSession();

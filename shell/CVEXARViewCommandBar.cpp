@@ -140,6 +140,10 @@ void CVEXARView::SetMenuKeyTexts(unsigned command, int text, int& position, ui::
     if (caption.empty())
         caption = bar.GetCommandString(command);
     SetMenuItemKey(command);
+    // An item that stays where it is (the calibration load in edition 5) is
+    // not added a second time.
+    if (bar.FindCommand(command))
+        return;
     if (command == ID_CENTRALINA) {
         if (tools.IsValid())
             tools.InsertCommand(3, command, caption);

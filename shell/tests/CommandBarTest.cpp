@@ -16,6 +16,7 @@
 #include "shell/core/CommandTable.h"
 
 #include <QLabel>
+#include <QMenuBar>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -130,5 +131,21 @@ TEST(CommandBar, CommandsWhoseWorkIsNotHereStayDisabled)
                         ID_APP_EXIT, ID_VIEW_STATUS_BAR})
         EXPECT_TRUE(ItemEnabled(shell.Frame(), id)) << id;
     EXPECT_FALSE(ItemEnabled(shell.Frame(), ID_DISCONNETTI));
+    EXPECT_EQ(shell.Exit(), 0);
+}
+
+// In edition 5 the calibration load's item stays where it is when its
+// button is shown; it is not added again.
+TEST(CommandBar, InEditionFiveTheLoadItemIsNeverDoubled)
+{
+    ShellHarness shell;
+    shell.StartWithConfiguration("VXG4", "VXG4_R0107", [&](const fixtures::SyntheticConfiguration&) {
+        shell.Folder().WriteSettings({}, 0, 5);
+    });
+    SetStates(shell.View(), {{kActionLoadCalib, 1}});
+    int items = 0;
+    for (QAction* item : shell.Frame().menuBar()->findChildren<QAction*>())
+        items += ui::Menu::CommandOf(*item) == ID_CARICA_CNF;
+    EXPECT_EQ(items, 1);
     EXPECT_EQ(shell.Exit(), 0);
 }
