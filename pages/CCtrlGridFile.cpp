@@ -22,6 +22,18 @@ std::u16string PointsForCommas(std::u16string text)
     return text;
 }
 
+// Whether `line` is the first line of the block `name`: its cell (0, 0).
+bool StartsBlock(const std::u16string& line, std::u16string_view name)
+{
+    const CalibLine::Fields fields = CalibLine::Split(line);
+    if (fields.name != name)
+        return false;
+    std::int32_t row = 0;
+    std::int32_t column = 0;
+    CalibLine::ParseIndexes(fields.element, row, column);
+    return row == 0 && column == 0;
+}
+
 }  // namespace
 
 std::vector<CCtrlGrid::Block> CCtrlGrid::FileBlocks() const
@@ -135,10 +147,10 @@ bool CCtrlGrid::LoadParam(CCriptFile& file, std::u16string line, CalibGroupRead&
     }
     read.next = current;
     read.taken = taken;
-    // A line that starts one of the map's blocks again is treated again,
-    // even when it equals the line handed in.
+    // A line that starts one of the map's blocks anew (its cell (0, 0)) is
+    // treated again, even when it equals the line handed in.
     for (const Block& block : FileBlocks())
-        read.again = read.again || CalibLine::StartsGroup(read.next, Descriptor(block.kind).definition.IDENTIFICATORE);
+        read.again = read.again || StartsBlock(read.next, Descriptor(block.kind).definition.IDENTIFICATORE);
     Redraw(kRedrawAll);
     return true;
 }
