@@ -12,22 +12,8 @@
 using namespace vexar;
 
 CCtrlInstrument::CCtrlInstrument(QWidget& self, CVEXARPages& app, REC_CONTROLLO definition, bool hidden)
-    : CCtrlBase(self, app, std::move(definition), hidden)
+    : CCtrlLabelled(self, app, std::move(definition), hidden)
 {
-}
-
-CCtrlInstrument::~CCtrlInstrument()
-{
-    // The labels are children of the page: those the page has not taken
-    // with it yet go with the control.
-    for (const QPointer<CCtrlStatic>& label : m_labels)
-        delete label.data();
-}
-
-void CCtrlInstrument::AddLabel(CCtrlStatic* label)
-{
-    if (label)
-        m_labels.emplace_back(label);
 }
 
 std::u16string CCtrlInstrument::Name(const CTRL_CREATE& args) const
@@ -61,16 +47,6 @@ void CCtrlInstrument::MakeSideLabels(const CTRL_CREATE& args, const std::u16stri
     TakeLabel(off, disabled);
 }
 
-void CCtrlInstrument::MakeCaptionAndUnit(const CTRL_CREATE& args, bool disabled)
-{
-    LabelSlot caption;
-    LabelSlot unit;
-    CUtility::CreateCtrlLabels(args, widget()->geometry(), Name(args), m_definition.UNITA, disabled, &caption,
-                               &unit);
-    TakeLabel(caption, false);
-    TakeLabel(unit, false);
-}
-
 QFont CCtrlInstrument::InstrumentFont(const QWidget& window, const QFont& font)
 {
     QFont shown(font.family());
@@ -101,23 +77,16 @@ std::intptr_t CCtrlInstrument::onMessage(unsigned id, std::uintptr_t wParam, std
     case link::WM_CTRL_ENABLE:
         EnableLabels(wParam != 0);
         break;
-    case link::WM_CTRL_REFRESH: {
-        const std::intptr_t result = CCtrlBase::onMessage(id, wParam, lParam, payload);
-        // The maps this value drives move their markers, whatever it shows.
-        if (UsesVariableImages() && m_app.m_pVarMaster && m_app.m_pVarWork)
-            CUtility::NotifyGridCursors(m_app, m_gridCursors);
-        return result;
-    }
     default:
         break;
     }
-    return CCtrlBase::onMessage(id, wParam, lParam, payload);
+    return CCtrlLabelled::onMessage(id, wParam, lParam, payload);
 }
 
 bool CCtrlInstrument::onCommand(unsigned id)
 {
     if (id != link::ID_EDIT_UNDO)
-        return CCtrlBase::onCommand(id);
+        return CCtrlLabelled::onCommand(id);
     // Only what the user edits has a change to take back.
     if (TakesProfileEnable())
         OnUndo();
@@ -127,20 +96,7 @@ bool CCtrlInstrument::onCommand(unsigned id)
 void CCtrlInstrument::WriteValue(bool post, bool force)
 {
     if (StoresParameter())
-        CCtrlBase::WriteValue(post, force);
-}
-
-std::vector<REC_PALLINO>* CCtrlInstrument::GridCursors()
-{
-    return CUtility::IsLiveCategory(m_definition.CATEGORIA) ? &m_gridCursors : nullptr;
-}
-
-void CCtrlInstrument::ShowWindow(bool show)
-{
-    CCtrlBase::ShowWindow(show);
-    for (const QPointer<CCtrlStatic>& label : m_labels)
-        if (label)
-            ui::ShowWindow(*label, show ? ui::SW_SHOW : ui::SW_HIDE);
+        CCtrlLabelled::WriteValue(post, force);
 }
 
 void CCtrlInstrument::ShowEnabled(bool profileEnabled, bool linkEnabled)
@@ -151,7 +107,7 @@ void CCtrlInstrument::ShowEnabled(bool profileEnabled, bool linkEnabled)
 
 void CCtrlInstrument::EnableLabels(bool enable)
 {
-    for (const QPointer<CCtrlStatic>& label : m_labels)
+    for (const QPointer<CCtrlStatic>& label : Labels())
         if (label)
             ui::EnableWindow(*label, enable);
 }

@@ -2,31 +2,24 @@
 
 // What the controls over our instrument widgets share (the toggle and
 // lamp, the knob and gauges, the slide, bar and thermometer, the numeric
-// and computed fields): their labels, which show, hide and follow the
-// link's enable with them; the two enables kept apart (the link's on the
-// window and its labels, the profile's on the widget's own input switch);
-// the image family of the category, so that a live control or a computed
-// value of the variables never stores, writes or takes a default and is
-// refreshed from the variables even when forced; the operating-point links
-// of the maps a live control drives; and the page font handed to the
-// widget at the size the page shows it.
+// and computed fields), beside the labels and the operating-point links
+// of every labelled control: the labels above and beside them; the two
+// enables kept apart (the link's on the window and its labels, the
+// profile's on the widget's own input switch); the image family of the
+// category, so that a live control or a computed value of the variables
+// never stores, writes or takes a default and is refreshed from the
+// variables even when forced; undo for what the user edits; and the page
+// font handed to the widget at the size the page shows it.
 
-#include "pages/CCtrlBase.h"
+#include "pages/CCtrlLabelled.h"
 #include "pages/CUtilityLabels.h"
 #include "pages/CtrlCreate.h"
-#include "pages/core/GridCursors.h"
 
 #include <QFont>
-#include <QPointer>
 
-#include <vector>
-
-class CCtrlStatic;
-
-class CCtrlInstrument : public CCtrlBase {
+class CCtrlInstrument : public CCtrlLabelled {
 public:
     CCtrlInstrument(QWidget& self, CVEXARPages& app, REC_CONTROLLO definition, bool hidden);
-    ~CCtrlInstrument() override;
 
     std::intptr_t onMessage(unsigned id, std::uintptr_t wParam, std::intptr_t lParam,
                             std::unique_ptr<vexar::ui::MessagePayload>& payload) override;
@@ -34,23 +27,15 @@ public:
 
     // Stores and writes only a parameter of the control's own.
     void WriteValue(bool post, bool force) override;
-    std::vector<REC_PALLINO>* GridCursors() override;
-
-    // Takes a label of the control (null is ignored): it shows, hides and
-    // is enabled with the control, and goes with it.
-    void AddLabel(CCtrlStatic* label);
-    const std::vector<QPointer<CCtrlStatic>>& Labels() const { return m_labels; }
 
     // The labels a creator gives the control, placed by the page's label
     // operations from the control's rectangle, greyed where `disabled`:
     // the name ("name (unit)") centred above it; the on and off texts
-    // right and left of a toggle; the caption in the cell left of a field
-    // and the unit right of it. The name is the identifier for the
+    // right and left of a toggle. The name is the identifier for the
     // development profile, else the label.
     void MakeCaptionAbove(const CTRL_CREATE& args, bool disabled);
     void MakeSideLabels(const CTRL_CREATE& args, const std::u16string& onText, const std::u16string& offText,
                         bool disabled);
-    void MakeCaptionAndUnit(const CTRL_CREATE& args, bool disabled);
 
     // The font for an instrument widget: the page font's face, weight,
     // italic, underline and strike-out at the point size it has on
@@ -73,14 +58,10 @@ protected:
     // The widget's own input switch (the profile's say).
     virtual void SetWidgetInput(bool enable) = 0;
 
-    void ShowWindow(bool show) override;
     void ShowEnabled(bool profileEnabled, bool linkEnabled) override;
 
 private:
     void EnableLabels(bool enable);
     std::u16string Name(const CTRL_CREATE& args) const;
     void TakeLabel(LabelSlot& slot, bool disabled);
-
-    std::vector<QPointer<CCtrlStatic>> m_labels;
-    std::vector<REC_PALLINO> m_gridCursors;
 };

@@ -250,7 +250,7 @@ bool CreateCtrlNumEdit(const CTRL_CREATE& args, CCtrlNumEdit*& control)
     CCtrlNumEdit* field = MakeField(args, args.settings.numEdit, 0);
     if (!field)
         return false;
-    field->MakeCaptionAndUnit(args, false);
+    field->MakeLabels(args, true, false);
     const NumEditBlock* block = std::get_if<NumEditBlock>(&args.definition->GRAFICA);
     field->SetProfileEnabled(
         CCtrlInstrument::CreatorInput(args.profile, block ? block->ABILITATO : ABIL_SI, args.limited));
@@ -277,7 +277,7 @@ bool CreateCtrlNumCalc(const CTRL_CREATE& args, CCtrlNumEdit*& control)
     CCtrlNumEdit* field = MakeField(args, args.settings.numCalc, args.imageFamily);
     if (!field)
         return false;
-    field->MakeCaptionAndUnit(args, field->ImageFamily() == 1);
+    field->MakeLabels(args, true, field->ImageFamily() == 1);
     field->SetProfileEnabled(!args.limited && field->ImageFamily() == 0);
     if (const NumCalcBlock* block = std::get_if<NumCalcBlock>(&args.definition->GRAFICA)) {
         SetAlignment(*field, block->ALLINEAMENTO);
