@@ -5,6 +5,7 @@
 #include "pages/CCtrlEdit.h"
 
 #include "ListsFixture.h"
+#include "pages/CCtrlEditInfo.h"
 #include "pages/CCtrlStatic.h"
 
 #include <QPlainTextEdit>
@@ -341,6 +342,23 @@ TEST_F(EditPage, TheFieldPaintsInItsOwnersColours)
         for (int y = 0; y < image.height() && !red; ++y)
             red = image.pixelColor(x, y).red() > 200 && image.pixelColor(x, y).blue() < 60;
     EXPECT_TRUE(red);
+}
+
+// The information field of the dialogs: black on the window colour until
+// its owner sets its colours, which show at the next painting.
+TEST_F(EditPage, TheInformationFieldPaintsInItsOwnersColours)
+{
+    CCtrlEditInfo info(&page);
+    info.setGeometry(10, 300, 200, 30);
+    info.setReadOnly(true);
+    info.show();
+    EXPECT_EQ(info.m_textColour, vexar::ui::RGB(0, 0, 0));
+    EXPECT_EQ(vexar::ui::ToQColor(info.m_bkColour), info.palette().color(QPalette::Active, QPalette::Base));
+    info.m_bkColour = vexar::ui::RGB(255, 255, 0);
+    info.m_textColour = vexar::ui::RGB(0, 0, 200);
+    const QImage image = info.grab().toImage();
+    EXPECT_EQ(image.pixelColor(100, 15), QColor(255, 255, 0));
+    EXPECT_EQ(info.palette().color(QPalette::Active, QPalette::Text), QColor(0, 0, 200));
 }
 
 }  // namespace
