@@ -12,19 +12,18 @@
 
 #include "EcuTestRig.h"
 #include "GaugeFixture.h"
+#include "NotingAdapter.h"
 #include "ViewStandIn.h"
 #include "pages/core/CUtilityTables.h"
 #include "platform/ui/WindowBase.h"
 
 #include <QLineEdit>
 
-#include <algorithm>
 #include <chrono>
 
 using namespace vexar::pagestest;
 using namespace vexar::link;
 using namespace std::chrono_literals;
-using vexar::ecusim::FrameRecord;
 using vexar::ecusim::Image;
 using vexar::linktest::EcuRig;
 
@@ -46,6 +45,7 @@ class InstrumentsOnLine : public ::testing::Test {
 protected:
     InstrumentsOnLine() : rig(Options()), view(app, par)
     {
+        adapter.sim = &rig.sim();
         PrepareForSimulator(app, adapter, EcuRig::kPort, par, par3, var);
         adapter.RegisterWindow(UiWindow::View, &view);
         adapter.RegisterWindow(UiWindow::ProgressWindow, &view);
@@ -148,6 +148,11 @@ protected:
         ASSERT_EQ(app.m_bLinked, 1);
         ASSERT_TRUE(QTest::qWaitFor([&] { return view.progressClosed > 0; }, 10000));  // the read of the connect
     }
+    void AwaitPolls(std::size_t polls)
+    {
+        const std::size_t seen = rig.sim().CountRequests(5);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return rig.sim().CountRequests(5) >= seen + polls; }, 10000));
+    }
     std::size_t WriteFrames()
     {
         std::size_t n = 0;
@@ -160,19 +165,8 @@ protected:
         const std::vector<std::uint8_t> bytes = rig.sim().ReadImage(image, address, 2);
         return bytes[0] * 256 + bytes[1];
     }
-    // Whether a reply of the ECU carried `bytes`.
-    bool ReplyCarried(std::initializer_list<std::uint8_t> bytes)
-    {
-        for (const FrameRecord& record : rig.sim().FrameLog())
-            if (record.kind == FrameRecord::Kind::Reply &&
-                std::search(record.bytes.begin(), record.bytes.end(), bytes.begin(), bytes.end()) !=
-                    record.bytes.end())
-                return true;
-        return false;
-    }
-
     EcuRig rig;
-    LinkUiSinkAdapter adapter;
+    NotingAdapter adapter;
     CVEXARPages app{LinkTiming{.tickMs = 10, .protocol = {0.2, 30ms}}};
     CTRL_TABLE par, par3, var;
     ViewStandIn view;
@@ -225,18 +219,31 @@ TEST_F(InstrumentsOnLine, AToggleFlipChangesItsBitAndLeavesTheCheckBoxs)
     EXPECT_EQ(WriteFrames(), 1u);
 }
 
-// The engine speed and the valves change in the ECU: once a poll's reply
-// has carried the new bytes, the dial and the lamp show them.
-TEST_F(InstrumentsOnLine, AChangeInTheEcuReachesTheDialAndTheLampThroughThePoll)
+// The engine speed and the valves change in the ECU: each of the dial and
+// the lamp is refreshed once, by the poll whose reply first carried its new
+// bytes; nothing is written.
+TEST_F(InstrumentsOnLine, AChangeInTheEcuReachesTheDialAndTheLampWithThePollThatReadIt)
 {
     Connect();
+    AwaitPolls(3);
+    adapter.Forget();
+    AwaitPolls(4);
+    EXPECT_TRUE(adapter.Of(dial).empty()) << "unchanged bytes refresh nothing";
+    EXPECT_TRUE(adapter.Of(lamp).empty());
+
     rig.sim().ClearFrameLog();
     vexar::ecusim::VariableScript script;
-    script.steps = {{0ms, 0, {0x0B, 0xB8}}, {0ms, 7, {0x01}}};
+    script.steps = {{20ms, 0, {0x0B, 0xB8}}, {20ms, 7, {0x01}}};
     rig.sim().RunVariableScript(script);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return dial->GetValue() == 3000.0; }, 10000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return dial->GetValue() == 3000.0; }, 10000)) << dial->GetValue();
     EXPECT_TRUE(QTest::qWaitFor([&] { return lamp->GetState() == 1; }, 10000));
-    EXPECT_TRUE(ReplyCarried({0x0B, 0xB8})) << "the value came with a poll's reply";
+    AwaitPolls(4);
+    const std::vector<NotingAdapter::Refresh> speeds = adapter.Of(dial);
+    const std::vector<NotingAdapter::Refresh> valves = adapter.Of(lamp);
+    ASSERT_EQ(speeds.size(), 1u);
+    ASSERT_EQ(valves.size(), 1u);
+    EXPECT_EQ(RepliesHolding(speeds[0].log, 1, 0xB8), 1u) << "the refresh came with the first reply carrying it";
+    EXPECT_EQ(RepliesHolding(valves[0].log, 7, 0x01), 1u);
     EXPECT_EQ(WriteFrames(), 0u);
 }
 

@@ -15,6 +15,7 @@
 #include "DefinitionFixtures.h"
 #include "EcuTestRig.h"
 #include "GaugeFixture.h"
+#include "NotingAdapter.h"
 #include "ViewStandIn.h"
 #include "config/CControlliConfigurati.h"
 #include "common/Text.h"
@@ -108,61 +109,6 @@ TEST(ListsWithFiles, TheSyntheticCalibrationSavesBackByteForByte)
     ASSERT_TRUE(vexar::crypt::ReadCipherText(home.file("Saved.DAT"), saved, error)) << error;
     EXPECT_EQ(saved, text);
     unsetenv("VEXAR_HOME");
-}
-
-// The link's sink, noting for every refresh the worker posts to a control
-// the ECU's frame log at that moment.
-class NotingAdapter : public LinkUiSinkAdapter {
-public:
-    struct Refresh {
-        const IDataCtrl* control;
-        std::vector<FrameRecord> log;
-    };
-    void Post(UiWindow window, const IDataCtrl* control, LinkMessage message) override
-    {
-        if (message.id == WM_CTRL_REFRESH && control && sim) {
-            std::lock_guard lock(m_lock);
-            m_refreshes.push_back({control, sim->FrameLog()});
-        }
-        LinkUiSinkAdapter::Post(window, control, std::move(message));
-    }
-    std::vector<Refresh> Of(const IDataCtrl* control)
-    {
-        std::lock_guard lock(m_lock);
-        std::vector<Refresh> found;
-        for (const Refresh& refresh : m_refreshes)
-            if (refresh.control == control)
-                found.push_back(refresh);
-        return found;
-    }
-    void Forget()
-    {
-        std::lock_guard lock(m_lock);
-        m_refreshes.clear();
-    }
-    vexar::ecusim::EcuSimulator* sim = nullptr;
-
-private:
-    std::mutex m_lock;
-    std::vector<Refresh> m_refreshes;
-};
-
-// The variable bytes a reply to a variable-block read (command 5 of the
-// second protocol) carried: its address, then the data before the CRC.
-bool ReplyHolds(const FrameRecord& record, std::size_t address, std::uint8_t value)
-{
-    const std::vector<std::uint8_t>& bytes = record.bytes;
-    if (record.kind != FrameRecord::Kind::Reply || bytes.size() < 9 || bytes[2] != 5)
-        return false;
-    const std::size_t start = bytes[4] * 256u + bytes[5];
-    const std::size_t count = bytes.size() - 8;
-    return address >= start && address < start + count && bytes[6 + address - start] == value;
-}
-
-std::size_t RepliesHolding(const std::vector<FrameRecord>& log, std::size_t address, std::uint8_t value)
-{
-    return static_cast<std::size_t>(std::count_if(
-        log.begin(), log.end(), [&](const FrameRecord& record) { return ReplyHolds(record, address, value); }));
 }
 
 class ListsOnLine : public ::testing::Test {
