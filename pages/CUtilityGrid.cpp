@@ -118,6 +118,14 @@ void SetupGridAxes(IDataCtrl* control, std::span<const REC_CONTROLLO> definition
         SetupGridAxes(*map, definitions, development);
 }
 
+void SetGridLanguageFile(const CTRL_TABLE& table, const std::string& languageFile)
+{
+    for (const CTRL_WND& entry : table)
+        if (entry.category == CTRL_GRID)
+            if (auto* map = dynamic_cast<CCtrlGrid*>(entry.wnd))
+                map->ChangeDialog().m_strLangFile = languageFile;
+}
+
 GRID_PIXELS CalcGridSize(const QFont& font, const QWidget& window, const LAYOUT_SETTINGS& settings,
                          const REC_CONTROLLO& definition)
 {

@@ -11,6 +11,7 @@
 #include "pages/core/GridShape.h"
 
 #include <span>
+#include <string>
 
 class CCtrlGrid;
 class IDataCtrl;
@@ -33,6 +34,9 @@ bool CreateCtrlGrid(const CTRL_CREATE& args, CCtrlGrid*& control);
 void SetupGridAxes(CCtrlGrid& map, std::span<const REC_CONTROLLO> definitions, bool development);
 // The same for a table entry that holds a map; nothing for another entry.
 void SetupGridAxes(IDataCtrl* control, std::span<const REC_CONTROLLO> definitions, bool development);
+
+// Hands a new language file to the change dialog of every map of `table`.
+void SetGridLanguageFile(const CTRL_TABLE& table, const std::string& languageFile);
 
 // The pixel size a map of `definition` takes on a page of `window` in
 // `font`, each side cut to the settings' maximum.

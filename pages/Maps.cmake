@@ -30,6 +30,7 @@ if(VEXAR_TESTS)
       ${CMAKE_CURRENT_LIST_DIR}/tests/CCtrlGridTest.cpp
       ${CMAKE_CURRENT_LIST_DIR}/tests/CCtrlGridEditTest.cpp
       ${CMAKE_CURRENT_LIST_DIR}/tests/CCtrlGridFileTest.cpp
+      ${CMAKE_CURRENT_LIST_DIR}/tests/CDlgModGridValTest.cpp
     LIBS vexar_pages vexar_test_support vexar_test_controls vexar_crypt vexar_fixtures vexar_ecu_rig)
   target_include_directories(pages_maps_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/tests)
 endif()
