@@ -10,6 +10,7 @@
 #include "pages/CDlgTabWnd.h"
 #include "pages/CUtilityBuilder.h"
 #include "pages/CUtilityFactory.h"
+#include "pages/CUtilityGrid.h"
 #include "pages/PageScroller.h"
 #include "pages/core/CUtilityBuild.h"
 #include "pages/core/CUtilityTables.h"
@@ -354,6 +355,9 @@ void CDlgTabSB::HideHost()
 void CDlgTabSB::UpdateTabTitles(const std::string& languageFile)
 {
     m_strLangFile = languageFile;
+    // The maps' change dialogs take their texts from the new file.
+    CUtility::SetGridLanguageFile(m_allTable, languageFile);
+    CUtility::SetGridLanguageFile(m_statusTable, languageFile);
     const std::pair<IFixedPage*, std::int32_t> titled[] = {
         {m_fixed.acq.get(), kAcqTitle}, {m_fixed.graph.get(), kGraphTitle}, {m_fixed.maint.get(), kMaintTitle}};
     for (const auto& [page, textId] : titled) {
