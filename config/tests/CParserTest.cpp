@@ -522,10 +522,10 @@ TEST_F(ParserTest, SyntheticConfigurationAgreesWithItsDefinitions)
     CParser parser(cfg.folder + "Parser.txt", cfg.folder + "ParserOut.txt", u"InfoParserParVar");
     std::int32_t nParams = 0, nVars = 0;
     ASSERT_TRUE(parser.CountEntries(nParams, nVars));
-    EXPECT_EQ(nParams, 20);
+    EXPECT_EQ(nParams, 23);
     EXPECT_EQ(nVars, 17);
     ASSERT_EQ(parser.Load(), 0);
-    EXPECT_EQ(parser.Params().back().offset, 57u);       // the restore area ends at 58
+    EXPECT_EQ(parser.Params().back().offset, 63u);       // the temperature correction, 63 to 65
     EXPECT_EQ(parser.Vars().back().offset, 21u);         // the diagnosis area ends at 22
     EXPECT_TRUE(vexar::testing::Exists(cfg.folder + "ParserOut.txt"));
 

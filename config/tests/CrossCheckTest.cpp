@@ -286,7 +286,7 @@ TEST_F(Synthetic, LoadsInBothLanguagesWithItsChecksAndAreas)
         ASSERT_EQ(var.result, 0) << ::testing::PrintToString(var.entries);
         ASSERT_EQ(gdg.result, 0) << ::testing::PrintToString(gdg.entries);
         EXPECT_TRUE(par.entries.empty() && var.entries.empty() && gdg.entries.empty());
-        EXPECT_EQ(par.set->CountControls(), 18);
+        EXPECT_EQ(par.set->CountControls(), 21);
         EXPECT_EQ(var.set->CountControls(), 12);
         EXPECT_EQ(gdg.set->CountControls(), 6);
 
@@ -295,9 +295,10 @@ TEST_F(Synthetic, LoadsInBothLanguagesWithItsChecksAndAreas)
         EXPECT_TRUE(var.set->CheckConversionFormulas(params));
         EXPECT_TRUE(gdg.set->CheckConversionFormulas(params));
 
-        // Image sizes: parameters 58 (the restore area beyond the parameter
-        // area), variables 22 (the diagnosis area beyond the variable area).
-        EXPECT_EQ(par.set->GetParamAreaSize(), 50);
+        // Image sizes: parameters 66 (the maps' breakpoints and table beyond
+        // the restore area, which lies inside the parameter area), variables
+        // 22 (the diagnosis area beyond the variable area).
+        EXPECT_EQ(par.set->GetParamAreaSize(), 66);
         EXPECT_EQ(var.set->GetParamAreaSize(), 16);
         EXPECT_EQ(gdg.set->GetRestoreAreaSize(), 58);
         EXPECT_EQ(gdg.set->GetDiagAreaSize(), 22);

@@ -97,7 +97,10 @@ TEST_F(SyntheticDataFiles, TheCalibrationLoadsIntoTheConfigurationAndSavesUnchan
     EXPECT_EQ(controls.Get<TestValueCtrl>(u"Rpm_Cambio").GetValue(), 2200.0);
     EXPECT_EQ(controls.Get<TestValueCtrl>(u"Temp_Cambio").GetValue(), 40.0);
     EXPECT_EQ(controls.Get<TestValueCtrl>(u"Fattore_Iniettori").GetValue(), 1.15);
-    EXPECT_EQ(controls.Get<TestGridCtrl>(u"Breakpoint_Rpm").Cell(0, 2), 4500.0);
+    EXPECT_EQ(controls.Get<TestGridCtrl>(u"Mappa_Correzione").X(2), 4500.0);
+    EXPECT_EQ(controls.Get<TestGridCtrl>(u"Mappa_Correzione").Y(1), 1.7);
+    EXPECT_EQ(controls.Get<TestGridCtrl>(u"Correzione_Temperatura").X(0), 85.0);
+    EXPECT_EQ(controls.Get<TestGridCtrl>(u"Correzione_Temperatura").Cell(0, 2), 4.5);
     EXPECT_EQ(controls.Get<TestGridCtrl>(u"Mappa_Correzione").Cell(1, 0), -2.0);
     EXPECT_EQ(controls.Get<TestGridCtrl>(u"Mappa_Correzione").X(1), 3000.0);
     EXPECT_EQ(controls.Get<TestGridCtrl>(u"Anticipo_Gas").Cell(1, 3), 3.5);

@@ -274,7 +274,7 @@ TEST_F(PollingTest, WholeReadRefreshesTheControlsThatAlwaysDecode)
     for (const CTRL_WND& entry : m_parTable)
         if (static_cast<const DefinitionOnlyCtrl*>(entry.wnd)->GetDefinition().FIXDEF == FIX_OFF)
             expected.push_back(entry.wnd);
-    ASSERT_EQ(expected.size(), 9u);
+    ASSERT_EQ(expected.size(), 12u);
 
     std::vector<const IDataCtrl*> refreshed, lists;
     for (const RecordedPost& post : m_sink.Posts()) {

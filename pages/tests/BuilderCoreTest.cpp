@@ -232,8 +232,8 @@ protected:
 
 // The correction map's column headers are the calibrable RPM breakpoints:
 // the axis record holds that definition's points, size, step, format,
-// limits and caption; its row headers are absent and the advance map's
-// headers are fixed, so they give no axis.
+// limits and caption; its row headers are the pressure breakpoints; the
+// advance map's headers are fixed, so they give no axis.
 TEST_F(SyntheticMap, TheAxisRecordComesFromTheBreakpointVector)
 {
     GRID_AXIS axis;
@@ -255,9 +255,14 @@ TEST_F(SyntheticMap, TheAxisRecordComesFromTheBreakpointVector)
     ASSERT_TRUE(CUtility::SetupGridAxis(map, GridHeader::Columns, definitions, true, nullptr, development));
     EXPECT_EQ(development.caption, u"Breakpoint_Rpm(rpm)");
 
+    // Its rows have a calibrable axis too: one column of pressures.
+    GRID_AXIS rows;
+    ASSERT_TRUE(CUtility::SetupGridAxis(map, GridHeader::Rows, definitions, false, nullptr, rows));
+    EXPECT_EQ(rows.caption, u"Pressure breakpoints(bar)");
+    EXPECT_EQ(rows.values, (std::vector<std::vector<double>>{{0.8}, {1.6}}));
+
     GRID_AXIS untouched;
     untouched.caption = u"kept";
-    EXPECT_FALSE(CUtility::SetupGridAxis(map, GridHeader::Rows, definitions, false, nullptr, untouched));
     EXPECT_FALSE(CUtility::SetupGridAxis(fixedMap, GridHeader::Rows, definitions, false, nullptr, untouched));
     EXPECT_FALSE(CUtility::SetupGridAxis(fixedMap, GridHeader::Columns, definitions, false, nullptr, untouched));
     EXPECT_EQ(untouched.caption, u"kept");

@@ -107,10 +107,11 @@ TEST_F(SyntheticHosts, TheTablesHoldTheBuiltControlsInIdentifierOrder)
 {
     Load();
     EXPECT_EQ(Keys(Params().m_allTable),
-              (std::vector<std::int32_t>{102, 114, 103, 117, 116, 112, 118, 101, 107, 110, 106, 104, 115, 105, 111, 109, 108}));
+              (std::vector<std::int32_t>{102, 114, 103, 117, 121, 116, 112, 118, 101, 107, 110, 106, 104, 115, 105, 111,
+                                         109, 108}));
     EXPECT_EQ(Keys(Params().m_unplacedTable), (std::vector<std::int32_t>{116, 115}));
     EXPECT_EQ(Keys(Params().m_placedTable),
-              (std::vector<std::int32_t>{102, 114, 103, 117, 112, 118, 101, 107, 110, 106, 104, 105, 111, 109, 108}));
+              (std::vector<std::int32_t>{102, 114, 103, 117, 121, 112, 118, 101, 107, 110, 106, 104, 105, 111, 109, 108}));
     for (const CTRL_WND& entry : Params().m_unplacedTable) {
         EXPECT_EQ(entry.hidden, 1);
         EXPECT_TRUE(CUtility::CtrlWidget(entry)->isHidden());
@@ -119,7 +120,7 @@ TEST_F(SyntheticHosts, TheTablesHoldTheBuiltControlsInIdentifierOrder)
     EXPECT_EQ(app.m_pParTable, &Params().m_allTable);
     EXPECT_EQ(app.m_pParTable3, &Params().m_statusCtrlsTable);
     EXPECT_EQ(app.m_pVarTable2, &Vars().m_placedTable);
-    EXPECT_EQ(app.CtrlTables()->parTable.size(), 17u);
+    EXPECT_EQ(app.CtrlTables()->parTable.size(), 18u);
     EXPECT_EQ(app.CtrlTables()->parTable3.size(), 2u);
     ASSERT_EQ(Params().m_statusLabels.size(), 1u);
     EXPECT_EQ(Params().m_statusLabels[0].label->text(), "Live values");

@@ -38,7 +38,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr std::size_t kParameterSize = 58;
+constexpr std::size_t kParameterSize = 66;  // the synthetic configuration's parameter image
 constexpr std::uint8_t kWriteMain = 2;
 constexpr std::uint8_t kSession = 9;
 

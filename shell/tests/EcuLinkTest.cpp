@@ -34,6 +34,10 @@ using namespace std::chrono_literals;
 
 namespace {
 
+// The synthetic configuration's parameter image: its parameters, the
+// diagnosis file's restore area inside them, and the maps' points after it.
+constexpr std::size_t kParameterImage = 66;
+
 constexpr char kRevision[] = "VXG4_R01070";
 constexpr std::uint8_t kWriteMain = 2;
 constexpr std::uint8_t kSetBaud = 10;
@@ -53,7 +57,7 @@ protected:
         m_sim = std::make_unique<ecusim::EcuSimulator>(options);
         std::string error;
         ASSERT_TRUE(m_sim->Start(error)) << error;
-        for (std::size_t i = 0; i < 58; ++i) {
+        for (std::size_t i = 0; i < kParameterImage; ++i) {
             const std::uint8_t byte = static_cast<std::uint8_t>(0x30 + i);
             m_sim->WriteImage(ecusim::Image::Parameters, i, std::span(&byte, 1));
         }
@@ -87,7 +91,7 @@ protected:
     void WorkingImageAsTheEcus()
     {
         std::lock_guard lock(m_shell.App().m_csParImage);
-        const std::vector<std::uint8_t> image = m_sim->ReadImage(ecusim::Image::Parameters, 0, 58);
+        const std::vector<std::uint8_t> image = m_sim->ReadImage(ecusim::Image::Parameters, 0, kParameterImage);
         std::copy(image.begin(), image.end(), m_shell.App().m_pParWork.get());
     }
     bool Checked(unsigned id)
@@ -117,7 +121,7 @@ TEST_F(EcuShell, ConnectAndDisconnectByCommandAndByKey)
     EXPECT_EQ(m_shell.Frame().m_paneStatus->text(), QStringLiteral("E3065"));
     EXPECT_EQ(m_shell.Frame().m_paneFirmware->text(), QStringLiteral(" Frmw ECU: VXG4_R01070"));
     EXPECT_FALSE(ui::IsWindowEnabled(view.Button(kActionConnect)));
-    EXPECT_EQ(Master(), m_sim->ReadImage(ecusim::Image::Parameters, 0, 58));
+    EXPECT_EQ(Master(), m_sim->ReadImage(ecusim::Image::Parameters, 0, kParameterImage));
     // The ECU answered on COM3, not on the last port (COM1): the session
     // file now names COM3.
     EXPECT_TRUE(WaitUntil([&] { return m_shell.App().m_nComPort == 3; }));
@@ -152,7 +156,7 @@ TEST_F(EcuShell, TheKLineIsWrittenToTheSettingsAndItsEchoIsRead)
     for (const ecusim::FrameRecord& record : m_sim->FrameLog())
         echoes += record.kind == ecusim::FrameRecord::Kind::Echo;
     EXPECT_GT(echoes, 0u);
-    EXPECT_EQ(Master(), m_sim->ReadImage(ecusim::Image::Parameters, 0, 58));
+    EXPECT_EQ(Master(), m_sim->ReadImage(ecusim::Image::Parameters, 0, kParameterImage));
 
     Command(ID_SERIALE);
     EXPECT_EQ(m_shell.App().m_bKLine, 0);

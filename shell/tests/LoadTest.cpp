@@ -31,7 +31,7 @@ TEST(Load, TheSyntheticConfigurationSizesTheImagesAndSetsTheLink)
     shell.StartWithConfiguration();
     CVEXARApp& app = shell.App();
     CVEXARView& view = shell.View();
-    EXPECT_EQ(app.m_nParSize, 58);
+    EXPECT_EQ(app.m_nParSize, 66);
     EXPECT_EQ(app.m_nVarSize, 22);
     EXPECT_NE(app.m_pParMaster, nullptr);
     EXPECT_NE(app.m_pVarLast, nullptr);
@@ -175,5 +175,5 @@ TEST(Load, ALoadAskedForWhileLinkedWaitsForTheLinkToGoDown)
     ui::SendMessage(&shell.View(), ui::WindowMessage{link::WM_LINK_STATE, 0, 0, nullptr});
     EXPECT_FALSE(shell.View().m_bLoadPending);
     EXPECT_NE(app.m_pParMaster.get(), nullptr);
-    EXPECT_EQ(app.m_nParSize, 58);
+    EXPECT_EQ(app.m_nParSize, 66);
 }

@@ -63,7 +63,7 @@ TEST(SessionInUse, TheRemoteProfileRestoresTheSessionAndNeverRewritesIt)
     EXPECT_EQ(ecu, QStringLiteral("VXG4"));
     EXPECT_EQ(revision, QStringLiteral("VXG4_R0107"));
     EXPECT_EQ(shell.App().m_nOperator, 2);
-    EXPECT_EQ(shell.App().m_nParSize, 58);
+    EXPECT_EQ(shell.App().m_nParSize, 66);
     // The language's reapplication and a port change write nothing either.
     shell.View().WriteSession();
     EXPECT_EQ(shell.Exit(), 0);

@@ -15,13 +15,29 @@ const REC_CONTROLLO* FindKey(const std::vector<REC_CONTROLLO>& records, std::int
     return nullptr;
 }
 
+// The breakpoint vector of a map's calibrable header is no control of its
+// own: its lines are the map's.
+bool IsBreakpointVector(const REC_CONTROLLO& record, const std::vector<REC_CONTROLLO>& records)
+{
+    for (const REC_CONTROLLO& r : records) {
+        const auto* grid = std::get_if<GridBlock>(&r.GRAFICA);
+        if (!grid)
+            continue;
+        for (const INTESTAZIONE_GRIGLIA* header : {&grid->PRIMA_RIGA, &grid->PRIMA_COLONNA})
+            if (header->PRESENTE == PRES_SI && header->TIPO_INT == INTST_CAL && header->ID_VET_BREAKPS == record.ID_GUI)
+                return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 ControlSet::ControlSet(const std::vector<REC_CONTROLLO>& parameters, const std::vector<REC_CONTROLLO>& diagnosis,
                        Clock clock, Maker make)
 {
     for (const REC_CONTROLLO& record : parameters)
-        m_first.push_back(Add(record, parameters, clock, make));
+        if (!IsBreakpointVector(record, parameters))
+            m_first.push_back(Add(record, parameters, clock, make));
     for (const REC_CONTROLLO& record : diagnosis)
         if (record.CATEGORIA == CTRL_RIPR)
             m_second.push_back(Add(record, diagnosis, clock, make));

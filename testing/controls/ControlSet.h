@@ -1,7 +1,8 @@
 #pragma once
 
 // The controls of a loaded configuration for the tests of the calibration
-// files: one per parameter definition in file order (the first table) and
+// files: one per parameter definition in file order (the first table; a
+// map's breakpoint vector is part of its map, not a control) and
 // one per recovery-action list of the diagnosis definitions (the second
 // table). Test controls by default; a test may make some of them itself
 // (real page controls, say) through `make`.
