@@ -72,6 +72,8 @@ public:
     void OnBtnSelectEcu() { OnSelectEcu(); }
     void LoadConfiguration();
     void ReadCalibrationName();
+    // The size of a map on a page, as the layout of the pages measures it.
+    vexar::shell::GridMeasure GridSize() const;
 
     // ---- Settings and session files (CVEXARViewSettings.cpp) ----
     void ReadSettings();
@@ -193,8 +195,6 @@ private:
     void CreateAcquisitionWindow(int kind, CDlgTabSB& host, bool fixedPages, const std::array<std::int32_t, 3>& ids,
                                  const REC_INTERFACCIA& layout, std::span<const REC_CONTROLLO> first,
                                  std::span<const REC_CONTROLLO> second);
-    // The size of a map on a page.
-    vexar::shell::GridMeasure GridSize() const;
     vexar::shell::SETTINGS_VALUES CurrentSettings() const;
     void TakeSettings(const vexar::shell::SETTINGS_VALUES& values);
     void RegisterPendingCommands();

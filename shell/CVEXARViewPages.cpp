@@ -5,7 +5,9 @@
 #include "common/Text.h"
 #include "config/IDataCtrl.h"
 #include "pages/CDlgTabSB.h"
+#include "pages/CUtilityGrid.h"
 #include "pages/core/CUtilityTables.h"
+#include "platform/ui/CUtilityUi.h"
 #include "platform/ui/WindowBase.h"
 #include "shell/CMainFrame.h"
 #include "shell/CVEXARApp.h"
@@ -91,11 +93,25 @@ void CVEXARView::CreatePageHosts()
     }
     if (m_app.m_pParTable)
         CUtility::UpdateSwitchCtrls(*m_app.m_pParTable);
+    // The maps of the parameter pages follow the live controls that show
+    // their axis and output values; the worker sees the linked entries.
+    if (m_app.m_pParTable2 && m_app.m_pVarTable) {
+        CUtility::LinkGridCursors(m_app.m_pParTable2, m_parRecords, m_app.m_pVarTable);
+        m_app.PublishCtrlTables();
+    }
 }
 
-// The size a map takes on a page comes from the map's own rules, which are
-// not here yet: until then a map adds nothing to a page's extent.
-GridMeasure CVEXARView::GridSize() const { return {}; }
+// A map takes the size of its rows in the page font and of its columns of
+// the settings' width, each cut to the settings' maximum.
+GridMeasure CVEXARView::GridSize() const
+{
+    QFont font;
+    CUtility::CreateFontPt(font, m_layout.pageFontFace, m_layout.pageFontSize, m_layout.pageFontBold != 0);
+    return [this, font](const REC_CONTROLLO& record, const LAYOUT_SETTINGS& settings) {
+        const GRID_PIXELS size = CUtility::CalcGridSize(font, *this, settings, record);
+        return PIXEL_SIZE{size.width, size.height};
+    };
+}
 
 void CVEXARView::ReadCalibrationName()
 {

@@ -8,11 +8,13 @@
 #include "common/Text.h"
 #include "config/CtrlWnd.h"
 #include "platform/ui/CButtonMfc.h"
+#include "platform/ui/CUtilityUi.h"
 #include "platform/ui/Messages.h"
 #include "platform/ui/WindowState.h"
 #include "shell/CMainFrame.h"
 #include "shell/CVEXARView.h"
 #include "shell/core/CommandTable.h"
+#include "shell/core/PageLayout.h"
 #include "shell/core/ShellMessages.h"
 
 #include <QTest>
@@ -114,6 +116,26 @@ TEST(Load, TheLayoutIsScaledToTheScreen)
     EXPECT_EQ(shell.View().m_layout.knob.width, 120 * 1365 / 1024);
     EXPECT_EQ(shell.View().m_layout.knob.height, 120 * 1024 / 768);
     EXPECT_EQ(shell.View().m_layoutFile.knob.width, 120);
+}
+
+// A map on a page measures as its own rules size it: its rows in the page
+// font (3 rows: the engine speeds and two rows of values), its 4 columns
+// (the pressures and three columns of values) of the settings' width.
+TEST(Load, AMapIsMeasuredByItsOwnRules)
+{
+    ShellHarness shell;
+    shell.StartWithConfiguration();
+    const CVEXARView& view = shell.View();
+    QFont font;
+    CUtility::CreateFontPt(font, view.m_layout.pageFontFace, view.m_layout.pageFontSize,
+                           view.m_layout.pageFontBold != 0);
+    const std::int32_t rowTwips = CUtility::GetFontSizeTwips(view, font) + 100;
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    ASSERT_TRUE(CalcControlLayout(112, view.m_parRecords, view.m_layout, {}, view.GridSize(), width, height));
+    EXPECT_EQ(width, std::min(4 * view.m_layout.gridColumnWidth, view.m_layout.gridMax.width));
+    EXPECT_EQ(height, std::min(CUtility::TwipsToPixels(view, 3 * rowTwips, false), view.m_layout.gridMax.height));
+    EXPECT_GT(height, 0);
 }
 
 // Whatever fails, one message and nothing of the load stands: no images,

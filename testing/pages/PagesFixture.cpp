@@ -6,6 +6,7 @@
 #include "config/CControlliConfigurati.h"
 #include "config/CInterfacciaParametri.h"
 #include "link/LinkMessages.h"
+#include "pages/CUtilityGrid.h"
 #include "pages/core/CUtilityTables.h"
 #include "pages/core/CVEXARPages.h"
 
@@ -251,7 +252,8 @@ void PagesFixture::PrepareHost(CDlgTabSB& host, bool fixedPages, std::array<std:
 }
 
 // The view's order: the parameter window and its tables, then the
-// variable window and its tables, then the dependency actions.
+// variable window and its tables, then the dependency actions and the
+// maps' marker links.
 void PagesFixture::CreateHosts()
 {
     m_app.m_nOperator = m_options.profile;
@@ -279,6 +281,8 @@ void PagesFixture::CreateHosts()
     if (CUtility::ValidateAllCtrls(*m_app.m_pVarTable) && CUtility::RecalcNumCalcCtrls(*m_app.m_pVarTable))
         CUtility::LinkDependentCtrls(*m_app.m_pVarTable);
     CUtility::UpdateSwitchCtrls(*m_app.m_pParTable);
+    // The maps of the parameter pages follow the live variables.
+    CUtility::LinkGridCursors(m_app.m_pParTable2, parDefs, m_app.m_pVarTable);
 }
 
 }  // namespace vexar::pagesfixture
