@@ -31,6 +31,15 @@ if(VEXAR_TESTS)
       ${CMAKE_CURRENT_LIST_DIR}/tests/CCtrlGridEditTest.cpp
       ${CMAKE_CURRENT_LIST_DIR}/tests/CCtrlGridFileTest.cpp
       ${CMAKE_CURRENT_LIST_DIR}/tests/CDlgModGridValTest.cpp
-    LIBS vexar_pages vexar_test_support vexar_test_controls vexar_crypt vexar_fixtures vexar_ecu_rig)
+      ${CMAKE_CURRENT_LIST_DIR}/tests/MapsOnLineTest.cpp
+    LIBS vexar_pages vexar_pages_fixture vexar_test_support vexar_test_controls vexar_crypt vexar_fixtures
+      vexar_ecu_rig)
   target_include_directories(pages_maps_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/tests)
+endif()
+
+if(VEXAR_BENCH)
+  # A 32 x 32 map with both axes: creation, repaints, marker moves, a change
+  # of every cell, a paste, an undo, and its calibration lines.
+  add_executable(map_bench ${PROJECT_SOURCE_DIR}/bench/MapBench.cpp)
+  target_link_libraries(map_bench PRIVATE vexar_pages)
 endif()

@@ -1,0 +1,265 @@
+// The maps of the synthetic configuration's pages with the real link
+// worker and the simulated ECU on a pseudo-terminal: a whole-image read
+// shows the ECU's bytes in the cells and the axes; a change dialog's edit
+// and a paste each reach the ECU as the frames of one range holding
+// exactly the new bytes; with the link down only the master image
+// changes; the engine speed the ECU reports moves the dot after a poll.
+#include "pages/CCtrlGrid.h"
+
+#include "EcuTestRig.h"
+#include "HostTestSupport.h"
+#include "PagesFixture.h"
+#include "ViewStandIn.h"
+#include "link/ui/LinkUiSinkAdapter.h"
+#include "pages/widgets/CCWNumEdit.h"
+
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <functional>
+
+using namespace vexar::pagestest;
+using namespace std::chrono_literals;
+using namespace vexar::link;
+using vexar::ecusim::Image;
+using vexar::linktest::EcuRig;
+using vexar::pagesfixture::PagesFixture;
+
+namespace {
+
+// The second protocol's command that writes a block of the parameters.
+constexpr std::uint8_t kWriteParameters = 2;
+
+vexar::ecusim::SimulatorOptions SecondProtocol()
+{
+    vexar::ecusim::SimulatorOptions options;
+    options.protocol = vexar::ecusim::Protocol::Second;
+    options.baud = 19200;
+    return options;
+}
+
+class MapsOnLine : public ::testing::Test {
+protected:
+    MapsOnLine() : rig(SecondProtocol())
+    {
+        app.m_pUiSink = &adapter;
+        fixture = std::make_unique<PagesFixture>(app, std::getenv("VEXAR_HOME"));
+        std::string error;
+        EXPECT_TRUE(fixture->Load(error)) << error;
+        view = std::make_unique<ViewStandIn>(app, fixture->Params().m_allTable);
+        adapter.RegisterWindow(UiWindow::View, view.get());
+        adapter.RegisterWindow(UiWindow::ProgressWindow, view.get());
+        app.m_strConfigName = u"VXSIM-00001";
+        app.m_comPorts = {EcuRig::kPort};
+        app.m_nComPort = EcuRig::kPort;
+        // The ECU's map: raw 130 to 135 (1 to 3.5 per cent), engine speeds
+        // 1000, 2000, 4000, pressures 0.5 and 2 bar; the temperature
+        // correction and its falling temperatures.
+        Ecu(26, {0x03, 0xE8, 0x07, 0xD0, 0x0F, 0xA0});
+        Ecu(32, {130, 131, 132, 133, 134, 135});
+        Ecu(58, {50, 200});
+        Ecu(60, {130, 100, 50, 4, 6, 8});
+    }
+    ~MapsOnLine() override
+    {
+        adapter.BeginShutdown();
+        app.SignalQuit();
+        app.JoinLinkThread();
+        fixture.reset();
+        view.reset();
+        app.m_pUiSink = nullptr;
+    }
+
+    void Ecu(std::size_t address, std::vector<std::uint8_t> bytes)
+    {
+        rig.sim().WriteImage(Image::Parameters, address, bytes);
+    }
+    std::vector<std::uint8_t> EcuBytes(std::size_t address, std::size_t count)
+    {
+        return rig.sim().ReadImage(Image::Parameters, address, count);
+    }
+    std::vector<std::uint8_t> Master(std::size_t address, std::size_t count) const
+    {
+        return {app.m_pParMaster.get() + address, app.m_pParMaster.get() + address + count};
+    }
+
+    void Connect()
+    {
+        ASSERT_TRUE(app.StartLinkThread(&adapter));
+        app.PostLinkRequest(WM_LINK_SET_POLL_PERIOD, 50);
+        app.PostLinkRequest(WM_LINK_CONNECT);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return view->idle > 0; }, 20000));
+        ASSERT_EQ(app.m_bLinked, 1);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return view->progressClosed > 0; }, 20000));
+    }
+    // Every request posted so far has been served.
+    void Served()
+    {
+        const int reads = view->progressClosed;
+        app.PostLinkRequest(WM_LINK_READ_ALL);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return view->progressClosed > reads; }, 20000));
+    }
+
+    // A map of the parameter window, its page shown.
+    CCtrlGrid& Map(std::int32_t key)
+    {
+        CDlgTabSB& params = fixture->Params();
+        ShowAndWait(params);
+        const std::vector<CDlgTabWnd*> pages = params.ConfiguredPages();
+        for (std::size_t p = 0; p < pages.size(); ++p)
+            for (const CTRL_WND& entry : pages[p]->m_table)
+                if (entry.key == key) {
+                    params.ShowPage(static_cast<int>(p));
+                    auto* map = dynamic_cast<CCtrlGrid*>(entry.wnd);
+                    EXPECT_TRUE(QTest::qWaitFor([&] { return map->isVisible(); }, 5000));
+                    return *map;
+                }
+        throw std::runtime_error("no such map");
+    }
+
+    // Runs `drive` on the map's change dialog once it shows and takes
+    // the keys.
+    static void WhileShown(CDlgModGridVal& dialog, std::function<void()> drive)
+    {
+        QTimer::singleShot(0, &dialog, [&dialog, drive] {
+            EXPECT_TRUE(QTest::qWaitForWindowActive(&dialog));
+            EXPECT_TRUE(QTest::qWaitFor([&] { return dialog.ValueField().hasFocus(); }, 5000));
+            drive();
+        });
+    }
+    static void Select(CCtrlGrid& map, GRID_CELL from, GRID_CELL to)
+    {
+        QTest::mouseClick(&map, Qt::LeftButton, Qt::NoModifier, map.GetCellRect(from.row, from.column).center());
+        QTest::mouseClick(&map, Qt::LeftButton, Qt::ShiftModifier, map.GetCellRect(to.row, to.column).center());
+    }
+
+    EcuRig rig;
+    LinkUiSinkAdapter adapter;
+    CVEXARPages app{LinkTiming{.tickMs = 10, .protocol = {0.2, 30ms}}};
+    std::unique_ptr<PagesFixture> fixture;
+    std::unique_ptr<ViewStandIn> view;
+};
+
+std::vector<std::u16string> Texts(const CCtrlGrid& map, int top, int left, int bottom, int right)
+{
+    std::vector<std::u16string> texts;
+    for (int r = top; r <= bottom; ++r)
+        for (int c = left; c <= right; ++c)
+            texts.push_back(map.CellText(r, c));
+    return texts;
+}
+
+// The connect's whole-image read reaches the maps: each block decoded by
+// its own type and conversion.
+TEST_F(MapsOnLine, AWholeImageReadShowsTheEcusBytes)
+{
+    CCtrlGrid& map = Map(112);
+    EXPECT_EQ(Texts(map, 0, 0, 2, 3), (std::vector<std::u16string>{u"", u"1500", u"3000", u"4500", u"0.8", u"0",
+                                                                     u"1.5", u"3", u"1.6", u"-2", u"0", u"2.5"}));
+    Connect();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return map.CellText(1, 1) == u"1"; }, 10000));
+    EXPECT_EQ(Texts(map, 0, 0, 2, 3), (std::vector<std::u16string>{u"", u"1000", u"2000", u"4000", u"0.5", u"1",
+                                                                     u"1.5", u"2", u"2", u"2.5", u"3", u"3.5"}));
+    CCtrlGrid& table = Map(121);
+    EXPECT_EQ(Texts(table, 0, 0, 1, 2), (std::vector<std::u16string>{u"90", u"60", u"10", u"2", u"3", u"4"}));
+}
+
+// Two cells set to 2 per cent through the dialog: one block write of
+// bytes 32 and 33, both 132; then a pasted pair in the second row: one
+// block write of bytes 36 and 37. Nothing else of the ECU changes.
+TEST_F(MapsOnLine, ADialogEditAndAPasteAreOneRangeEach)
+{
+    Connect();
+    CCtrlGrid& map = Map(112);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return map.CellText(1, 1) == u"1"; }, 10000));
+    rig.sim().ClearFrameLog();
+    const std::vector<std::uint8_t> before = EcuBytes(0, 66);
+
+    Select(map, {1, 1}, {1, 2});
+    CDlgModGridVal& dialog = map.ChangeDialog();
+    WhileShown(dialog, [&] {
+        QTest::keyClick(&dialog.ValueField(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(&dialog.ValueField(), QStringLiteral("2"));
+        QTest::keyClick(&dialog, Qt::Key_A, Qt::AltModifier);
+        QTest::keyClick(&dialog.ValueField(), Qt::Key_Return);
+    });
+    QTest::keyClick(&map, Qt::Key_Return);
+    EXPECT_EQ(Texts(map, 1, 1, 1, 2), (std::vector<std::u16string>{u"2", u"2"}));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return EcuBytes(32, 2) == std::vector<std::uint8_t>{132, 132}; }, 10000));
+    Served();
+    EXPECT_EQ(rig.sim().CountRequests(kWriteParameters), 1u);
+
+    rig.sim().ClearFrameLog();
+    Select(map, {2, 2}, {2, 2});
+    ASSERT_TRUE(map.PasteText(u"-1.5\t4\r\n"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return EcuBytes(36, 2) == std::vector<std::uint8_t>{125, 136}; }, 10000));
+    Served();
+    EXPECT_EQ(rig.sim().CountRequests(kWriteParameters), 1u);
+
+    std::vector<std::uint8_t> expected = before;
+    expected[32] = expected[33] = 132;
+    expected[36] = 125;
+    expected[37] = 136;
+    EXPECT_EQ(EcuBytes(0, 66), expected);
+}
+
+// With the link down an edit reaches the master image only and asks
+// nothing of the worker; the connect then reads the ECU's image over it.
+TEST_F(MapsOnLine, WithTheLinkDownOnlyTheMasterImageChanges)
+{
+    CCtrlGrid& map = Map(121);
+    Select(map, {1, 0}, {1, 0});
+    ASSERT_TRUE(map.PasteText(u"5"));
+    EXPECT_EQ(Master(63, 1), std::vector<std::uint8_t>{10});
+    EXPECT_EQ(app.m_linkQueue.Pending(), 0u);
+    Connect();
+    EXPECT_EQ(rig.sim().CountRequests(kWriteParameters), 0u);
+    EXPECT_EQ(EcuBytes(63, 1), std::vector<std::uint8_t>{4});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return map.CellText(1, 0) == u"2"; }, 10000));
+}
+
+// The poll of the engine speed moves the dot: between 1000 and 2000 rpm
+// it lies in the first value column, at 4000 in the last; the ECU's state
+// 7 turns it blue.
+TEST_F(MapsOnLine, TheEngineSpeedMovesTheDotAfterAPoll)
+{
+    Connect();
+    CCtrlGrid& map = Map(112);
+    ASSERT_TRUE(map.Marker().xLinked);
+    ASSERT_TRUE(map.Marker().yLinked);
+    CDlgTabSB& vars = fixture->Vars();
+    ShowAndWait(vars);
+    vars.ShowPage(0);
+    app.PostLinkRequest(WM_LINK_REBUILD_POLL_LIST);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return map.CellText(0, 1) == u"1000"; }, 10000));
+
+    const std::uint8_t speed[] = {0x05, 0xDC};  // 1500 rpm
+    rig.sim().WriteImage(Image::Variables, 0, speed);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return map.Marker().xValue == 1500.0; }, 10000));
+    QImage shot = map.grab().toImage();
+    const int first = map.Marker().x;
+    EXPECT_GT(first, map.GetColumnWidthPixels(0));
+    EXPECT_LT(first, map.GetColumnWidthPixels(0) * 2 + 1);
+    EXPECT_EQ(shot.pixelColor(map.Marker().x, map.Marker().y), QColor(255, 0, 0));
+
+    const std::uint8_t faster[] = {0x0F, 0xA0};  // 4000 rpm
+    rig.sim().WriteImage(Image::Variables, 0, faster);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return map.Marker().xValue == 4000.0; }, 10000));
+    shot = map.grab().toImage();
+    EXPECT_EQ(map.Marker().x, map.GetColumnWidthPixels(0) * 3 + map.GetColumnWidthPixels(3) / 2);
+    EXPECT_EQ(shot.pixelColor(map.Marker().x, map.Marker().y), QColor(255, 0, 0));
+
+    // The ECU's state is shown on the second variable page.
+    vars.ShowPage(1);
+    app.PostLinkRequest(WM_LINK_REBUILD_POLL_LIST);
+    const std::uint8_t state[] = {7};
+    rig.sim().WriteImage(Image::Variables, 8, state);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return map.Marker().colour == 0xFF0000u; }, 10000));
+    shot = map.grab().toImage();
+    EXPECT_EQ(shot.pixelColor(map.Marker().x, map.Marker().y), QColor(0, 0, 255));
+}
+
+}  // namespace
