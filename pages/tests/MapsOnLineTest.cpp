@@ -6,10 +6,16 @@
 // changes; the engine speed the ECU reports moves the dot after a poll.
 #include "pages/CCtrlGrid.h"
 
+#include "ControlSet.h"
+#include "CryptFixtures.h"
+#include "DefinitionFixtures.h"
 #include "EcuTestRig.h"
 #include "HostTestSupport.h"
 #include "PagesFixture.h"
+#include "TempDir.h"
 #include "ViewStandIn.h"
+#include "common/Text.h"
+#include "config/CParametriFile.h"
 #include "link/ui/LinkUiSinkAdapter.h"
 #include "pages/widgets/CCWNumEdit.h"
 
@@ -143,6 +149,24 @@ protected:
     std::unique_ptr<ViewStandIn> view;
 };
 
+// A map of a page in a set of controls that owns what it holds: the map
+// stays its page's.
+class BuiltMap : public IDataCtrl {
+public:
+    explicit BuiltMap(CCtrlGrid& map) : m_map(map) {}
+    const REC_CONTROLLO& GetDefinition() const override { return m_map.GetDefinition(); }
+    double GetValue() const override { return m_map.GetValue(); }
+    bool SaveParam(CCriptFile& file, CModifica& history) override { return m_map.SaveParam(file, history); }
+    bool LoadParam(std::u16string line) override { return m_map.LoadParam(std::move(line)); }
+    bool LoadParam(CCriptFile& file, std::u16string line, CalibGroupRead& read) override
+    {
+        return m_map.LoadParam(file, std::move(line), read);
+    }
+
+private:
+    CCtrlGrid& m_map;
+};
+
 std::vector<std::u16string> Texts(const CCtrlGrid& map, int top, int left, int bottom, int right)
 {
     std::vector<std::u16string> texts;
@@ -150,6 +174,52 @@ std::vector<std::u16string> Texts(const CCtrlGrid& map, int top, int left, int b
         for (int c = left; c <= right; ++c)
             texts.push_back(map.CellText(r, c));
     return texts;
+}
+
+// The synthetic calibration loads into the maps the page builder made,
+// each with its axes, and saves back unchanged.
+TEST_F(MapsOnLine, TheSyntheticCalibrationLoadsIntoBuiltMapsAndSavesBackUnchanged)
+{
+    const std::string home = std::getenv("VEXAR_HOME");
+    const std::u16string text = vexar::ToUtf16(
+        vexar::testing::ReadAll(vexar::fixtures::DataFolder() + "/calibration/VXG4_R0107_City.DAT.txt"));
+    std::string error;
+    ASSERT_TRUE(vexar::crypt::WriteCipherText(home + "/City.DAT", text, error)) << error;
+    app.m_clock = [] { return std::time_t{1294650000}; };
+    vexar::testing::ControlSet controls(
+        fixture->parDefs, fixture->gdgDefs, app.m_clock, [&](const REC_CONTROLLO& record) -> std::unique_ptr<IDataCtrl> {
+            if (record.CATEGORIA != CTRL_GRID)
+                return nullptr;
+            for (const CTRL_WND& entry : fixture->Params().m_allTable)
+                if (entry.key == record.ID_GUI)
+                    return std::make_unique<BuiltMap>(dynamic_cast<CCtrlGrid&>(*entry.wnd));
+            ADD_FAILURE() << "no map " << record.ID_GUI;
+            return nullptr;
+        });
+    CParametriFile file("", u"InfoFileParametri");
+    controls.Attach(file);
+    std::u16string fileFirmware;
+    bool nameFound = false;
+    ASSERT_EQ(file.Read(u"VXG4", u"VXG4_R0107", fileFirmware, home + "/City.DAT", nameFound), 0);
+
+    CCtrlGrid& map = Map(112);
+    EXPECT_EQ(Texts(map, 0, 0, 2, 3), (std::vector<std::u16string>{u"", u"1500", u"3000", u"4500", u"0.9", u"0",
+                                                                     u"1.5", u"3", u"1.7", u"-2", u"0", u"2.5"}));
+    CCtrlGrid& table = Map(121);
+    EXPECT_EQ(Texts(table, 0, 0, 1, 2), (std::vector<std::u16string>{u"85", u"55", u"25", u"0.5", u"2", u"4.5"}));
+    const int before = file.GetModifiche().GetCount();
+    ASSERT_EQ(file.Write(u"VXG4", u"VXG4_R0107", home + "/Saved.DAT"), 0);
+    std::u16string saved;
+    ASSERT_TRUE(vexar::crypt::ReadCipherText(home + "/Saved.DAT", saved, error)) << error;
+    EXPECT_EQ(saved, text);
+
+    // One pressure changed: one more record, under the axis point's name.
+    map.PutCellText(2, 0, u"1.8");
+    ASSERT_EQ(file.Write(u"VXG4", u"VXG4_R0107", home + "/Saved.DAT"), 0);
+    ASSERT_EQ(file.GetModifiche().GetCount(), before + 1);
+    EXPECT_EQ(file.GetModifiche().GetList().back().IDENTIFICATORE, u"Breakpoint_Pressione[1,0]");
+    EXPECT_EQ(file.GetModifiche().GetList().back().PRECEDENTE, u"1.7");
+    EXPECT_EQ(file.GetModifiche().GetList().back().CORRENTE, u"1.8");
 }
 
 // The connect's whole-image read reaches the maps: each block decoded by
