@@ -4,73 +4,23 @@
 // worker polls what the hosts show, by the flags they keep and the
 // rebuilds they ask for; and the hosts are torn down while the worker's
 // posts are on their way.
-#include "HostTestSupport.h"
-#include "PagesFixture.h"
-#include "ViewStandIn.h"
+#include "PagesOnLine.h"
 
-#include "EcuTestRig.h"
-#include "link/ui/LinkUiSinkAdapter.h"
 #include "pages/CCtrlCheck.h"
 #include "pages/CUtilityFactory.h"
 #include "pages/core/CUtilityTables.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <cstdlib>
 
 using namespace vexar::pagestest;
-using namespace std::chrono_literals;
 using namespace vexar::link;
 using vexar::ecusim::Image;
-using vexar::linktest::EcuRig;
-using vexar::pagesfixture::PagesFixture;
 
 namespace {
 
-vexar::ecusim::SimulatorOptions SecondProtocol()
-{
-    vexar::ecusim::SimulatorOptions options;
-    options.protocol = vexar::ecusim::Protocol::Second;
-    options.baud = 19200;  // the synthetic configuration's speed
-    return options;
-}
-
-class HostsOnLine : public ::testing::Test {
+class HostsOnLine : public PagesOnLine {
 protected:
-    HostsOnLine() : rig(SecondProtocol())
-    {
-        app.m_pUiSink = &adapter;
-        fixture = std::make_unique<PagesFixture>(app, std::getenv("VEXAR_HOME"));
-        std::string error;
-        EXPECT_TRUE(fixture->Load(error)) << error;
-        view = std::make_unique<ViewStandIn>(app, fixture->Params().m_allTable);
-        adapter.RegisterWindow(UiWindow::View, view.get());
-        adapter.RegisterWindow(UiWindow::ProgressWindow, view.get());
-        app.m_strConfigName = u"VXSIM-00001";
-        app.m_comPorts = {EcuRig::kPort};
-        app.m_nComPort = EcuRig::kPort;
-    }
-    ~HostsOnLine() override
-    {
-        adapter.BeginShutdown();
-        app.SignalQuit();
-        app.JoinLinkThread();
-        fixture.reset();
-        view.reset();
-        app.m_pUiSink = nullptr;
-    }
-
-    void Connect()
-    {
-        ASSERT_EQ(app.m_nProtocol, 1) << "the synthetic configuration speaks the second protocol";
-        ASSERT_TRUE(app.StartLinkThread(&adapter));
-        app.PostLinkRequest(WM_LINK_SET_POLL_PERIOD, 50);
-        app.PostLinkRequest(WM_LINK_CONNECT);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return view->idle > 0; }, 20000));
-        ASSERT_EQ(app.m_bLinked, 1);
-    }
-
     CCtrlCheck& Changeover()
     {
         for (const CTRL_WND& entry : fixture->Params().m_allTable)
@@ -92,26 +42,11 @@ protected:
         return *live;
     }
 
-    // Every request posted so far has been served: the worker takes them
-    // in order, and a whole-image read ends by closing its progress window.
-    void Served()
-    {
-        const int reads = view->progressClosed;
-        app.PostLinkRequest(WM_LINK_READ_ALL);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return view->progressClosed > reads; }, 20000));
-    }
-
     void SetVariable(int address, std::uint8_t value)
     {
         const std::uint8_t bytes[] = {value};
         rig.sim().WriteImage(Image::Variables, static_cast<std::size_t>(address), bytes);
     }
-
-    EcuRig rig;
-    LinkUiSinkAdapter adapter;
-    CVEXARPages app{LinkTiming{.tickMs = 10, .protocol = {0.2, 30ms}}};
-    std::unique_ptr<PagesFixture> fixture;
-    std::unique_ptr<ViewStandIn> view;
 };
 
 // The changeover box is bit 0 of byte 16: a click writes the byte to the
