@@ -299,13 +299,19 @@ void CCtrlGrid::ResetReferenceTexts()
         m_refTexts.AddRow(u"");
 }
 
+// An axis caption, when given, goes into its label, fitted to it.
+void CCtrlGrid::ShowAxisCaption(Label which, const std::u16string& caption)
+{
+    CCtrlStatic* label = GetLabel(which);
+    if (caption.empty() || !label || !parentWidget())
+        return;
+    const QPoint origin = parentWidget()->mapToGlobal(QPoint(0, 0));
+    CUtility::FitWindowToText(*label, origin.x(), origin.y(), caption);
+}
+
 void CCtrlGrid::SetXBreakpoints(const std::vector<double>& values, const std::u16string& caption)
 {
-    if (!caption.empty())
-        if (CCtrlStatic* label = GetLabel(kRightText); label && parentWidget()) {
-            const QPoint origin = parentWidget()->mapToGlobal(QPoint(0, 0));
-            CUtility::FitWindowToText(*label, origin.x(), origin.y(), caption);
-        }
+    ShowAxisCaption(kRightText, caption);
     if (!m_shape.hasHeaderRow)
         return;
     for (std::int32_t c = m_shape.FirstValueColumn(), j = 0; c < m_shape.Columns(); ++c, ++j) {
@@ -320,11 +326,7 @@ void CCtrlGrid::SetXBreakpoints(const std::vector<double>& values, const std::u1
 
 void CCtrlGrid::SetYBreakpoints(const std::vector<std::vector<double>>& rows, const std::u16string& caption)
 {
-    if (!caption.empty())
-        if (CCtrlStatic* label = GetLabel(kUpperLeftText); label && parentWidget()) {
-            const QPoint origin = parentWidget()->mapToGlobal(QPoint(0, 0));
-            CUtility::FitWindowToText(*label, origin.x(), origin.y(), caption);
-        }
+    ShowAxisCaption(kUpperLeftText, caption);
     if (!m_shape.hasHeaderColumn)
         return;
     for (std::int32_t r = m_shape.FirstValueRow(), i = 0; r < m_shape.Rows(); ++r, ++i) {

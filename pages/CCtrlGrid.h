@@ -200,6 +200,7 @@ private:
     std::vector<Block> FileBlocks() const;
     std::u16string ElementName(const Block& block, std::int32_t row, std::int32_t column, bool label) const;
     void ResetReferenceTexts();
+    void ShowAxisCaption(Label which, const std::u16string& caption);
     void UpdateToolTip(std::int32_t kind);
     std::int32_t RowHeight() const;
     void RebuildLayers(int mode);

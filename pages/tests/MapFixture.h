@@ -7,6 +7,8 @@
 // never runs holds the queue, so every request stays there until the test
 // takes it.
 
+#include "EcuTestRig.h"
+#include "GaugeFixture.h"
 #include "GridFixture.h"
 #include "link/LinkMessages.h"
 #include "link/ui/LinkUiSinkAdapter.h"
@@ -55,14 +57,8 @@ class MapPage : public ::testing::Test {
 protected:
     MapPage()
     {
-        app.m_pUiSink = &adapter;
+        pagestest::PrepareForSimulator(app, adapter, linktest::EcuRig::kPort, par, par3, var);
         app.ResizeImages(0x200, 64);
-        app.m_pParTable = &par;
-        app.m_pParTable2 = &par;
-        app.m_pParTable3 = &par3;
-        app.m_pVarTable = &var;
-        app.m_pVarTable2 = &var;
-        app.m_nOperator = OPR_PRV;
         app.m_clock = [] { return std::time_t{1276588800}; };
         QFont font(QStringLiteral("DejaVu Sans"));
         font.setPixelSize(13);
@@ -82,26 +78,19 @@ protected:
     // The creator's record for `definition` at `place` of the page.
     CTRL_CREATE Args(const REC_CONTROLLO& definition, const MapPlace& place = {})
     {
-        CTRL_CREATE args;
-        args.app = &app;
-        args.parent = &page;
-        args.font = page.font();
-        args.secondFont = page.font();
-        args.grid.area = {10, 10, 890, 690};
-        args.grid.cellHeight = 40;
-        args.grid.cellWidth = 100;
-        args.grid.pageHeight = 680;
-        args.grid.pageWidth = 880;
-        CUtility::CalcRowsCols(args.grid);
-        args.definition = &definition;
-        args.row = place.row;
-        args.column = place.column;
-        args.visible = true;
-        args.limited = place.limited;
-        args.hidden = place.hidden;
-        args.development = place.development;
-        args.profile = OPR_PRV;
-        args.baseId = 5000;
+        PAGE_GRID grid;
+        grid.area = {10, 10, 890, 690};
+        grid.cellHeight = 40;
+        grid.cellWidth = 100;
+        grid.pageHeight = 680;
+        grid.pageWidth = 880;
+        pagestest::Place at;
+        at.row = place.row;
+        at.column = place.column;
+        at.limited = place.limited;
+        at.hidden = place.hidden;
+        at.development = place.development;
+        CTRL_CREATE args = pagestest::CreateArgs(app, page, grid, definition, at);
         args.settings.gridColumnWidth = place.columnWidth;
         args.settings.textColour = 0x000000;
         args.settings.valueColour = 0x800000;

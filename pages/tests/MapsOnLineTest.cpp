@@ -9,58 +9,32 @@
 #include "ControlSet.h"
 #include "CryptFixtures.h"
 #include "DefinitionFixtures.h"
-#include "EcuTestRig.h"
-#include "HostTestSupport.h"
-#include "PagesFixture.h"
+#include "PagesOnLine.h"
 #include "TempDir.h"
-#include "ViewStandIn.h"
 #include "common/Text.h"
 #include "config/CParametriFile.h"
-#include "link/ui/LinkUiSinkAdapter.h"
 #include "pages/widgets/CCWNumEdit.h"
 
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <functional>
 
 using namespace vexar::pagestest;
-using namespace std::chrono_literals;
 using namespace vexar::link;
 using vexar::ecusim::Image;
-using vexar::linktest::EcuRig;
-using vexar::pagesfixture::PagesFixture;
 
 namespace {
 
 // The second protocol's command that writes a block of the parameters.
 constexpr std::uint8_t kWriteParameters = 2;
 
-vexar::ecusim::SimulatorOptions SecondProtocol()
-{
-    vexar::ecusim::SimulatorOptions options;
-    options.protocol = vexar::ecusim::Protocol::Second;
-    options.baud = 19200;
-    return options;
-}
-
-class MapsOnLine : public ::testing::Test {
+class MapsOnLine : public PagesOnLine {
 protected:
-    MapsOnLine() : rig(SecondProtocol())
+    MapsOnLine()
     {
-        app.m_pUiSink = &adapter;
-        fixture = std::make_unique<PagesFixture>(app, std::getenv("VEXAR_HOME"));
-        std::string error;
-        EXPECT_TRUE(fixture->Load(error)) << error;
-        view = std::make_unique<ViewStandIn>(app, fixture->Params().m_allTable);
-        adapter.RegisterWindow(UiWindow::View, view.get());
-        adapter.RegisterWindow(UiWindow::ProgressWindow, view.get());
-        app.m_strConfigName = u"VXSIM-00001";
-        app.m_comPorts = {EcuRig::kPort};
-        app.m_nComPort = EcuRig::kPort;
         // The ECU's map: raw 130 to 135 (1 to 3.5 per cent), engine speeds
         // 1000, 2000, 4000, pressures 0.5 and 2 bar; the temperature
         // correction and its falling temperatures.
@@ -68,15 +42,6 @@ protected:
         Ecu(32, {130, 131, 132, 133, 134, 135});
         Ecu(58, {50, 200});
         Ecu(60, {130, 100, 50, 4, 6, 8});
-    }
-    ~MapsOnLine() override
-    {
-        adapter.BeginShutdown();
-        app.SignalQuit();
-        app.JoinLinkThread();
-        fixture.reset();
-        view.reset();
-        app.m_pUiSink = nullptr;
     }
 
     void Ecu(std::size_t address, std::vector<std::uint8_t> bytes)
@@ -92,21 +57,11 @@ protected:
         return {app.m_pParMaster.get() + address, app.m_pParMaster.get() + address + count};
     }
 
-    void Connect()
+    // Connects, and waits for the connect's whole-image read.
+    void ConnectAndRead()
     {
-        ASSERT_TRUE(app.StartLinkThread(&adapter));
-        app.PostLinkRequest(WM_LINK_SET_POLL_PERIOD, 50);
-        app.PostLinkRequest(WM_LINK_CONNECT);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return view->idle > 0; }, 20000));
-        ASSERT_EQ(app.m_bLinked, 1);
+        Connect();
         ASSERT_TRUE(QTest::qWaitFor([&] { return view->progressClosed > 0; }, 20000));
-    }
-    // Every request posted so far has been served.
-    void Served()
-    {
-        const int reads = view->progressClosed;
-        app.PostLinkRequest(WM_LINK_READ_ALL);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return view->progressClosed > reads; }, 20000));
     }
 
     // A map of the parameter window, its page shown.
@@ -142,11 +97,6 @@ protected:
         QTest::mouseClick(&map, Qt::LeftButton, Qt::ShiftModifier, map.GetCellRect(to.row, to.column).center());
     }
 
-    EcuRig rig;
-    LinkUiSinkAdapter adapter;
-    CVEXARPages app{LinkTiming{.tickMs = 10, .protocol = {0.2, 30ms}}};
-    std::unique_ptr<PagesFixture> fixture;
-    std::unique_ptr<ViewStandIn> view;
 };
 
 // A map of a page in a set of controls that owns what it holds: the map
@@ -229,7 +179,7 @@ TEST_F(MapsOnLine, AWholeImageReadShowsTheEcusBytes)
     CCtrlGrid& map = Map(112);
     EXPECT_EQ(Texts(map, 0, 0, 2, 3), (std::vector<std::u16string>{u"", u"1500", u"3000", u"4500", u"0.8", u"0",
                                                                      u"1.5", u"3", u"1.6", u"-2", u"0", u"2.5"}));
-    Connect();
+    ConnectAndRead();
     EXPECT_TRUE(QTest::qWaitFor([&] { return map.CellText(1, 1) == u"1"; }, 10000));
     EXPECT_EQ(Texts(map, 0, 0, 2, 3), (std::vector<std::u16string>{u"", u"1000", u"2000", u"4000", u"0.5", u"1",
                                                                      u"1.5", u"2", u"2", u"2.5", u"3", u"3.5"}));
@@ -242,7 +192,7 @@ TEST_F(MapsOnLine, AWholeImageReadShowsTheEcusBytes)
 // block write of bytes 36 and 37. Nothing else of the ECU changes.
 TEST_F(MapsOnLine, ADialogEditAndAPasteAreOneRangeEach)
 {
-    Connect();
+    ConnectAndRead();
     CCtrlGrid& map = Map(112);
     ASSERT_TRUE(QTest::qWaitFor([&] { return map.CellText(1, 1) == u"1"; }, 10000));
     rig.sim().ClearFrameLog();
@@ -285,7 +235,7 @@ TEST_F(MapsOnLine, WithTheLinkDownOnlyTheMasterImageChanges)
     ASSERT_TRUE(map.PasteText(u"5"));
     EXPECT_EQ(Master(63, 1), std::vector<std::uint8_t>{10});
     EXPECT_EQ(app.m_linkQueue.Pending(), 0u);
-    Connect();
+    ConnectAndRead();
     EXPECT_EQ(rig.sim().CountRequests(kWriteParameters), 0u);
     EXPECT_EQ(EcuBytes(63, 1), std::vector<std::uint8_t>{4});
     EXPECT_TRUE(QTest::qWaitFor([&] { return map.CellText(1, 0) == u"2"; }, 10000));
@@ -296,7 +246,7 @@ TEST_F(MapsOnLine, WithTheLinkDownOnlyTheMasterImageChanges)
 // 7 turns it blue.
 TEST_F(MapsOnLine, TheEngineSpeedMovesTheDotAfterAPoll)
 {
-    Connect();
+    ConnectAndRead();
     CCtrlGrid& map = Map(112);
     ASSERT_TRUE(map.Marker().xLinked);
     ASSERT_TRUE(map.Marker().yLinked);
