@@ -413,15 +413,18 @@ std::intptr_t CCtrlGrid::onMessage(unsigned id, std::uintptr_t wParam, std::intp
     case WM_GRID_MARKER: OnUpdateOperatingPoint(wParam); return 0;
     case link::WM_CTRL_FORCE_REFRESH: OnForceRefresh(); return 0;
     case link::WM_CTRL_STORE: OnStoreValue(); return 0;
-    case link::WM_CTRL_TOOLTIP:
-        // The record is the window's: it goes with the message whether or
-        // not a tooltip takes it.
-        if (const auto* relayed = ui::PayloadAs<TOOLTIP_MSG>(payload); relayed && m_toolTip)
-            m_toolTip->RelayEvent(relayed->type, relayed->globalPos);
-        return 0;
+    case link::WM_CTRL_TOOLTIP: OnRelayToolTip(ui::PayloadAs<TOOLTIP_MSG>(payload)); return 0;
     default: break;
     }
     return CCtrlBase::onMessage(id, wParam, lParam, payload);
+}
+
+// The record is the window's: it goes with the message whether or not a
+// tooltip takes it.
+void CCtrlGrid::OnRelayToolTip(const TOOLTIP_MSG* relayed)
+{
+    if (relayed && m_toolTip)
+        m_toolTip->RelayEvent(relayed->type, relayed->globalPos);
 }
 
 bool CCtrlGrid::onCommand(unsigned id)

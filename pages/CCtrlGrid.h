@@ -108,6 +108,8 @@ public:
     void OnWriteRequest(std::uintptr_t wParam, std::intptr_t lParam);
     void OnEnableCtrl(bool enable);
     void OnSetDefault();
+    // A pointer event the page relays to the map's tooltip.
+    void OnRelayToolTip(const TOOLTIP_MSG* relayed);
     void OnUpdateOperatingPoint(std::uintptr_t kind);
     void OnForceRefresh();
     void OnStoreValue();

@@ -10,6 +10,7 @@
 #include "pages/CCtrlToolTip.h"
 #include "pages/widgets/CCWNumEdit.h"
 #include "platform/ui/CButtonMfc.h"
+#include "platform/ui/Messages.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -353,6 +354,21 @@ TEST_F(MapEditTest, TheTooltipFollowsTheRegion)
         EXPECT_EQ(map->GridToolTip()->Text(), c.text);
         EXPECT_TRUE(QTest::qWaitFor([&] { return map->GridToolTip()->IsShown(); }, 2000)) << c.kind;
     }
+}
+
+// A disabled map sees no pointer of its own: the page relays what the
+// pointer does, and the map's tip shows all the same.
+TEST_F(MapEditTest, ARelayedPointerShowsTheTipOfADisabledMap)
+{
+    CCtrlGrid* map = Make(Fixed46());
+    Send(*map, link::WM_CTRL_ENABLE, 0);
+    ASSERT_FALSE(map->isEnabled());
+    auto relayed = std::make_unique<TOOLTIP_MSG>();
+    relayed->type = QEvent::MouseMove;
+    relayed->globalPos = map->mapToGlobal(Centre(*map, 2, 2));
+    ui::PostMessage(map, {link::WM_CTRL_TOOLTIP, 0, 0, std::move(relayed)});
+    ASSERT_NE(map->GridToolTip(), nullptr);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return map->GridToolTip()->IsShown(); }, 2000));
 }
 
 }  // namespace
