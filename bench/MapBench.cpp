@@ -122,9 +122,9 @@ int main(int argc, char** argv)
     app.m_bLinked = 1;
 
     REC_CONTROLLO map = Block(1, u"MAP", kSide, kSide, 0x100, 100, 1);
-    GridBlock& grid = std::get<GridBlock>(map.GRAFICA);
-    grid.PRIMA_RIGA = {PRES_SI, INTST_CAL, {}, {}, 2, 0};
-    grid.PRIMA_COLONNA = {PRES_SI, INTST_CAL, {}, {}, 3, 0};
+    GridBlock& block = std::get<GridBlock>(map.GRAFICA);
+    block.PRIMA_RIGA = {PRES_SI, INTST_CAL, {}, {}, 2, 0};
+    block.PRIMA_COLONNA = {PRES_SI, INTST_CAL, {}, {}, 3, 0};
     const std::vector<REC_CONTROLLO> definitions{map, Block(2, u"AXX", 1, kSide, 0x40, 500, 200),
                                                  Block(3, u"AXY", kSide, 1, 0x900, 10, 5)};
     CTRL_CREATE args;
@@ -144,10 +144,10 @@ int main(int argc, char** argv)
     std::vector<CCtrlGrid*> made;
     Print("creation with both axes", Repeat(
                                          [&](int) {
-                                             CCtrlGrid* grid = nullptr;
-                                             CUtility::CreateCtrlGrid(args, grid);
-                                             CUtility::SetupGridAxes(*grid, definitions, false);
-                                             made.push_back(grid);
+                                             CCtrlGrid* another = nullptr;
+                                             CUtility::CreateCtrlGrid(args, another);
+                                             CUtility::SetupGridAxes(*another, definitions, false);
+                                             made.push_back(another);
                                          },
                                          10));
     for (CCtrlGrid* extra : made)
