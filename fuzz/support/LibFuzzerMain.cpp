@@ -14,6 +14,12 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
         std::abort();
     }
     vexar::fuzz::PrepareFuzzProcess();
+    // One empty input before libFuzzer starts timing them: what a target
+    // builds once and keeps (the synthetic definitions, the firmware images)
+    // is then built here, not inside the first input, which on a loaded
+    // machine would take longer than the hang limit.
+    static const std::uint8_t none = 0;
+    vexar::fuzz::Targets().front().entry(&none, 0);
     return 0;
 }
 
