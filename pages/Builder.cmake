@@ -38,16 +38,6 @@ if(VEXAR_TESTS)
     LIBS vexar_pages_fixture vexar_test_controls vexar_ecu_rig vexar_test_support)
   target_include_directories(pages_builder_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/tests)
 
-  find_program(XVFB_RUN xvfb-run)
-  if(XVFB_RUN)
-    add_test(NAME vexar_pages_screenshot
-      COMMAND ${XVFB_RUN} -a -s "-screen 0 1920x1080x24"
-              $<TARGET_FILE:vexar-pages> --screenshot ${CMAKE_BINARY_DIR}/pages.png)
-    # The system's D-Bus, font and X libraries keep some memory to the end
-    # of the process; the suppressions name only those libraries.
-    set_tests_properties(vexar_pages_screenshot PROPERTIES TIMEOUT 120 ENVIRONMENT
-      "QT_QPA_PLATFORM=xcb;LSAN_OPTIONS=suppressions=${PAGES_FIXTURE_DIR}/lsan.supp:print_suppressions=0")
-  else()
-    message(WARNING "xvfb-run not found (scripts/setup installs it): no screenshot of the pages")
-  endif()
+  vexar_add_xvfb_test(NAME vexar_pages_screenshot SCREEN 1920x1080x24
+    COMMAND $<TARGET_FILE:vexar-pages> --screenshot ${CMAKE_BINARY_DIR}/pages.png)
 endif()
