@@ -4,6 +4,7 @@
 #include "testing/ptysupport/ComLink.h"
 #include "testing/ptysupport/LineSpeed.h"
 #include "testing/ptysupport/PtyPair.h"
+#include "testing/ptysupport/WakeEvent.h"
 
 #include <algorithm>
 #include <atomic>
@@ -18,7 +19,6 @@
 #include <mutex>
 #include <optional>
 #include <poll.h>
-#include <sys/eventfd.h>
 #include <thread>
 #include <unistd.h>
 
@@ -66,7 +66,7 @@ struct EcuSimulator::Impl {
 
     // ---- owned by the simulator thread while it runs ----
     ptysupport::PtyPair pty;
-    int wake = -1;
+    ptysupport::WakeEvent wake;
     std::thread thread;
     std::vector<std::uint8_t> rx;
     std::atomic<std::size_t> heard{0};  // bytes read at the listening speed
@@ -77,7 +77,6 @@ struct EcuSimulator::Impl {
 
     void Run();
     void RunJobs();
-    void Wake();
     void RunOnThread(std::function<void()> job);
 
     void ReadLine();
@@ -111,12 +110,6 @@ EcuSimulator::Impl::Impl(SimulatorOptions opts)
 
 // ---- thread and jobs -------------------------------------------------------
 
-void EcuSimulator::Impl::Wake()
-{
-    const std::uint64_t one = 1;
-    [[maybe_unused]] ssize_t written = write(wake, &one, sizeof one);
-}
-
 void EcuSimulator::Impl::RunOnThread(std::function<void()> job)
 {
     if (!thread.joinable()) {
@@ -129,7 +122,7 @@ void EcuSimulator::Impl::RunOnThread(std::function<void()> job)
         std::lock_guard lock(mutex);
         jobs.push_back(std::move(task));
     }
-    Wake();
+    wake.Signal();
     done.wait();
 }
 
@@ -163,7 +156,7 @@ void EcuSimulator::Impl::Run()
         if (!rx.empty() && now - rxLast >= options.frameGap)
             DropPartial(now);
 
-        pollfd fds[2] = {{wake, POLLIN, 0}, {pty.Master(), POLLIN, 0}};
+        pollfd fds[2] = {{wake.Fd(), POLLIN, 0}, {pty.Master(), POLLIN, 0}};
         if (outBlocked)
             fds[1].events |= POLLOUT;
         timespec timeout{};
@@ -178,10 +171,8 @@ void EcuSimulator::Impl::Run()
         const nfds_t count = pty.IsOpen() ? 2 : 1;
         if (ppoll(fds, count, timeoutPointer, nullptr) < 0 && errno != EINTR)
             break;
-        if (fds[0].revents & POLLIN) {
-            std::uint64_t value = 0;
-            [[maybe_unused]] ssize_t got = read(wake, &value, sizeof value);
-        }
+        if (fds[0].revents & POLLIN)
+            wake.Drain();
         if (count == 2 && (fds[1].revents & POLLOUT))
             outBlocked = false;
         if (count == 2 && (fds[1].revents & POLLIN))
@@ -546,15 +537,13 @@ bool EcuSimulator::Start(std::string& error)
         error = "the simulator is already running";
         return false;
     }
-    d.wake = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    if (d.wake < 0) {
+    if (!d.wake.Open()) {
         error = std::string("cannot create the wake-up event: ") + std::strerror(errno);
         return false;
     }
     if (!d.PlugNow(error)) {
         d.pty.Close();
-        close(d.wake);
-        d.wake = -1;
+        d.wake.Close();
         return false;
     }
     {
@@ -573,13 +562,11 @@ void EcuSimulator::Stop()
             std::lock_guard lock(d.mutex);
             d.quit = true;
         }
-        d.Wake();
+        d.wake.Signal();
         d.thread.join();
     }
     d.UnplugNow();
-    if (d.wake >= 0)
-        close(d.wake);
-    d.wake = -1;
+    d.wake.Close();
 }
 
 std::string EcuSimulator::SlavePath() const
@@ -723,8 +710,8 @@ void EcuSimulator::RunVariableScript(VariableScript script)
         m_impl->scriptBase = Clock::now();
         m_impl->scriptNext = 0;
     }
-    if (m_impl->wake >= 0)
-        m_impl->Wake();
+    if (m_impl->wake.IsOpen())
+        m_impl->wake.Signal();
 }
 
 void EcuSimulator::Unplug()

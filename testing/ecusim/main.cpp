@@ -4,15 +4,15 @@
 #include "testing/ecusim/EcuSimulator.h"
 #include "testing/ecusim/Numbers.h"
 #include "testing/ptysupport/FrameLogLine.h"
+#include "testing/ptysupport/SimulatorProgram.h"
 #include "testing/ptysupport/StopSignals.h"
 
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 using namespace vexar::ecusim;
+namespace ptysupport = vexar::ptysupport;
 
 namespace {
 
@@ -131,15 +131,11 @@ bool Prepare(EcuSimulator& sim, const Settings& s, std::string& error)
         sim.InjectFault(command, fault, repeat);
     }
     if (!s.varScript.empty()) {
-        std::ifstream file(s.varScript, std::ios::binary);
-        std::stringstream text;
-        text << file.rdbuf();
-        VariableScript script;
-        if (!file) {
-            error = "cannot read " + s.varScript;
+        std::string text;
+        if (!ptysupport::ReadTextFile(s.varScript, text, error))
             return false;
-        }
-        if (!ParseVariableScript(text.str(), script, error)) {
+        VariableScript script;
+        if (!ParseVariableScript(text, script, error)) {
             error = s.varScript + ": " + error;
             return false;
         }
@@ -166,7 +162,7 @@ void Print(const FrameRecord& record, SimClock::time_point origin)
     std::snprintf(what, sizeof what, "%s %ld (%zu)%s", KindTag(record.kind), record.baud, record.bytes.size(),
                   record.crcOk ? "" : " bad CRC");
     const auto since = std::chrono::duration_cast<std::chrono::microseconds>(record.first - origin);
-    std::printf("%s\n", vexar::ptysupport::FrameLogLine(since, what, record.bytes).c_str());
+    std::printf("%s\n", ptysupport::FrameLogLine(since, what, record.bytes).c_str());
     std::fflush(stdout);
 }
 
@@ -176,24 +172,19 @@ int main(int argc, char** argv)
 {
     Settings settings;
     std::string error;
-    if (!ParseArguments(argc, argv, settings, error)) {
-        if (!error.empty())
-            std::fprintf(stderr, "ecusim: %s\n", error.c_str());
-        std::fputs(kUsage, error.empty() ? stdout : stderr);
-        return error.empty() ? 0 : 2;
-    }
+    if (!ParseArguments(argc, argv, settings, error))
+        return ptysupport::UsageExit("ecusim", kUsage, error);
 
     // Blocked before the simulator's thread exists, so that only the wait
     // below receives them.
-    vexar::ptysupport::StopSignals stopSignals;
+    ptysupport::StopSignals stopSignals;
 
     EcuSimulator sim(settings.options);
     if (!Prepare(sim, settings, error)) {
         std::fprintf(stderr, "ecusim: %s\n", error.c_str());
         return 2;
     }
-    if (!sim.Start(error) ||
-        (settings.com != 0 && !sim.PublishCom(settings.comDir, static_cast<int>(settings.com), error))) {
+    if (!ptysupport::StartPublished(sim, settings.comDir, settings.com, error)) {
         std::fprintf(stderr, "ecusim: %s\n", error.c_str());
         return 1;
     }
@@ -205,17 +196,7 @@ int main(int argc, char** argv)
     std::fflush(stdout);
 
     const SimClock::time_point origin = SimClock::now();
-    std::size_t printed = 0;
-    for (;;) {
-        const bool stop = stopSignals.Wait(std::chrono::milliseconds(100));
-        if (!settings.quiet) {
-            const std::vector<FrameRecord> log = sim.FrameLog();
-            for (; printed < log.size(); ++printed)
-                Print(log[printed], origin);
-        }
-        if (stop)
-            break;
-    }
-    sim.Stop();
+    ptysupport::ServeUntilStopped(stopSignals, sim, settings.quiet,
+                                  [origin](const FrameRecord& record) { Print(record, origin); });
     return 0;
 }

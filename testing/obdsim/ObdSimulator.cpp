@@ -3,6 +3,7 @@
 #include "testing/obdsim/AdapterResponder.h"
 #include "testing/ptysupport/ComLink.h"
 #include "testing/ptysupport/PtyPair.h"
+#include "testing/ptysupport/WakeEvent.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -12,7 +13,6 @@
 #include <mutex>
 #include <optional>
 #include <poll.h>
-#include <sys/eventfd.h>
 #include <sys/ioctl.h>
 #include <thread>
 #include <unistd.h>
@@ -121,7 +121,7 @@ struct ObdSimulator::Impl {
 
     // ---- owned by the simulator thread while it runs ----
     ptysupport::PtyPair pty;
-    int wake = -1;
+    ptysupport::WakeEvent wake;
     std::thread thread;
     Bytes partial;  // a request being received, from its STX
     Clock::time_point lastInput;
@@ -132,7 +132,6 @@ struct ObdSimulator::Impl {
     std::size_t streamPosition = 0;
 
     void Run();
-    void Wake();
     std::optional<Clock::time_point> NextDeadline() const;
     void ReadMaster();
     void Feed(const std::uint8_t* bytes, std::size_t count, Clock::time_point now);
@@ -147,12 +146,6 @@ struct ObdSimulator::Impl {
 };
 
 // ---- thread -----------------------------------------------------------------
-
-void ObdSimulator::Impl::Wake()
-{
-    const std::uint64_t one = 1;
-    [[maybe_unused]] const ssize_t written = write(wake, &one, sizeof one);
-}
 
 void ObdSimulator::Impl::Run()
 {
@@ -170,7 +163,7 @@ void ObdSimulator::Impl::Run()
         StreamSlice(now);
         SendDue(now);
 
-        pollfd fds[2] = {{wake, POLLIN, 0}, {pty.Master(), POLLIN, 0}};
+        pollfd fds[2] = {{wake.Fd(), POLLIN, 0}, {pty.Master(), POLLIN, 0}};
         if (outBlocked)
             fds[1].events |= POLLOUT;
         int timeout = -1;
@@ -180,10 +173,8 @@ void ObdSimulator::Impl::Run()
         }
         if (poll(fds, 2, timeout) < 0 && errno != EINTR)
             return;
-        if (fds[0].revents & POLLIN) {
-            std::uint64_t value = 0;
-            [[maybe_unused]] const ssize_t got = read(wake, &value, sizeof value);
-        }
+        if (fds[0].revents & POLLIN)
+            wake.Drain();
         if (fds[1].revents & POLLOUT)
             outBlocked = false;
         if (fds[1].revents & POLLIN)
@@ -413,8 +404,7 @@ bool ObdSimulator::Start(std::string& error)
     if (!d.pty.Open(9600, error))
         return false;
     int one = 1;
-    d.wake = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    if (d.wake < 0 || ioctl(d.pty.Master(), TIOCPKT, &one) != 0) {
+    if (!d.wake.Open() || ioctl(d.pty.Master(), TIOCPKT, &one) != 0) {
         error = std::string("cannot watch the pseudo-terminal: ") + std::strerror(errno);
         Stop();
         return false;
@@ -436,14 +426,12 @@ void ObdSimulator::Stop()
             std::lock_guard lock(d.mutex);
             d.quit = true;
         }
-        d.Wake();
+        d.wake.Signal();
         d.thread.join();
     }
     d.UnlinkCom();
     d.pty.Close();
-    if (d.wake >= 0)
-        close(d.wake);
-    d.wake = -1;
+    d.wake.Close();
     std::lock_guard lock(d.mutex);
     d.slavePath.clear();
 }

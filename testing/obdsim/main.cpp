@@ -3,15 +3,15 @@
 // hears and sends, one line each.
 #include "testing/obdsim/ObdSimulator.h"
 #include "testing/ptysupport/FrameLogLine.h"
+#include "testing/ptysupport/SimulatorProgram.h"
 #include "testing/ptysupport/StopSignals.h"
 
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 using namespace vexar::obdsim;
+namespace ptysupport = vexar::ptysupport;
 
 namespace {
 
@@ -59,14 +59,10 @@ bool WakeBytes(const std::string& text, Bytes& bytes)
 
 bool LoadScenario(const std::string& path, Scenario& scenario, std::string& error)
 {
-    std::ifstream file(path, std::ios::binary);
-    std::stringstream text;
-    text << file.rdbuf();
-    if (!file) {
-        error = "cannot read " + path;
+    std::string text;
+    if (!ptysupport::ReadTextFile(path, text, error))
         return false;
-    }
-    if (!ParseScenario(text.str(), scenario, error)) {
+    if (!ParseScenario(text, scenario, error)) {
         error = path + ": " + error;
         return false;
     }
@@ -157,7 +153,7 @@ void Print(const FrameRecord& record, SimClock::time_point origin)
     std::snprintf(what, sizeof what, "%s (%zu)%s", KindTag(record.kind), record.bytes.size(),
                   record.checksumOk ? "" : " bad checksum");
     const auto since = std::chrono::duration_cast<std::chrono::microseconds>(record.time - origin);
-    std::string line = vexar::ptysupport::FrameLogLine(since, what, record.bytes);
+    std::string line = ptysupport::FrameLogLine(since, what, record.bytes);
     if (!record.bytes.empty())
         line += "  " + Readable(record.bytes);
     std::printf("%s\n", line.c_str());
@@ -170,24 +166,19 @@ int main(int argc, char** argv)
 {
     Settings settings;
     std::string error;
-    if (!ParseArguments(argc, argv, settings, error)) {
-        if (!error.empty())
-            std::fprintf(stderr, "obdsim: %s\n", error.c_str());
-        std::fputs(kUsage, error.empty() ? stdout : stderr);
-        return error.empty() ? 0 : 2;
-    }
+    if (!ParseArguments(argc, argv, settings, error))
+        return ptysupport::UsageExit("obdsim", kUsage, error);
 
     // Blocked before the simulator's thread exists, so that only the wait
     // below receives them.
-    vexar::ptysupport::StopSignals stopSignals;
+    ptysupport::StopSignals stopSignals;
 
     ObdSimulator sim(settings.options);
     if (!ArmFaults(sim, settings, error)) {
         std::fprintf(stderr, "obdsim: %s\n", error.c_str());
         return 2;
     }
-    if (!sim.Start(error) ||
-        (settings.com != 0 && !sim.PublishCom(settings.comDir, static_cast<int>(settings.com), error))) {
+    if (!ptysupport::StartPublished(sim, settings.comDir, settings.com, error)) {
         std::fprintf(stderr, "obdsim: %s\n", error.c_str());
         return 1;
     }
@@ -199,17 +190,7 @@ int main(int argc, char** argv)
     std::fflush(stdout);
 
     const SimClock::time_point origin = SimClock::now();
-    std::size_t printed = 0;
-    for (;;) {
-        const bool stop = stopSignals.Wait(std::chrono::milliseconds(100));
-        if (!settings.quiet) {
-            const std::vector<FrameRecord> log = sim.FrameLog();
-            for (; printed < log.size(); ++printed)
-                Print(log[printed], origin);
-        }
-        if (stop)
-            break;
-    }
-    sim.Stop();
+    ptysupport::ServeUntilStopped(stopSignals, sim, settings.quiet,
+                                  [origin](const FrameRecord& record) { Print(record, origin); });
     return 0;
 }
