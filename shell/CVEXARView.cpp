@@ -98,6 +98,13 @@ void CVEXARView::RegisterCommands()
     map.On(ID_TEST, [this] { OnTest(); });
     map.On(static_cast<unsigned>(kCommandButtons[kActionTest].button), [this] { OnBtnTest(); });
     map.On(static_cast<unsigned>(kCommandButtons[kActionExit].button), [this] { OnBtnExit(); });
+    map.On(ID_IDENT_CENTR, [this] { OnEcuIdentification(); });
+    map.On(static_cast<unsigned>(kCommandButtons[kActionIdentification].button), [this] { OnBtnEcuIdentification(); });
+    map.On(ID_CONFIG_VETTURA, [this] { OnVehicleConfiguration(); });
+    map.On(static_cast<unsigned>(kCommandButtons[kActionVehicleConfig].button),
+           [this] { OnBtnVehicleConfiguration(); });
+    map.On(ID_ACQUISIZIONE, [this] { OnDataAcquisition(); });
+    map.On(static_cast<unsigned>(kCommandButtons[kActionAcquisition].button), [this] { OnBtnDataAcquisition(); });
     RegisterPendingCommands();
 }
 
@@ -238,10 +245,7 @@ std::intptr_t CVEXARView::onMessage(unsigned id, std::uintptr_t wParam, std::int
         return 0;
     case link::WM_LINK_STATE: OnLinkState(wParam, lParam); return 0;
     case link::WM_PROGRESS_OPEN: OnProgressOpen(wParam); return 0;
-    case link::WM_LINK_IDLE:
-        SetWaitCursor(false);
-        RunDeferredLoad();
-        return 0;
+    case link::WM_LINK_IDLE: OnLinkIdle(); return 0;
     case link::WM_SAVE_SESSION: WriteSession(); return 0;
     case link::WM_ECU_MISMATCH: OnEcuMismatch(wParam); return 0;
     case WM_WRITE_ALL_REQUEST: m_app.PostLinkRequest(link::WM_LINK_WRITE_ALL); return 0;

@@ -108,8 +108,29 @@ public:
     void OnStartupDone();
     void OnLinkState(std::uintptr_t linked, std::intptr_t result);
     void OnConnectAborted();
-    void OnEcuMismatch(std::uintptr_t protocol);
+    void OnLinkIdle();
     void OnProgressOpen(std::uintptr_t captionId);
+
+    // ---- ECU model recognition (CVEXARViewEcuModel.cpp) ----
+    // The worker found another ECU than the selected configuration's
+    // (wParam: the protocol it answered with).
+    void OnEcuMismatch(std::uintptr_t protocol);
+    // True when a configuration matching `identification` is (now)
+    // selected; its load waits while the worker may use the images.
+    bool SelectConfigurationForEcu(std::int32_t protocol, const std::u16string& identification);
+    // The model key and, in `identification`, the best installed firmware
+    // folder for it as spelt on disk; false (after language text 3201)
+    // when none matches.
+    bool DetectEcuModel(std::int32_t protocol, std::u16string& identification, std::u16string& key);
+    static void AddUniqueString(std::vector<std::u16string>& list, const std::u16string& text);
+
+    // ---- Window and information commands (CVEXARViewWindows.cpp) ----
+    void OnEcuIdentification() { OnBtnEcuIdentification(); }
+    void OnBtnEcuIdentification();
+    void OnVehicleConfiguration() { OnBtnVehicleConfiguration(); }
+    void OnBtnVehicleConfiguration();
+    void OnDataAcquisition() { OnBtnDataAcquisition(); }
+    void OnBtnDataAcquisition();
 
     // The command bar's widgets by action.
     CButtonMfc& Button(int action) const;
@@ -149,6 +170,14 @@ public:
     bool m_bTarmixPending = false;
     bool m_bTestPending = false;
     bool m_bLoadPending = false;
+    // The WM_LINK_CONNECTs with the worker whose WM_LINK_IDLE has not come
+    // back: until then the worker may use the images.
+    int m_nConnectsPosted = 0;
+    // The configuration chosen for the ECU on the bench: the session is
+    // written after its load, and the connect repeated, once the worker
+    // has ended the attempt that found it.
+    bool m_bSessionPending = false;
+    bool m_bReconnectPending = false;
     CCentralineInstallate m_catalogue;
     std::int32_t m_nDtrSeconds = 8;
     std::u16string m_strStartFolder;
@@ -179,9 +208,19 @@ private:
     void RegisterCommands();
     // Runs the command of an action, as its button does.
     void RunAction(int action);
-    // A load asked for while the link was up or a connect ran, run once the
-    // worker reports the link down or the connect ended.
+    // While the link is up or a connect is with the worker, the worker
+    // may use the images: a load must wait.
+    bool WorkerMayUseImages() const;
+    // A load asked for while the worker could use the images, with the
+    // session write and the connect that follow a configuration chosen for
+    // the ECU, run once the worker reports the link down or the connect
+    // ended.
     void RunDeferredLoad();
+    // Brings a page window forward when the last load built it, and has
+    // the worker poll what is now shown.
+    void ShowPageWindow(CDlgTabSB* host);
+    // The five configuration paths of a firmware folder of an ECU folder.
+    void SetConfigurationPaths(const std::u16string& ecu, const std::u16string& firmware);
     void OnCalibNameChanged();
     // Closes the page windows and forgets their control tables.
     void ClosePageHosts();

@@ -63,6 +63,15 @@ void CVEXARView::OnConnect()
     if (m_bConnecting || m_hProgram != 0 || m_app.m_bLinked)
         return;
     m_bConnecting = true;
+    // The newest installed revision of the selected configuration's model
+    // is loaded first, when there is one; the connect goes on whatever the
+    // choice finds.
+    std::u16string configName;
+    {
+        std::lock_guard lock(m_app.m_csIdent);
+        configName = m_app.m_strConfigName;
+    }
+    SelectConfigurationForEcu(m_app.m_nProtocol, configName);
     RequestConnect();
 }
 
@@ -74,7 +83,8 @@ void CVEXARView::RequestConnect()
         m_app.m_bAutoSelect = 1;
     }
     SetWaitCursor(true);
-    m_app.PostLinkRequest(link::WM_LINK_CONNECT);
+    if (m_app.PostLinkRequest(link::WM_LINK_CONNECT))
+        ++m_nConnectsPosted;
 }
 
 void CVEXARView::OnDisconnect()
@@ -219,16 +229,11 @@ void CVEXARView::OnLinkState(std::uintptr_t linked, std::intptr_t)
     RunDeferredLoad();
 }
 
-// Until the ECU model is recognised, a mismatch ends the connect attempt:
-// the automatic choice is armed again and the frame reports the unknown
-// ECU.
-void CVEXARView::OnEcuMismatch(std::uintptr_t)
+// Every connect the worker takes ends with this notice, after its
+// mismatch report and its session notice.
+void CVEXARView::OnLinkIdle()
 {
-    m_bConnecting = false;
-    {
-        std::lock_guard lock(m_app.m_csAutoSelect);
-        m_app.m_bAutoSelect = 1;
-    }
-    ui::PostMessage(&m_frame, ui::WindowMessage{link::WM_UNKNOWN_ECU, 0, 0, nullptr});
+    m_nConnectsPosted = std::max(m_nConnectsPosted - 1, 0);
+    SetWaitCursor(false);
     RunDeferredLoad();
 }

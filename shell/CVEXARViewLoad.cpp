@@ -110,35 +110,54 @@ void CVEXARView::OnSelectEcu()
     }
     UpdateStatusPanes();
     m_bFirstStart = false;
-    FILE_CONFIGURAZIONE files;
-    m_catalogue.GetConfigFiles(m_strEcuFamily, dialog.m_strFirmware, files);
-    std::string folder;
-    m_catalogue.GetConfigurationPath(folder);
-    folder += ToUtf8(m_strEcuFamily) + "/" + ToUtf8(dialog.m_strFirmware) + "/";
-    const std::u16string* names[] = {&files.FILE_PAR, &files.FILE_GPC, &files.FILE_VAR, &files.FILE_GVS,
-                                     &files.FILE_GDG};
-    for (std::size_t i = 0; i < m_strConfigPaths.size(); ++i)
-        m_strConfigPaths[i] = folder + ToUtf8(*names[i]);
+    SetConfigurationPaths(m_strEcuFamily, dialog.m_strFirmware);
     LoadConfiguration();
     WriteSession();
 }
 
+// A pair the catalogue does not know leaves the file names empty: the
+// load then fails.
+void CVEXARView::SetConfigurationPaths(const std::u16string& ecu, const std::u16string& firmware)
+{
+    FILE_CONFIGURAZIONE files;
+    m_catalogue.GetConfigFiles(ecu, firmware, files);
+    std::string folder;
+    m_catalogue.GetConfigurationPath(folder);
+    folder += ToUtf8(ecu) + "/" + ToUtf8(firmware) + "/";
+    const std::u16string* names[] = {&files.FILE_PAR, &files.FILE_GPC, &files.FILE_VAR, &files.FILE_GVS,
+                                     &files.FILE_GDG};
+    for (std::size_t i = 0; i < m_strConfigPaths.size(); ++i)
+        m_strConfigPaths[i] = folder + ToUtf8(*names[i]);
+}
+
 // ---- Loading ------------------------------------------------------------------------
+
+bool CVEXARView::WorkerMayUseImages() const { return m_app.m_bLinked || m_nConnectsPosted > 0; }
 
 void CVEXARView::RunDeferredLoad()
 {
-    if (m_bLoadPending && !m_app.m_bLinked && !m_bConnecting) {
+    if (WorkerMayUseImages())
+        return;
+    if (m_bLoadPending) {
         m_bLoadPending = false;
         LoadConfiguration();
+    }
+    if (m_bSessionPending) {
+        m_bSessionPending = false;
+        WriteSession();
+    }
+    if (m_bReconnectPending) {
+        m_bReconnectPending = false;
+        RequestConnect();
     }
 }
 
 void CVEXARView::LoadConfiguration()
 {
     // The images change only while the worker cannot use them: with the
-    // link down and no connect under way. A load asked for meanwhile runs
-    // when the worker reports the link down.
-    if (m_app.m_bLinked || m_bConnecting) {
+    // link down and no connect with the worker. A load asked for meanwhile
+    // runs when the worker reports the link down or the connect ended.
+    if (WorkerMayUseImages()) {
         m_bLoadPending = true;
         return;
     }

@@ -37,7 +37,16 @@ bool Edition2To4(std::int32_t edition) { return edition >= 2 && edition <= 4; }
 
 bool IsActionBuilt(int action)
 {
-    return action == kActionSelectEcu || action == kActionConnect || action == kActionExit || action == kActionTest;
+    switch (action) {
+    case kActionSelectEcu:
+    case kActionConnect:
+    case kActionExit:
+    case kActionTest:
+    case kActionIdentification:
+    case kActionVehicleConfig:
+    case kActionAcquisition: return true;
+    default: return false;
+    }
 }
 
 int ActionLabelText(int action, std::int32_t edition)

@@ -97,17 +97,19 @@ inline constexpr int kActionSaveCalib = 10;
 inline constexpr int kActionExit = 12;
 inline constexpr int kActionChecklist = 14;
 inline constexpr int kActionRemote = 15;
+inline constexpr int kActionClearErrors = 16;
+inline constexpr int kActionIdentification = 17;
 inline constexpr int kActionTest = 18;
 
 // The commands of the menu bar whose work is not in the program yet: they
 // keep their places, disabled, and so do their command buttons.
-inline constexpr std::array<unsigned, 22> kPendingCommands{
-    ID_IDENT_CENTR, ID_CONFIG_VETTURA, ID_ACQUISIZIONE, ID_DIAGNOSI, ID_CANC_ERR, ID_ASS_REM, ID_DIAG_BENZ,
-    ID_RESET_MEM, ID_SALVA_CNF, ID_CARICA_CNF, ID_CREA_CHK, ID_COMMENTI, ID_ESPORTA, ID_COMPARA,
-    ID_PRG_ECU, ID_TARMIX, ID_PRG_PALM, ID_AGG_AUTO, ID_CONNETTI_BENZ, ID_DISCONNETTI_BENZ,
-    ID_REMOTE_MASTER, ID_REMOTE_SLAVE};
+inline constexpr std::array<unsigned, 19> kPendingCommands{
+    ID_DIAGNOSI, ID_CANC_ERR, ID_ASS_REM, ID_DIAG_BENZ, ID_RESET_MEM, ID_SALVA_CNF, ID_CARICA_CNF,
+    ID_CREA_CHK, ID_COMMENTI, ID_ESPORTA, ID_COMPARA, ID_PRG_ECU, ID_TARMIX, ID_PRG_PALM,
+    ID_AGG_AUTO, ID_CONNETTI_BENZ, ID_DISCONNETTI_BENZ, ID_REMOTE_MASTER, ID_REMOTE_SLAVE};
 // Whether an action's command is built: the ECU selection, the connect, the
-// exit and the test.
+// exit, the test, the identification and the parameter and variable
+// windows.
 bool IsActionBuilt(int action);
 
 // The language texts of an action's label and of its menu item.

@@ -128,7 +128,7 @@ TEST(CommandBar, CommandsWhoseWorkIsNotHereStayDisabled)
     for (unsigned id : kPendingCommands)
         EXPECT_FALSE(ItemEnabled(shell.Frame(), id)) << id;
     for (unsigned id : {ID_CENTRALINA, ID_CONNETTI, ID_TEST, ID_LINEA_K, ID_SERIALE, ID_BAUD_38400, ID_APP_ABOUT,
-                        ID_APP_EXIT, ID_VIEW_STATUS_BAR})
+                        ID_APP_EXIT, ID_VIEW_STATUS_BAR, ID_IDENT_CENTR, ID_CONFIG_VETTURA, ID_ACQUISIZIONE})
         EXPECT_TRUE(ItemEnabled(shell.Frame(), id)) << id;
     EXPECT_FALSE(ItemEnabled(shell.Frame(), ID_DISCONNETTI));
     EXPECT_EQ(shell.Exit(), 0);

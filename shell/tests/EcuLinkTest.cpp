@@ -3,7 +3,7 @@
 // written to VEXAR.cfg and its echo read, the baud rate switched or falling
 // back, duplicate port numbers, and the ECU test offline and while linked,
 // passing, failing and ending when its connect fails.
-#include "ShellHarness.h"
+#include "EcuShell.h"
 
 #include "CryptFixtures.h"
 #include "common/Text.h"
@@ -18,7 +18,6 @@
 #include "shell/CVEXARView.h"
 #include "shell/core/CommandTable.h"
 #include "shell/core/ShellMessages.h"
-#include "testing/ecusim/EcuSimulator.h"
 
 #include <QPushButton>
 #include <QTest>
@@ -34,81 +33,14 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// The synthetic configuration's parameter image: its parameters, the
-// diagnosis file's restore area inside them, and the maps' points after it.
-constexpr std::size_t kParameterImage = 66;
-
-constexpr char kRevision[] = "VXG4_R01070";
 constexpr std::uint8_t kWriteMain = 2;
 constexpr std::uint8_t kSetBaud = 10;
 
-// The program started on the synthetic configuration (as revision
-// VXG4_R01070, which the simulator's identification matches), the
-// simulated ECU on COM3, the demonstration's settings (every button shown,
-// the list upload on) and a DTR pulse of one second.
-class EcuShell : public ::testing::Test {
+// The demonstration's bench: KD02_ECU/VXG4_R01070, which the simulator's
+// identification matches.
+class EcuShell : public EcuShellBase {
 protected:
-    void SetUp() override
-    {
-        ecusim::SimulatorOptions options;
-        options.protocol = ecusim::Protocol::Second;
-        options.baud = 19200;
-        options.ident = kRevision;
-        m_sim = std::make_unique<ecusim::EcuSimulator>(options);
-        std::string error;
-        ASSERT_TRUE(m_sim->Start(error)) << error;
-        for (std::size_t i = 0; i < kParameterImage; ++i) {
-            const std::uint8_t byte = static_cast<std::uint8_t>(0x30 + i);
-            m_sim->WriteImage(ecusim::Image::Parameters, i, std::span(&byte, 1));
-        }
-        ASSERT_TRUE(m_sim->PublishCom(m_shell.Folder().ComFolder(), 3, error)) << error;
-        m_shell.MakeApp(link::LinkTiming{10, link::ProtocolTiming{0.3, 30ms}});
-        m_shell.StartWithConfiguration("VXG4", kRevision, [&](const fixtures::SyntheticConfiguration& installed) {
-            ASSERT_TRUE(fixtures::InstallDemoSettings(installed, error)) << error;
-            vexar::testing::WriteAll(m_shell.Folder().File("Calib.cfg"), "\n\n1\n1\n");
-        });
-    }
-    void TearDown() override
-    {
-        if (m_shell.Frame().isVisible()) {
-            EXPECT_EQ(m_shell.Exit(), 0);
-        }
-        m_sim->Stop();
-    }
-
-    void Command(unsigned id) { ui::SendMessage(&m_shell.View(), ui::CommandMessage(id)); }
-    // Until the worker, the view and the frame all know the link state.
-    bool WaitLinked(bool linked)
-    {
-        const QString status = linked ? QStringLiteral("E3065") : QStringLiteral("E3064");
-        return WaitUntil([&] {
-            return (m_shell.App().m_bLinked != 0) == linked && !m_shell.View().m_bConnecting &&
-                   m_shell.Frame().m_paneStatus->text() == status &&
-                   ui::IsWindowEnabled(m_shell.View().Button(kActionConnect)) != linked;
-        });
-    }
-    // The program holds what the ECU holds.
-    void WorkingImageAsTheEcus()
-    {
-        std::lock_guard lock(m_shell.App().m_csParImage);
-        const std::vector<std::uint8_t> image = m_sim->ReadImage(ecusim::Image::Parameters, 0, kParameterImage);
-        std::copy(image.begin(), image.end(), m_shell.App().m_pParWork.get());
-    }
-    bool Checked(unsigned id)
-    {
-        const auto item = m_shell.Frame().MenuBar().FindCommand(id);
-        ui::CmdUI ui(id, item->item);
-        m_shell.Frame().UpdateCommandUI(ui);
-        return item->item->isChecked();
-    }
-    std::vector<std::uint8_t> Master()
-    {
-        std::lock_guard lock(m_shell.App().m_csParImage);
-        return {m_shell.App().m_pParMaster.get(), m_shell.App().m_pParMaster.get() + m_shell.App().m_nParSize};
-    }
-
-    ShellHarness m_shell;
-    std::unique_ptr<ecusim::EcuSimulator> m_sim;
+    void SetUp() override { StartBench({}); }
 };
 
 }  // namespace
@@ -121,7 +53,7 @@ TEST_F(EcuShell, ConnectAndDisconnectByCommandAndByKey)
     EXPECT_EQ(m_shell.Frame().m_paneStatus->text(), QStringLiteral("E3065"));
     EXPECT_EQ(m_shell.Frame().m_paneFirmware->text(), QStringLiteral(" Frmw ECU: VXG4_R01070"));
     EXPECT_FALSE(ui::IsWindowEnabled(view.Button(kActionConnect)));
-    EXPECT_EQ(Master(), m_sim->ReadImage(ecusim::Image::Parameters, 0, kParameterImage));
+    EXPECT_EQ(Master(), EcuImage());
     // The ECU answered on COM3, not on the last port (COM1): the session
     // file now names COM3.
     EXPECT_TRUE(WaitUntil([&] { return m_shell.App().m_nComPort == 3; }));
@@ -156,7 +88,7 @@ TEST_F(EcuShell, TheKLineIsWrittenToTheSettingsAndItsEchoIsRead)
     for (const ecusim::FrameRecord& record : m_sim->FrameLog())
         echoes += record.kind == ecusim::FrameRecord::Kind::Echo;
     EXPECT_GT(echoes, 0u);
-    EXPECT_EQ(Master(), m_sim->ReadImage(ecusim::Image::Parameters, 0, kParameterImage));
+    EXPECT_EQ(Master(), EcuImage());
 
     Command(ID_SERIALE);
     EXPECT_EQ(m_shell.App().m_bKLine, 0);

@@ -107,9 +107,9 @@ void ProgramFolder::WriteSettings(const LAYOUT_SETTINGS& layout, int kLine, int 
 }
 
 void ProgramFolder::WriteSession(const std::u16string& langFile, const std::array<std::string, 5>& paths,
-                                 const std::u16string& profile)
+                                 const std::u16string& profile, int port)
 {
-    std::u16string text = profile + u"\n" + langFile + u"\n1\n\\\\.\\COM1\n";
+    std::u16string text = profile + u"\n" + langFile + Format(u"\n%d\n\\\\.\\COM%d\n", port, port);
     for (const std::string& path : paths)
         text += ToUtf16(path) + u"\n";
     WriteCipher(File("VEXARDef.cfg"), text);
@@ -177,9 +177,31 @@ ShellHarness::~ShellHarness()
     m_dialogs.reset();
 }
 
+bool TestApp::PostLinkRequest(unsigned id, std::uintptr_t wParam, std::intptr_t lParam,
+                              std::unique_ptr<link::LinkPayload> payload)
+{
+    {
+        std::lock_guard lock(m_postedLock);
+        m_posted.push_back(id);
+    }
+    return CVEXARApp::PostLinkRequest(id, wParam, lParam, std::move(payload));
+}
+
+std::vector<unsigned> TestApp::Posted() const
+{
+    std::lock_guard lock(m_postedLock);
+    return m_posted;
+}
+
+void TestApp::ClearPosted()
+{
+    std::lock_guard lock(m_postedLock);
+    m_posted.clear();
+}
+
 void ShellHarness::MakeApp(link::LinkTiming timing)
 {
-    m_app = std::make_unique<CVEXARApp>(timing);
+    m_app = std::make_unique<TestApp>(timing);
     m_app->m_screenSize = [] { return QSize(1024, 768); };
 }
 

@@ -20,6 +20,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -53,9 +54,9 @@ public:
     // VEXAR.cfg: version 1.0.0, the values given, then `tail` after value 49.
     void WriteSettings(const LAYOUT_SETTINGS& layout = {}, int kLine = 0, int edition = 0,
                        const std::vector<std::u16string>& tail = {});
-    // VEXARDef.cfg: profile, language file name, COM 1, the five paths.
+    // VEXARDef.cfg: profile, language file name, COM `port`, the five paths.
     void WriteSession(const std::u16string& langFile, const std::array<std::string, 5>& paths = {},
-                      const std::u16string& profile = u"OPR_PBL");
+                      const std::u16string& profile = u"OPR_PBL", int port = 1);
     void WriteRemote();
     void InstallObdLibrary(const std::string& from);
     fixtures::SyntheticConfiguration InstallConfiguration(const std::string& ecu = "VXG4",
@@ -90,6 +91,23 @@ template <class T>
     return timer;
 }
 
+// The application object of the tests: the program's, noting every
+// request it posts to the link worker (the request still goes).
+class TestApp : public CVEXARApp {
+public:
+    using CVEXARApp::CVEXARApp;
+
+    bool PostLinkRequest(unsigned id, std::uintptr_t wParam = 0, std::intptr_t lParam = 0,
+                         std::unique_ptr<vexar::link::LinkPayload> payload = nullptr) override;
+    // The ids posted since the last ClearPosted, in order.
+    std::vector<unsigned> Posted() const;
+    void ClearPosted();
+
+private:
+    mutable std::mutex m_postedLock;
+    std::vector<unsigned> m_posted;
+};
+
 // Replaces `from` by `to` in an enciphered file.
 void RewriteCipherFile(const std::string& path, const std::u16string& from, const std::u16string& to);
 
@@ -103,7 +121,7 @@ public:
 
     ProgramFolder& Folder() { return m_folder; }
     uitest::ScriptedResponder& Dialogs() { return *m_dialogs; }
-    CVEXARApp& App() { return *m_app; }
+    TestApp& App() { return *m_app; }
     CMainFrame& Frame();
     CVEXARView& View();
 
@@ -128,7 +146,7 @@ public:
 private:
     ProgramFolder m_folder;
     std::unique_ptr<uitest::ScriptedResponder> m_dialogs;
-    std::unique_ptr<CVEXARApp> m_app;
+    std::unique_ptr<TestApp> m_app;
     std::unique_ptr<QTimer> m_answer;
 };
 
