@@ -349,8 +349,10 @@ TEST_F(DtrPulseTest, OneSecondPulseEndsAfterAHundredTicks)
     EXPECT_EQ(posts[1].window, UiWindow::TestResult);
     EXPECT_EQ(posts[1].wParam, 0u);
     const long length = Millis(posts[1].when - start);
+    // Late answers on a loaded machine lengthen it; a pulse of twice the
+    // ticks could not end within two seconds.
     EXPECT_GE(length, 950);
-    EXPECT_LE(length, 1600);
+    EXPECT_LT(length, 2000);
     Stop();
 
     const std::vector<std::pair<unsigned, int>> expected{

@@ -417,6 +417,11 @@ void EcuSimulator::Impl::SendDue(Clock::time_point now)
     }
     if (batch.empty())
         return;
+    // A batch that ends in a speed change is written under the lock, so that
+    // a test which has read its last byte already sees the new speed.
+    std::unique_lock lock(mutex, std::defer_lock);
+    if (out[batch.size() - 1].switchToBaud)
+        lock.lock();
     const ssize_t written = write(pty.Master(), batch.data(), batch.size());
     if (written < 0) {
         if (errno == EAGAIN || errno == EWOULDBLOCK)
@@ -424,10 +429,8 @@ void EcuSimulator::Impl::SendDue(Clock::time_point now)
         return;
     }
     for (ssize_t i = 0; i < written; ++i) {
-        if (const std::optional<long> baud = out.front().switchToBaud) {
-            std::lock_guard lock(mutex);
+        if (const std::optional<long> baud = out.front().switchToBaud)
             options.baud = *baud;
-        }
         out.pop_front();
     }
     if (static_cast<std::size_t>(written) < batch.size())
