@@ -8,7 +8,6 @@
 #include "TempDir.h"
 #include "ControlSet.h"
 #include "TestControls.h"
-#include "common/CStdioFileEx.h"
 #include "common/Text.h"
 #include "config/CControlliConfigurati.h"
 #include "config/CParametriFile.h"
@@ -27,17 +26,13 @@
 #include <memory>
 #include <set>
 
+using vexar::fixtures::FixtureText;
 using vexar::testing::TempDir;
 using vexar::testing::LocalTime;
 
 namespace {
 
 const std::vector<std::u16string> kLanguages = {u"English", u"Italiano"};
-
-std::u16string FixtureText(const std::string& relative)
-{
-    return vexar::ToUtf16(vexar::testing::ReadAll(vexar::fixtures::DataFolder() + "/" + relative));
-}
 
 std::u16string CipherContents(const std::string& path)
 {
@@ -118,12 +113,7 @@ TEST_F(SyntheticDataFiles, TheAcquisitionReadsAgainstTheVariables)
 {
     const std::u16string text = FixtureText("acquisition/VXG4_R0107_Prova.ACQ.txt");
     const std::string path = m_home.file("Prova.ACQ");
-    {
-        CStdioFileEx file;
-        ASSERT_TRUE(file.Open(path, CStdioFileEx::modeCreate | CStdioFileEx::modeWrite | CStdioFileEx::modeWriteUnicode));
-        ASSERT_TRUE(file.WriteString(text));
-        ASSERT_TRUE(file.Close());
-    }
+    ASSERT_TRUE(vexar::fixtures::WriteUnicodeTextFile(path, text));
     CVariabiliAcq replay("", u"InfoFileAcquisizioniOL");
     std::vector<std::u16string> labels, identifiers;
     std::u16string comment, fileFirmware;
@@ -352,13 +342,7 @@ TEST_F(SyntheticDataFiles, ACorruptAcquisitionIsRefusedOrReplaysSoundly)
         std::string what;
         const std::u16string text = mutator.Mutate(original, what);
         SCOPED_TRACE("seed " + std::to_string(seed) + ": " + what);
-        {
-            CStdioFileEx file;
-            ASSERT_TRUE(file.Open(path, CStdioFileEx::modeCreate | CStdioFileEx::modeWrite |
-                                            CStdioFileEx::modeWriteUnicode));
-            ASSERT_TRUE(file.WriteString(text));
-            ASSERT_TRUE(file.Close());
-        }
+        ASSERT_TRUE(vexar::fixtures::WriteUnicodeTextFile(path, text));
         CVariabiliAcq replay("", u"InfoFileAcquisizioniOL");
         std::vector<std::u16string> labels, identifiers;
         std::u16string comment, fileFirmware;

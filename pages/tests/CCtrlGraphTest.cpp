@@ -10,7 +10,6 @@
 #include "TempDir.h"
 #include "TestControls.h"
 #include "DefinitionFixtures.h"
-#include "common/CStdioFileEx.h"
 #include "common/Text.h"
 #include "config/CControlliConfigurati.h"
 #include "config/CVariabiliAcq.h"
@@ -40,15 +39,9 @@ namespace {
 // UTF-16 with a byte-order mark.
 std::string InstallEnglish(const TempDir& home)
 {
-    const std::u16string text =
-        vexar::ToUtf16(vexar::testing::ReadAll(vexar::fixtures::DataFolder() + "/Lang/English.lng"));
-    std::string bytes = "\xFF\xFE";
-    for (char16_t c : text) {
-        bytes.push_back(static_cast<char>(c & 0xFF));
-        bytes.push_back(static_cast<char>(c >> 8));
-    }
     std::filesystem::create_directories(home.file("Lang"));
-    vexar::testing::WriteAll(home.file("Lang/English.lng"), bytes);
+    EXPECT_TRUE(vexar::fixtures::WriteUnicodeTextFile(home.file("Lang/English.lng"),
+                                                      vexar::fixtures::FixtureText("Lang/English.lng")));
     return home.file("Lang/English.lng");
 }
 
@@ -576,14 +569,8 @@ TEST_F(GraphOnOwner, AReplayPutsEveryPointOnItsTraceAtItsVariablesScale)
     }
 
     const std::string path = home.file("Prova.ACQ");
-    const std::u16string text =
-        vexar::ToUtf16(vexar::testing::ReadAll(vexar::fixtures::DataFolder() + "/acquisition/VXG4_R0107_Prova.ACQ.txt"));
-    {
-        CStdioFileEx file;
-        ASSERT_TRUE(file.Open(path, CStdioFileEx::modeCreate | CStdioFileEx::modeWrite | CStdioFileEx::modeWriteUnicode));
-        ASSERT_TRUE(file.WriteString(text));
-        ASSERT_TRUE(file.Close());
-    }
+    ASSERT_TRUE(vexar::fixtures::WriteUnicodeTextFile(
+        path, vexar::fixtures::FixtureText("acquisition/VXG4_R0107_Prova.ACQ.txt")));
     CVariabiliAcq replay("", u"InfoFileAcquisizioniOL");
     std::vector<std::u16string> labels, identifiers;
     std::u16string comment, firmware;

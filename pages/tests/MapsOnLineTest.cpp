@@ -131,8 +131,7 @@ std::vector<std::u16string> Texts(const CCtrlGrid& map, int top, int left, int b
 TEST_F(MapsOnLine, TheSyntheticCalibrationLoadsIntoBuiltMapsAndSavesBackUnchanged)
 {
     const std::string home = std::getenv("VEXAR_HOME");
-    const std::u16string text = vexar::ToUtf16(
-        vexar::testing::ReadAll(vexar::fixtures::DataFolder() + "/calibration/VXG4_R0107_City.DAT.txt"));
+    const std::u16string text = vexar::fixtures::FixtureText("calibration/VXG4_R0107_City.DAT.txt");
     std::string error;
     ASSERT_TRUE(vexar::crypt::WriteCipherText(home + "/City.DAT", text, error)) << error;
     app.m_clock = [] { return std::time_t{1294650000}; };
