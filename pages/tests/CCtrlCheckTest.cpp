@@ -35,13 +35,7 @@ class CheckPage : public ::testing::Test {
 protected:
     CheckPage()
     {
-        app.m_pUiSink = &adapter;
-        app.ResizeImages(32, 32);
-        app.m_pParTable2 = &par2;
-        app.m_pParTable3 = &par3;
-        app.m_pVarTable2 = &var2;
-        app.m_nOperator = OPR_PRV;
-        app.m_clock = [] { return std::time_t{1276588800}; };
+        PrepareOffLine(app, adapter, par2, par3, var2);
         page.resize(400, 300);
         page.show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&page));
@@ -53,11 +47,7 @@ protected:
         CTRL_CREATE args;
         args.app = &app;
         args.parent = &page;
-        args.grid.area = {10, 10, 390, 290};
-        args.grid.cellHeight = 24;
-        args.grid.cellWidth = 120;
-        args.grid.pageHeight = 280;
-        args.grid.pageWidth = 380;
+        args.grid = PageGrid(400, 300, 120, 24);
         CUtility::CalcRowsCols(args.grid);
         args.definition = &definition;
         args.row = row;

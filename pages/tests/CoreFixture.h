@@ -7,6 +7,7 @@
 #include "config/RecControllo.h"
 #include "link/LinkMessages.h"
 #include "pages/core/CVEXARPages.h"
+#include "pages/core/PageGrid.h"
 #include "testing/controls/TestControls.h"
 #include "testing/corectrls/CoreTestCtrls.h"
 
@@ -116,18 +117,37 @@ inline void PrepareForSimulator(CVEXARPages& app, link::ILinkUiSink& sink, int p
     app.m_bVarPageShown = true;
 }
 
+// The pages side of a test without a link: images of 32 bytes, the three
+// tables the visibility actions look keys up in, the privileged profile
+// and a fixed clock.
+inline void PrepareOffLine(CVEXARPages& app, link::ILinkUiSink& sink, CTRL_TABLE& par2, CTRL_TABLE& par3,
+                           CTRL_TABLE& var2)
+{
+    app.m_pUiSink = &sink;
+    app.ResizeImages(32, 32);
+    app.m_pParTable2 = &par2;
+    app.m_pParTable3 = &par3;
+    app.m_pVarTable2 = &var2;
+    app.m_nOperator = OPR_PRV;
+    app.m_clock = [] { return std::time_t{1276588800}; };
+}
+
+// The grid of a page of `width` x `height` pixels with a margin of 10 all
+// round, in cells of `cellWidth` x `cellHeight`.
+inline PAGE_GRID PageGrid(std::int32_t width, std::int32_t height, std::int32_t cellWidth, std::int32_t cellHeight)
+{
+    PAGE_GRID grid;
+    grid.area = {10, 10, width - 10, height - 10};
+    grid.cellHeight = cellHeight;
+    grid.cellWidth = cellWidth;
+    grid.pageHeight = height - 20;
+    grid.pageWidth = width - 20;
+    return grid;
+}
+
 class CoreTest : public ::testing::Test {
 protected:
-    CoreTest()
-    {
-        app.m_pUiSink = &sink;
-        app.ResizeImages(32, 32);
-        app.m_pParTable2 = &par2;
-        app.m_pParTable3 = &par3;
-        app.m_pVarTable2 = &var2;
-        app.m_nOperator = OPR_PRV;
-        app.m_clock = [] { return std::time_t{1276588800}; };
-    }
+    CoreTest() { PrepareOffLine(app, sink, par2, par3, var2); }
     ~CoreTest() override
     {
         for (auto& control : controls)

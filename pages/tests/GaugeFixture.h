@@ -182,13 +182,7 @@ protected:
 
     CTRL_CREATE Args(const REC_CONTROLLO& definition, const Place& place = {})
     {
-        PAGE_GRID grid;
-        grid.area = {10, 10, 890, 690};
-        grid.cellHeight = 40;
-        grid.cellWidth = 200;
-        grid.pageHeight = 680;
-        grid.pageWidth = 880;
-        return CreateArgs(app, page, grid, definition, place);
+        return CreateArgs(app, page, PageGrid(900, 700, 200, 40), definition, place);
     }
 
     // A control made by `creator`, listed in `table` when given.

@@ -10,14 +10,8 @@
 #include "pages/CCtrlNumEdit.h"
 #include "pages/CCtrlSlide.h"
 
-#include "EcuTestRig.h"
-#include "GaugeFixture.h"
-#include "NotingAdapter.h"
-#include "ViewStandIn.h"
+#include "ControlsOnLine.h"
 #include "pages/core/CUtilityTables.h"
-#include "platform/ui/WindowBase.h"
-
-#include <QLineEdit>
 
 #include <chrono>
 
@@ -25,7 +19,6 @@ using namespace vexar::pagestest;
 using namespace vexar::link;
 using namespace std::chrono_literals;
 using vexar::ecusim::Image;
-using vexar::linktest::EcuRig;
 
 namespace {
 
@@ -41,60 +34,14 @@ REC_CONTROLLO Word(std::int32_t id, std::u16string name, std::int32_t category, 
     return d;
 }
 
-class InstrumentsOnLine : public ::testing::Test {
+class InstrumentsOnLine : public ControlsOnLine {
 protected:
-    InstrumentsOnLine() : rig(Options()), view(app, par)
+    InstrumentsOnLine() : ControlsOnLine(900, 600, 140)
     {
-        adapter.sim = &rig.sim();
-        PrepareForSimulator(app, adapter, EcuRig::kPort, par, par3, var);
-        adapter.RegisterWindow(UiWindow::View, &view);
-        adapter.RegisterWindow(UiWindow::ProgressWindow, &view);
-        page.resize(900, 600);
-        page.show();
-        next.setParent(&page);
-        next.setGeometry(800, 560, 80, 24);
-        next.show();
         BuildControls();
         const std::uint8_t byte16[] = {0xF1};
         rig.sim().WriteImage(Image::Parameters, 16, byte16);
-        app.PublishCtrlTables();
-        app.PostLinkRequest(WM_LINK_SET_POLL_PERIOD, 50);
-        EXPECT_TRUE(app.StartLinkThread(&adapter));
-    }
-    ~InstrumentsOnLine() override
-    {
-        adapter.BeginShutdown();
-        app.SignalQuit();
-        app.JoinLinkThread();
-        for (CTRL_TABLE* table : {&par, &var})
-            for (CTRL_WND& entry : *table)
-                delete dynamic_cast<QWidget*>(entry.wnd);
-        app.m_pUiSink = nullptr;
-    }
-
-    static vexar::ecusim::SimulatorOptions Options()
-    {
-        vexar::ecusim::SimulatorOptions options;
-        options.protocol = vexar::ecusim::Protocol::Second;
-        return options;
-    }
-
-    template <class Control>
-    Control* Place(bool (*creator)(const CTRL_CREATE&, Control*&), const REC_CONTROLLO& definition,
-                   CTRL_TABLE& table, std::int32_t row, std::int32_t column, std::int32_t family = 0)
-    {
-        PAGE_GRID grid;
-        grid.area = {10, 10, 890, 590};
-        grid.cellHeight = 140;
-        grid.cellWidth = 200;
-        grid.pageHeight = 580;
-        grid.pageWidth = 880;
-        const CTRL_CREATE args =
-            CreateArgs(app, page, grid, definition, {.row = row, .column = column, .family = family});
-        Control* control = nullptr;
-        EXPECT_TRUE(creator(args, control));
-        table.push_back(control->Entry());
-        return control;
+        StartLink(50);
     }
 
     // The controls of the synthetic configuration's first pages, on their
@@ -141,18 +88,6 @@ protected:
         CUtility::UpdateSwitchCtrls(par);
     }
 
-    void Connect()
-    {
-        app.PostLinkRequest(WM_LINK_CONNECT);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return view.idle > 0; }, 20000));
-        ASSERT_EQ(app.m_bLinked, 1);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return view.progressClosed > 0; }, 10000));  // the read of the connect
-    }
-    void AwaitPolls(std::size_t polls)
-    {
-        const std::size_t seen = rig.sim().CountRequests(5);
-        EXPECT_TRUE(QTest::qWaitFor([&] { return rig.sim().CountRequests(5) >= seen + polls; }, 10000));
-    }
     std::size_t WriteFrames()
     {
         std::size_t n = 0;
@@ -165,13 +100,6 @@ protected:
         const std::vector<std::uint8_t> bytes = rig.sim().ReadImage(image, address, 2);
         return bytes[0] * 256 + bytes[1];
     }
-    EcuRig rig;
-    NotingAdapter adapter;
-    CVEXARPages app{LinkTiming{.tickMs = 10, .protocol = {0.2, 30ms}}};
-    CTRL_TABLE par, par3, var;
-    ViewStandIn view;
-    QWidget page;
-    QLineEdit next;
     CCtrlKnob* knob = nullptr;
     CCtrlNumEdit* field = nullptr;
     CCtrlLed* toggle = nullptr;

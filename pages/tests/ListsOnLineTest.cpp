@@ -11,60 +11,33 @@
 #include "pages/CCtrlEdit.h"
 
 #include "ControlSet.h"
-#include "CryptFixtures.h"
-#include "DefinitionFixtures.h"
-#include "EcuTestRig.h"
-#include "GaugeFixture.h"
-#include "NotingAdapter.h"
-#include "ViewStandIn.h"
-#include "config/CControlliConfigurati.h"
-#include "common/Text.h"
+#include "ControlsOnLine.h"
+#include "SyntheticCalibration.h"
 #include "config/CParametriFile.h"
 
-#include <QLineEdit>
-
 #include <chrono>
-#include <filesystem>
-#include <mutex>
 
 using namespace vexar::pagestest;
 using namespace vexar::link;
 using namespace std::chrono_literals;
 using vexar::ecusim::FrameRecord;
 using vexar::ecusim::Image;
-using vexar::linktest::EcuRig;
 
 namespace {
-
-const std::vector<std::u16string> kLanguages = {u"English", u"Italiano"};
 
 // The synthetic calibration loads into real text fields, lists, buttons
 // and recovery actions, and saves back as the same text.
 TEST(ListsWithFiles, TheSyntheticCalibrationSavesBackByteForByte)
 {
-    vexar::testing::TempDir home;
-    setenv("VEXAR_HOME", home.path().c_str(), 1);
-    std::filesystem::create_directories(home.file("Log"));
-    vexar::fixtures::SyntheticConfiguration config;
-    std::string error;
-    ASSERT_TRUE(vexar::fixtures::InstallSyntheticConfiguration(home.path(), config, error)) << error;
-    std::u16string language = u"English";
-    CControlliConfigurati par(config.par, u"InfoControlliPC");
-    ASSERT_EQ(par.Load(language, kLanguages), 0);
-    language = u"English";
-    CControlliConfigurati gdg(config.gdg, u"InfoControlliGDG");
-    ASSERT_EQ(gdg.Load(language, kLanguages), 0);
-    const std::u16string text = vexar::ToUtf16(
-        vexar::testing::ReadAll(vexar::fixtures::DataFolder() + "/calibration/VXG4_R0107_City.DAT.txt"));
-    ASSERT_TRUE(vexar::crypt::WriteCipherText(home.file("City.DAT"), text, error)) << error;
+    SyntheticCalibration files;
+    ASSERT_NO_FATAL_FAILURE(files.Install());
 
-    CVEXARPages app;
-    app.ResizeImages(64, 32);
-    app.m_clock = [] { return std::time_t{1294646400}; };
+    CVEXARPages& app = *files.app;
     QWidget page;
     int made = 0;
     vexar::testing::ControlSet controls(
-        par.Controls(), gdg.Controls(), app.m_clock, [&](const REC_CONTROLLO& record) -> std::unique_ptr<IDataCtrl> {
+        files.par->Controls(), files.gdg->Controls(), app.m_clock,
+        [&](const REC_CONTROLLO& record) -> std::unique_ptr<IDataCtrl> {
             std::unique_ptr<IDataCtrl> control;
             QWidget* widget = nullptr;
             switch (record.CATEGORIA) {
@@ -95,72 +68,23 @@ TEST(ListsWithFiles, TheSyntheticCalibrationSavesBackByteForByte)
     ASSERT_EQ(made, 6);
     CParametriFile file("", u"InfoFileParametri");
     controls.Attach(file);
-    std::u16string fileFirmware;
     bool nameFound = false;
-    ASSERT_EQ(file.Read(u"VXG4", u"VXG4_R0107", fileFirmware, home.file("City.DAT"), nameFound), 0);
+    ASSERT_EQ(files.Read(file, nameFound), 0);
     EXPECT_TRUE(nameFound);
     EXPECT_EQ(controls.Get<CCtrlEdit>(u"Nome_Calibrazione").text(), QString("CITY 1.2 GPL"));
     EXPECT_EQ(controls.Get<CCtrlCombo>(u"Numero_Cilindri").currentText(), QString("4 cylinders"));
     EXPECT_EQ(std::vector<std::uint8_t>(app.m_pParMaster.get() + 50, app.m_pParMaster.get() + 57),
               (std::vector<std::uint8_t>{0, 1, 1, 2, 0, 0, 2}));
 
-    ASSERT_EQ(file.Write(u"VXG4", u"VXG4_R0107", home.file("Saved.DAT")), 0);
-    std::u16string saved;
-    ASSERT_TRUE(vexar::crypt::ReadCipherText(home.file("Saved.DAT"), saved, error)) << error;
-    EXPECT_EQ(saved, text);
-    unsetenv("VEXAR_HOME");
+    EXPECT_EQ(files.Saved(file), files.text);
 }
 
-class ListsOnLine : public ::testing::Test {
+class ListsOnLine : public ControlsOnLine {
 protected:
-    ListsOnLine() : rig(Options()), view(app, par)
+    ListsOnLine() : ControlsOnLine(900, 400, 40)
     {
-        adapter.sim = &rig.sim();
-        PrepareForSimulator(app, adapter, EcuRig::kPort, par, par3, var);
-        adapter.RegisterWindow(UiWindow::View, &view);
-        adapter.RegisterWindow(UiWindow::ProgressWindow, &view);
-        page.resize(900, 400);
-        page.show();
-        next.setParent(&page);
-        next.setGeometry(800, 360, 80, 24);
-        next.show();
         BuildControls();
-        app.PublishCtrlTables();
-        app.PostLinkRequest(WM_LINK_SET_POLL_PERIOD, 50);
-        EXPECT_TRUE(app.StartLinkThread(&adapter));
-    }
-    ~ListsOnLine() override
-    {
-        adapter.BeginShutdown();
-        app.SignalQuit();
-        app.JoinLinkThread();
-        for (CTRL_TABLE* table : {&par, &var})
-            for (CTRL_WND& entry : *table)
-                delete dynamic_cast<QWidget*>(entry.wnd);
-        app.m_pUiSink = nullptr;
-    }
-
-    static vexar::ecusim::SimulatorOptions Options()
-    {
-        vexar::ecusim::SimulatorOptions options;
-        options.protocol = vexar::ecusim::Protocol::Second;
-        return options;
-    }
-
-    template <class Control>
-    Control* Place(bool (*creator)(const CTRL_CREATE&, Control*&), const REC_CONTROLLO& definition,
-                   CTRL_TABLE& table, std::int32_t row, std::int32_t column)
-    {
-        PAGE_GRID grid;
-        grid.area = {10, 10, 890, 390};
-        grid.cellHeight = 40;
-        grid.cellWidth = 200;
-        grid.pageHeight = 380;
-        grid.pageWidth = 880;
-        Control* control = nullptr;
-        EXPECT_TRUE(creator(CreateArgs(app, page, grid, definition, {.row = row, .column = column}), control));
-        table.push_back(control->Entry());
-        return control;
+        StartLink(50);
     }
 
     // The synthetic configuration's name field and reset button on the
@@ -188,19 +112,6 @@ protected:
         stateList = Place(&CUtility::CreateCtrlStato, state, var, 1, 3);
     }
 
-    void Connect()
-    {
-        app.PostLinkRequest(WM_LINK_CONNECT);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return view.idle > 0; }, 20000));
-        ASSERT_EQ(app.m_bLinked, 1);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return view.progressClosed > 0; }, 10000));  // the read of the connect
-    }
-    // Waits while the worker polls `polls` more times.
-    void AwaitPolls(std::size_t polls)
-    {
-        const std::size_t seen = rig.sim().CountRequests(5);
-        EXPECT_TRUE(QTest::qWaitFor([&] { return rig.sim().CountRequests(5) >= seen + polls; }, 10000));
-    }
     // The parameter-block writes the ECU heard, in order.
     std::vector<FrameRecord> BlockWrites()
     {
@@ -214,13 +125,6 @@ protected:
 
     static constexpr std::int32_t kDelayMs = 300;
 
-    EcuRig rig;
-    NotingAdapter adapter;
-    CVEXARPages app{LinkTiming{.tickMs = 10, .protocol = {0.2, 30ms}}};
-    CTRL_TABLE par, par3, var;
-    ViewStandIn view;
-    QWidget page;
-    QLineEdit next;
     CCtrlEdit* nameField = nullptr;
     CCtrlButton* resetButton = nullptr;
     CCtrlEdit* numeric = nullptr;

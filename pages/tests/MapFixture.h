@@ -78,19 +78,13 @@ protected:
     // The creator's record for `definition` at `place` of the page.
     CTRL_CREATE Args(const REC_CONTROLLO& definition, const MapPlace& place = {})
     {
-        PAGE_GRID grid;
-        grid.area = {10, 10, 890, 690};
-        grid.cellHeight = 40;
-        grid.cellWidth = 100;
-        grid.pageHeight = 680;
-        grid.pageWidth = 880;
         pagestest::Place at;
         at.row = place.row;
         at.column = place.column;
         at.limited = place.limited;
         at.hidden = place.hidden;
         at.development = place.development;
-        CTRL_CREATE args = pagestest::CreateArgs(app, page, grid, definition, at);
+        CTRL_CREATE args = pagestest::CreateArgs(app, page, pagestest::PageGrid(900, 700, 100, 40), definition, at);
         args.settings.gridColumnWidth = place.columnWidth;
         args.settings.textColour = 0x000000;
         args.settings.valueColour = 0x800000;
