@@ -104,7 +104,7 @@ inline void PrepareForSimulator(CVEXARPages& app, link::ILinkUiSink& sink, int p
     app.m_pUiSink = &sink;
     app.m_nProtocol = 1;
     app.m_strConfigName = u"VXSIM-00001";
-    app.m_comPorts = {port};
+    app.m_comPorts = {static_cast<unsigned>(port)};
     app.m_nComPort = port;
     app.ResizeImages(32, 32);
     app.m_pParTable = &par;
