@@ -13,6 +13,17 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <ostream>
+
+namespace vexar::fuzz {
+
+// The target by its name in the test's listing.
+void PrintTo(const Target& target, std::ostream* out)
+{
+    *out << target.name;
+}
+
+}  // namespace vexar::fuzz
 
 namespace {
 
