@@ -36,17 +36,6 @@ void SetStates(CVEXARView& view, std::initializer_list<std::pair<int, int>> stat
     view.BuildFunctionKeyMenu(false);
 }
 
-bool ItemEnabled(CMainFrame& frame, unsigned id)
-{
-    const auto item = frame.MenuBar().FindCommand(id);
-    EXPECT_TRUE(item.has_value()) << id;
-    if (!item)
-        return false;
-    ui::CmdUI ui(id, item->item);
-    frame.UpdateCommandUI(ui);
-    return item->item->isEnabled();
-}
-
 }  // namespace
 
 // States 1, 2, 0, 1 for the ECU selection, the ECU programming, the connect

@@ -4,6 +4,8 @@
 #include "common/Text.h"
 #include "dialogs/CDlgSelCentr.h"
 #include "platform/AtomicFile.h"
+#include "platform/ui/CmdUI.h"
+#include "platform/ui/Menu.h"
 #include "shell/CMainFrame.h"
 #include "shell/CVEXARView.h"
 #include "shell/core/CSettingsFile.h"
@@ -254,6 +256,17 @@ int ShellHarness::Exit()
     EXPECT_TRUE(WaitUntil([this] { return !Frame().isVisible(); }));
     m_app->JoinLinkThread();
     return m_app->ExitInstance();
+}
+
+bool ItemEnabled(CMainFrame& frame, unsigned id)
+{
+    const auto item = frame.MenuBar().FindCommand(id);
+    EXPECT_TRUE(item.has_value()) << id;
+    if (!item)
+        return false;
+    ui::CmdUI ui(id, item->item);
+    frame.UpdateCommandUI(ui);
+    return item->item->isEnabled();
 }
 
 }  // namespace vexar::shelltest

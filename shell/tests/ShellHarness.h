@@ -150,4 +150,8 @@ private:
     std::unique_ptr<QTimer> m_answer;
 };
 
+// Whether the frame's update-UI handlers leave menu item `id` enabled (a
+// failed check when the menu has no such item).
+bool ItemEnabled(CMainFrame& frame, unsigned id);
+
 }  // namespace vexar::shelltest

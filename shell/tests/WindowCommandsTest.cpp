@@ -58,17 +58,6 @@ private:
     std::vector<std::string> m_shown;
 };
 
-bool ItemEnabled(CMainFrame& frame, unsigned id)
-{
-    const auto item = frame.MenuBar().FindCommand(id);
-    EXPECT_TRUE(item.has_value()) << id;
-    if (!item)
-        return false;
-    ui::CmdUI ui(id, item->item);
-    frame.UpdateCommandUI(ui);
-    return item->item->isEnabled();
-}
-
 // The ECU reads of variables in the frame log: every byte address a valid
 // block read or list upload asked for.
 std::set<std::int32_t> VariableAddressesRead(const std::vector<ecusim::FrameRecord>& log)
