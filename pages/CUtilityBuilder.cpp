@@ -24,23 +24,24 @@ void BuildPage(const REC_PAGINA& area, CTRL_TABLE& table, std::span<const REC_CO
 {
     std::vector<REC_POS_CONTROLLO> places = area.CONTROLLI;
     SortByTabIndex(places);
-    if (places.empty())
-        return;
-
-    table.clear();
-    table.reserve(places.size());
-    for (const REC_POS_CONTROLLO& place : places) {
-        const REC_CONTROLLO* definition = FindDefinition(place.ID_GUI, definitions);
-        if (!definition)
-            continue;
-        CTRL_CREATE args = page;
-        args.definition = definition;
-        args.row = place.POS_Y;
-        args.column = place.POS_X;
-        args.visible = ProfileShows(page.profile, definition->OPERATORE);
-        // A map made here takes its calibrable axes and its first undo copy.
-        if (CreateCtrl(args, table) && definition->CATEGORIA == CTRL_GRID)
-            SetupGridAxes(table.back().wnd, definitions, page.development);
+    // An area without places keeps its table as it was; its free texts
+    // are made all the same, so that a page of texts alone shows them.
+    if (!places.empty()) {
+        table.clear();
+        table.reserve(places.size());
+        for (const REC_POS_CONTROLLO& place : places) {
+            const REC_CONTROLLO* definition = FindDefinition(place.ID_GUI, definitions);
+            if (!definition)
+                continue;
+            CTRL_CREATE args = page;
+            args.definition = definition;
+            args.row = place.POS_Y;
+            args.column = place.POS_X;
+            args.visible = ProfileShows(page.profile, definition->OPERATORE);
+            // A map made here takes its calibrable axes and its first undo copy.
+            if (CreateCtrl(args, table) && definition->CATEGORIA == CTRL_GRID)
+                SetupGridAxes(table.back().wnd, definitions, page.development);
+        }
     }
 
     if (area.TESTI.empty() || !labels)

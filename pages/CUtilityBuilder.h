@@ -28,8 +28,8 @@ namespace CUtility {
 // up by key, shown when the profile admits the definition's OPERATORE.
 // `page` carries the parent, the grid and every input of a build; its
 // definition, row, column and visible fields are set here. An area
-// without places gets neither controls nor texts and leaves the tables as
-// they were.
+// without places leaves the control table as it was and still gets its
+// texts.
 void BuildPage(const REC_PAGINA& area, CTRL_TABLE& table, std::span<const REC_CONTROLLO> definitions,
                const CTRL_CREATE& page, LABEL_TABLE* labels);
 

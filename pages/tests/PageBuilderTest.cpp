@@ -161,8 +161,9 @@ TEST_F(Builder, APublicProfileBuildsPrivilegedControlsInvisible)
 }
 
 // Free texts: at their cells, as large as their text in the page font,
-// shown by their access; one on a row beyond the grid is not made, and an
-// area with texts but no controls gets nothing at all.
+// shown by their access; one on a row beyond the grid is not made. An
+// area with texts but no controls shows its texts and leaves its control
+// table as it was.
 TEST_F(Builder, FreeTextsStandAtTheirCellsAndOnlyOnTheGrid)
 {
     definitions = {Box(1)};
@@ -185,9 +186,17 @@ TEST_F(Builder, FreeTextsStandAtTheirCellsAndOnlyOnTheGrid)
     LABEL_TABLE emptyLabels;
     REC_PAGINA textsOnly = area;
     textsOnly.CONTROLLI.clear();
-    CUtility::BuildPage(textsOnly, emptyTable, definitions, Args(), &emptyLabels);
-    EXPECT_EQ(emptyTable.size(), 1u) << "left as it was";
-    EXPECT_TRUE(emptyLabels.empty());
+    CUtility::BuildPage(textsOnly, emptyTable, definitions, Args(OPR_PBL), &emptyLabels);
+    ASSERT_EQ(emptyTable.size(), 1u) << "left as it was";
+    EXPECT_EQ(emptyTable[0].key, 77);
+    ASSERT_EQ(emptyLabels.size(), 2u);
+    EXPECT_EQ(emptyLabels[0].label->text(), "Public");
+    EXPECT_EQ(emptyLabels[0].label->pos(), QPoint(110, 50));
+    EXPECT_TRUE(emptyLabels[0].label->isVisible());
+    EXPECT_EQ(emptyLabels[1].label->text(), "Workshop");
+    EXPECT_FALSE(emptyLabels[1].label->isVisible());
+    CUtility::DestroyWindows(emptyLabels);
+    CUtility::DeleteWindows(emptyLabels);
 }
 
 // The labels of the control classes, measured in the page font: the
