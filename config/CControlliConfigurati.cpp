@@ -26,6 +26,9 @@ const char16_t kMsgCategory[] = u"Controllo %s = \"%d\" di tipo non ammesso per 
 const char16_t kMsgDuplicate[] = u"Identificatore controllo %s = \"%d\" duplicato nel file: \"%s\"\n";
 const char16_t kMsgFormulaKey[] =
     u"Identificatore controllo ID%d = \"%d\" nella formula del controllo ID = \"%d\" non presente nel file: \"%s\"\n";
+const char16_t kMsgOperandWithoutCtrl[] =
+    u"Identificatore controllo ID%d = \"%d\" nella formula del controllo ID = \"%d\" (%s) senza controllo nelle "
+    u"pagine: l'operando e i successivi valgono 1\n";
 const char16_t kMsgFormulaIdx[] =
     u"Errore nella formula di conversione del controllo ID = \"%d\" nel file: \"%s\"\n"
     u"Identificatore del valore decimale X non corretto.\n";
@@ -1183,6 +1186,12 @@ bool CControlliConfigurati::CheckCalcFormulas()
         }
     }
     return true;
+}
+
+void CControlliConfigurati::LogUnresolvedOperand(std::int32_t id, std::u16string_view identifier, std::int32_t slot,
+                                                 std::int32_t key)
+{
+    m_log.Write(Format(kMsgOperandWithoutCtrl, slot, key, id, identifier));
 }
 
 bool CControlliConfigurati::CheckConversionFormulas(const REC_CONTROLLO* list, std::int32_t count)

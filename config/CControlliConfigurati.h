@@ -59,6 +59,10 @@ public:
     // (the records of the parameter set).
     bool CheckConversionFormulas(std::span<const REC_CONTROLLO> list);
     bool CheckConversionFormulas(const REC_CONTROLLO* list, std::int32_t count);
+    // One log entry for a formula operand that names no control of the
+    // built pages: the control `id` (with its `identifier`), the operand's
+    // place `slot` (1 to 6) and its `key`.
+    void LogUnresolvedOperand(std::int32_t id, std::u16string_view identifier, std::int32_t slot, std::int32_t key);
 
     // One past the last byte of the record with the highest LSB.
     std::int32_t GetParamAreaSize() const;

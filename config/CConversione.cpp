@@ -238,8 +238,12 @@ bool CConversione::ResolveOperands(const CTRL_TABLE* table)
     ConvFormExt& f = std::get<ConvFormExt>(m_params);
     for (std::size_t k = 0; k < 6; ++k) {
         IDataCtrl* wnd = f.ADDR_ID[k];
-        if (!FindOperand(f.ID[k], wnd, f.TIPO_ID[k], table))
+        if (!FindOperand(f.ID[k], wnd, f.TIPO_ID[k], table)) {
+            // The operand not found and the later ones have no control,
+            // whatever an earlier resolution gave them: they count 1.
+            std::fill(f.ADDR_ID.begin() + static_cast<std::ptrdiff_t>(k), f.ADDR_ID.end(), nullptr);
             return false;
+        }
         f.ADDR_ID[k] = wnd;
     }
     return true;

@@ -225,8 +225,10 @@ private:
     // Closes the page windows and forgets their control tables.
     void ClosePageHosts();
     // Builds the page windows of the loaded configuration and takes their
-    // control tables.
-    void CreatePageHosts();
+    // control tables; a formula operand that names no control is written
+    // to the log of the definitions its control comes from (`par` for the
+    // parameter pages, `var` for the variables).
+    void CreatePageHosts(CControlliConfigurati& par, CControlliConfigurati& var);
     void SizeConfiguration(CControlliConfigurati& par, CControlliConfigurati& var, CControlliConfigurati& diag);
     void CheckParser();
     void ApplyLinkSettings(CControlliConfigurati& par);

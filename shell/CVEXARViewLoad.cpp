@@ -216,7 +216,7 @@ void CVEXARView::LoadConfiguration()
         if (success) {
             parLayout.AddHiddenParams(m_parRecords);
             varLayout.AddHiddenVars(m_varRecords);
-            CreatePageHosts();
+            CreatePageHosts(*par.set, *var.set);
         }
     }
     ApplyLoadResult(success);

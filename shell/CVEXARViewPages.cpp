@@ -3,6 +3,7 @@
 #include "shell/CVEXARView.h"
 
 #include "common/Text.h"
+#include "config/CControlliConfigurati.h"
 #include "config/IDataCtrl.h"
 #include "pages/CDlgTabSB.h"
 #include "pages/CUtilityGrid.h"
@@ -23,11 +24,14 @@ constexpr std::array<std::int32_t, 3> kParameterIds{5000, 5300, 5600};
 constexpr std::array<std::int32_t, 3> kVariableIds{6200, 6500, 6800};
 constexpr char16_t kCalibNameIdentifier[] = u"Nome_Calibrazione";
 
-// Validates, recalculates and links a table's controls.
-void PrepareTable(CTRL_TABLE& table)
+// Validates, recalculates and links a table's controls. An operand that
+// names no control leaves its own formula short, never the links of the
+// others; it is written to the log of the definitions the control comes
+// from.
+void PrepareTable(CTRL_TABLE& table, CControlliConfigurati& definitions)
 {
-    if (CUtility::ValidateAllCtrls(table) && CUtility::RecalcNumCalcCtrls(table))
-        CUtility::LinkDependentCtrls(table);
+    for (const CUtility::OPERAND_FAULT& fault : CUtility::ResolveAndLinkCtrls(table))
+        definitions.LogUnresolvedOperand(fault.key, fault.identifier, fault.slot, fault.operandKey);
 }
 
 }  // namespace
@@ -69,7 +73,7 @@ void CVEXARView::CreateAcquisitionWindow(int kind, CDlgTabSB& host, bool fixedPa
         host.CreatePages(kind, m_app.m_nOperator, layout, first, second);
 }
 
-void CVEXARView::CreatePageHosts()
+void CVEXARView::CreatePageHosts(CControlliConfigurati& par, CControlliConfigurati& var)
 {
     if (!m_wndParams)
         m_wndParams = std::make_unique<CDlgTabSB>(m_app);
@@ -81,15 +85,16 @@ void CVEXARView::CreatePageHosts()
         m_app.m_pParTable = &m_wndParams->m_allTable;
         m_app.m_pParTable2 = &m_wndParams->m_placedTable;
         m_app.m_pParTable3 = &m_wndParams->m_statusCtrlsTable;
-        PrepareTable(*m_app.m_pParTable);
-        PrepareTable(*m_app.m_pParTable3);
+        PrepareTable(*m_app.m_pParTable, par);
+        // The status area shows variables.
+        PrepareTable(*m_app.m_pParTable3, var);
         CUtility::RefreshAllCtrls(*m_app.m_pParTable);
     }
     CreateAcquisitionWindow(1, *m_wndVars, true, kVariableIds, m_varLayout, m_varRecords, {});
     if (m_wndVars->IsCreated()) {
         m_app.m_pVarTable = &m_wndVars->m_allTable;
         m_app.m_pVarTable2 = &m_wndVars->m_placedTable;
-        PrepareTable(*m_app.m_pVarTable);
+        PrepareTable(*m_app.m_pVarTable, var);
     }
     if (m_app.m_pParTable)
         CUtility::UpdateSwitchCtrls(*m_app.m_pParTable);

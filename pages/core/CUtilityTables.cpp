@@ -101,28 +101,63 @@ bool IsCtrlEnabled(const CTRL_WND& entry)
 
 // ---- Operands and linked controls --------------------------------------------------------------
 
-bool ValidateAllCtrls(CTRL_TABLE& table)
+namespace {
+
+// The six-operand formula of a conversion; null for other conversions.
+const ConvFormExt* ExtFormula(const CConversione& conversion)
 {
+    const PARAM_CONVERSIONE* params = nullptr;
+    return conversion.GetExtFormula(params) ? std::get_if<ConvFormExt>(params) : nullptr;
+}
+
+// Notes the operand a failed resolution stopped at: resolution goes in
+// slot order and leaves the slot whose key it cannot find without a
+// control.
+void NoteUnresolved(const CTRL_WND& entry, const CCtrlCore& control, const FormulaOperands* operands,
+                    std::vector<OPERAND_FAULT>* faults)
+{
+    if (!faults || !operands)
+        return;
+    for (std::size_t k = 0; k < operands->ID.size(); ++k) {
+        if (operands->ID[k] != 0 && !operands->ADDR_ID[k]) {
+            faults->push_back({entry.key, control.GetDefinition().IDENTIFICATORE, static_cast<std::int32_t>(k) + 1,
+                               operands->ID[k]});
+            return;
+        }
+    }
+}
+
+}  // namespace
+
+bool ValidateAllCtrls(CTRL_TABLE& table, std::vector<OPERAND_FAULT>* faults)
+{
+    bool resolved = true;
     for (const CTRL_WND& entry : table) {
         CCtrlCore* control = CtrlOf(entry);
         if (!control)
             continue;
-        for (CConversione* conversion : control->Conversions())
-            if (!conversion->ResolveOperands())
-                return false;
+        for (CConversione* conversion : control->Conversions()) {
+            if (!conversion->ResolveOperands()) {
+                resolved = false;
+                NoteUnresolved(entry, *control, ExtFormula(*conversion), faults);
+            }
+        }
     }
-    return true;
+    return resolved;
 }
 
-bool RecalcNumCalcCtrls(CTRL_TABLE& table)
+bool RecalcNumCalcCtrls(CTRL_TABLE& table, std::vector<OPERAND_FAULT>* faults)
 {
+    bool resolved = true;
     for (const CTRL_WND& entry : table) {
         if (entry.category != CTRL_NUMCALC)
             continue;
-        if (CCtrlCore* control = CtrlOf(entry); control && !control->ResolveFormula())
-            return false;
+        if (CCtrlCore* control = CtrlOf(entry); control && !control->ResolveFormula()) {
+            resolved = false;
+            NoteUnresolved(entry, *control, control->OwnFormula(), faults);
+        }
     }
-    return true;
+    return resolved;
 }
 
 void AddDependency(const CTRL_WND& entry, CTRL_TABLE& list)
@@ -159,15 +194,21 @@ void LinkDependentCtrls(CTRL_TABLE& table)
         CCtrlCore* control = CtrlOf(entry);
         if (!control)
             continue;
-        for (const CConversione* conversion : control->Conversions()) {
-            const PARAM_CONVERSIONE* params = nullptr;
-            if (conversion->GetExtFormula(params))
-                if (const auto* formula = std::get_if<ConvFormExt>(params))
-                    LinkToOperands(entry, *formula, formula->IDX);
-        }
+        for (const CConversione* conversion : control->Conversions())
+            if (const ConvFormExt* formula = ExtFormula(*conversion))
+                LinkToOperands(entry, *formula, formula->IDX);
         if (const FormulaOperands* own = control->OwnFormula())
             LinkToOperands(entry, *own, 0);
     }
+}
+
+std::vector<OPERAND_FAULT> ResolveAndLinkCtrls(CTRL_TABLE& table)
+{
+    std::vector<OPERAND_FAULT> faults;
+    ValidateAllCtrls(table, &faults);
+    RecalcNumCalcCtrls(table, &faults);
+    LinkDependentCtrls(table);
+    return faults;
 }
 
 void NotifyLinkedCtrls(const CVEXARPages& app, bool propagate, const CTRL_TABLE& list, std::uintptr_t refreshWParam,

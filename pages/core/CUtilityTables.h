@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 class CCtrlCore;
 class CStdioFileEx;
@@ -37,14 +38,30 @@ std::int32_t ValueToRaw(const CTRL_WND& entry, double physical);
 // True when the control's FIXDEF is FIX_ON.
 bool IsCtrlEnabled(const CTRL_WND& entry);
 
-// Resolves the formula operands of every control against the parameter
-// table; false at the first key that names no control.
-bool ValidateAllCtrls(CTRL_TABLE& table);
-// Every computed control resolves its formula; false at the first failure.
-bool RecalcNumCalcCtrls(CTRL_TABLE& table);
+// A formula operand whose key names no control of the table it is looked
+// up in: that operand and the later ones of its formula count as 1.
+struct OPERAND_FAULT {
+    std::int32_t key = 0;         // ID_GUI of the control whose formula names it
+    std::u16string identifier;    // that control's IDENTIFICATORE
+    std::int32_t slot = 0;        // the operand's place in the formula, 1 to 6
+    std::int32_t operandKey = 0;  // the key that names no control
+};
+
+// Resolves the six-operand conversions of every control against the
+// parameter table; false when a key names no control. One failure does
+// not stop the others: every control resolves what it can, and each
+// failure is appended to `faults` when given.
+bool ValidateAllCtrls(CTRL_TABLE& table, std::vector<OPERAND_FAULT>* faults = nullptr);
+// Every computed control resolves its formula against its family's
+// table; false when one fails, each failure appended as above.
+bool RecalcNumCalcCtrls(CTRL_TABLE& table, std::vector<OPERAND_FAULT>* faults = nullptr);
 // Adds every control whose value depends on an operand control to that
 // operand's linked-control list.
 void LinkDependentCtrls(CTRL_TABLE& table);
+// The three above in turn, as a configuration load prepares a table: the
+// controls are linked to every operand that resolved, whatever failed
+// elsewhere. The operands that did not resolve, in table order.
+std::vector<OPERAND_FAULT> ResolveAndLinkCtrls(CTRL_TABLE& table);
 // Appends a copy of `entry` unless an entry with its key is there.
 void AddDependency(const CTRL_WND& entry, CTRL_TABLE& list);
 // While `propagate`, posts WM_CTRL_REFRESH (refreshWParam) to every control

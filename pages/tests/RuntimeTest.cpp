@@ -167,18 +167,39 @@ TEST_F(CoreTest, LinkedListsSkipDuplicateKeysAndTheOwnSlot)
     app.m_pParTable = nullptr;
 }
 
-// A key that names no control fails the operand check.
-TEST_F(CoreTest, AnOperandKeyWithoutAControlFailsTheCheck)
+// A key that names no control fails the operand check for its control
+// alone: the operand before it and the control after it are still
+// resolved and linked, and the fault names the control, the slot and the
+// key.
+TEST_F(CoreTest, AnOperandKeyWithoutAControlFailsTheCheckForItsControlAlone)
 {
-    REC_CONTROLLO formula = ValueDef(3, 3);
-    formula.TIPO_CONV = CONV_FORM_EXT;
+    CoreTestCtrl& operand = Add(ValueDef(1, 1), nullptr);
     ConvFormExt ext;
-    ext.ID = {77, 0, 0, 0, 0, 0};
-    formula.CONVERSIONE = ext;
-    Add(formula, nullptr);
+    ext.ID = {1, 77, 3, 0, 0, 0};  // slot 3 is the control's own value
+    ext.IDX = 3;
+    REC_CONTROLLO broken = ValueDef(3, 3);
+    broken.IDENTIFICATORE = u"Broken";
+    broken.TIPO_CONV = CONV_FORM_EXT;
+    broken.CONVERSIONE = ext;
+    CoreTestCtrl& brokenCtrl = Add(broken, nullptr);
+    ext.ID = {1, 0, 4, 0, 0, 0};
+    REC_CONTROLLO sound = ValueDef(4, 4);
+    sound.TIPO_CONV = CONV_FORM_EXT;
+    sound.CONVERSIONE = ext;
+    CoreTestCtrl& soundCtrl = Add(sound, nullptr);
     CTRL_TABLE table = all;
     app.m_pParTable = &table;
     EXPECT_FALSE(CUtility::ValidateAllCtrls(table));
+
+    const std::vector<CUtility::OPERAND_FAULT> faults = CUtility::ResolveAndLinkCtrls(table);
+    ASSERT_EQ(faults.size(), 1u);
+    EXPECT_EQ(faults[0].key, 3);
+    EXPECT_EQ(faults[0].identifier, u"Broken");
+    EXPECT_EQ(faults[0].slot, 2);
+    EXPECT_EQ(faults[0].operandKey, 77);
+    ASSERT_EQ(operand.LinkedCtrls().size(), 2u);
+    EXPECT_EQ(operand.LinkedCtrls()[0].wnd, &brokenCtrl);
+    EXPECT_EQ(operand.LinkedCtrls()[1].wnd, &soundCtrl);
     app.m_pParTable = nullptr;
 }
 

@@ -1,12 +1,17 @@
 // The load of a configuration: the synthetic configuration's images,
 // speed, byte order, protocol and periods; the list-upload speed; the
-// language it loads in; the layout scaled to the screen; a load that fails
-// leaving nothing behind; and a load asked for while the link is up,
-// which waits for the link to go down.
+// language it loads in; the layout scaled to the screen; a formula operand
+// without a control, logged without unlinking the other controls; a load
+// that fails leaving nothing behind; and a load asked for while the link
+// is up, which waits for the link to go down.
 #include "ShellHarness.h"
+
+#include "SessionLogText.h"
 
 #include "common/Text.h"
 #include "config/CtrlWnd.h"
+#include "link/LinkMessages.h"
+#include "pages/CUtilityFactory.h"
 #include "platform/ui/CButtonMfc.h"
 #include "platform/ui/CUtilityUi.h"
 #include "platform/ui/Messages.h"
@@ -136,6 +141,94 @@ TEST(Load, AMapIsMeasuredByItsOwnRules)
     EXPECT_EQ(width, std::min(4 * view.m_layout.gridColumnWidth, view.m_layout.gridMax.width));
     EXPECT_EQ(height, std::min(CUtility::TwipsToPixels(view, 3 * rowTwips, false), view.m_layout.gridMax.height));
     EXPECT_GT(height, 0);
+}
+
+// One control of the synthetic configuration copied with an operand key
+// that names no control of the pages (the breakpoints of a map's header,
+// which have no control of their own): the load logs it in the
+// parameters' log, naming the control and the key, and every other
+// control still follows its operands: the computed Fahrenheit value
+// follows the temperature, the injection time its injector factor.
+TEST(Load, AnOperandWithoutAControlLeavesTheOtherControlsLinked)
+{
+    const std::u16string source = fixtures::FixtureText("config/VXG4/VXG4_R0107/VXG4_R0107.PAR");
+    // The definition block of control `key`, with its key, identifier and
+    // address changed and `from` replaced by `to`.
+    auto copyOf = [&source](int key, const std::u16string& identifier, const std::u16string& address,
+                            const std::u16string& from, const std::u16string& to) {
+        const std::size_t begin = source.rfind(u"<CONTROLLO>", source.find(Format(u"<ID_GUI>%d</ID_GUI>", key)));
+        const std::u16string end = u"</CONTROLLO>";
+        std::u16string block = source.substr(begin, source.find(end, begin) + end.size() - begin);
+        for (const auto& [old, now] :
+             {std::pair{Format(u"<ID_GUI>%d<", key), std::u16string(u"<ID_GUI>130<")},
+              std::pair{std::u16string(u"<IDENTIFICATORE>"), u"<IDENTIFICATORE>" + identifier},
+              std::pair{address, std::u16string(u"<LSB>66</LSB>")}, std::pair{from, to}}) {
+            const std::size_t at = block.find(old);
+            EXPECT_NE(at, std::u16string::npos) << ToUtf8(old);
+            if (at != std::u16string::npos)
+                block.replace(at, old.size(), now);
+        }
+        return block;
+    };
+    const struct {
+        const char* name;
+        std::u16string block;
+        std::u16string logged;
+    } cases[] = {
+        {"a computed value's third operand",
+         copyOf(111, u"Orfano_", u"<LSB>17</LSB>", u"<ID3></ID3>", u"<ID3>113</ID3>"),
+         u"Identificatore controllo ID3 = \"113\" nella formula del controllo ID = \"130\" (Orfano_Temp_Cambio_F) "
+         u"senza controllo nelle pagine: l'operando e i successivi valgono 1\n"},
+        {"a six-operand conversion's second operand",
+         copyOf(115, u"Orfano_", u"<LSB>48</LSB>", u"<ID2>116</ID2>", u"<ID2>113</ID2>"),
+         u"Identificatore controllo ID2 = \"113\" nella formula del controllo ID = \"130\" (Orfano_Tempo_Inj_Minimo) "
+         u"senza controllo nelle pagine: l'operando e i successivi valgono 1\n"},
+    };
+    for (const auto& c : cases) {
+        ShellHarness shell;
+        shell.StartWithConfiguration("VXG4", "VXG4_R0107", [&](const fixtures::SyntheticConfiguration& installed) {
+            const std::u16string header = u"<FREQ_SYS_ACQ_MSEC>50</FREQ_SYS_ACQ_MSEC>";
+            RewriteCipherFile(installed.par, header, header + u"\n" + c.block);
+        });
+        CVEXARApp& app = shell.App();
+        ASSERT_NE(app.m_pParTable, nullptr) << c.name;
+        EXPECT_TRUE(shell.Dialogs().shown().empty()) << c.name;
+        const std::vector<std::u16string> logged = SessionLogEntries(shell.Folder().File("Log/InfoControlliPC.log"));
+        // The line, then the log's closing banner.
+        EXPECT_EQ(logged.size(), 2u) << c.name;
+        EXPECT_EQ(logged.empty() ? std::u16string() : logged.front(), c.logged) << c.name;
+
+        auto control = [&app](std::int32_t key) -> QWidget* {
+            for (const CTRL_WND& entry : *app.m_pParTable)
+                if (entry.key == key)
+                    return CUtility::CtrlWidget(entry);
+            return nullptr;
+        };
+        auto par = [&app](std::size_t at) {
+            std::lock_guard lock(app.m_csParImage);
+            return app.m_pParMaster[at];
+        };
+        auto setPar = [&app](std::size_t at, std::uint8_t value) {
+            std::lock_guard lock(app.m_csParImage);
+            app.m_pParMaster[at] = value;
+        };
+        ASSERT_NE(control(105), nullptr) << c.name;
+        ASSERT_NE(control(116), nullptr) << c.name;
+        // From the load on: the default 35 degrees are 95 degrees Fahrenheit.
+        EXPECT_EQ(par(17), 95) << c.name;
+        // The temperature reads 60 - 40 = 20 degrees: 68 degrees Fahrenheit.
+        setPar(20, 60);
+        ui::SendMessage(control(105), ui::WindowMessage{link::WM_CTRL_REFRESH, 0, 0, nullptr});
+        EXPECT_TRUE(WaitUntil([&] { return par(17) == 68; })) << c.name << ": " << int(par(17));
+        // The minimum injection time, 2.5 ms, was 625 steps of 4 us at the
+        // factor 1.00; at 1.50 it is 2.5 / 0.006 steps.
+        EXPECT_EQ(par(48) << 8 | par(49), 625) << c.name;
+        setPar(46, 150);
+        ui::SendMessage(control(116), ui::WindowMessage{link::WM_CTRL_REFRESH, 0, 0, nullptr});
+        EXPECT_TRUE(WaitUntil([&] { return (par(48) << 8 | par(49)) == 417; }))
+            << c.name << ": " << (par(48) << 8 | par(49));
+        EXPECT_EQ(shell.Exit(), 0);
+    }
 }
 
 // Whatever fails, one message and nothing of the load stands: no images,

@@ -266,8 +266,7 @@ void PagesFixture::CreateHosts()
     m_app.m_pParTable2 = &m_params->m_placedTable;
     m_app.m_pParTable3 = &m_params->m_statusCtrlsTable;
     for (CTRL_TABLE* table : {m_app.m_pParTable, m_app.m_pParTable3})
-        if (CUtility::ValidateAllCtrls(*table) && CUtility::RecalcNumCalcCtrls(*table))
-            CUtility::LinkDependentCtrls(*table);
+        CUtility::ResolveAndLinkCtrls(*table);
     CUtility::RefreshAllCtrls(*m_app.m_pParTable);
 
     m_vars = std::make_unique<CDlgTabSB>(m_app);
@@ -278,8 +277,7 @@ void PagesFixture::CreateHosts()
     m_vars->CreatePages(1, m_app.m_nOperator, varLayout, varDefs, {});
     m_app.m_pVarTable = &m_vars->m_allTable;
     m_app.m_pVarTable2 = &m_vars->m_placedTable;
-    if (CUtility::ValidateAllCtrls(*m_app.m_pVarTable) && CUtility::RecalcNumCalcCtrls(*m_app.m_pVarTable))
-        CUtility::LinkDependentCtrls(*m_app.m_pVarTable);
+    CUtility::ResolveAndLinkCtrls(*m_app.m_pVarTable);
     CUtility::UpdateSwitchCtrls(*m_app.m_pParTable);
     // The maps of the parameter pages follow the live variables.
     CUtility::LinkGridCursors(m_app.m_pParTable2, parDefs, m_app.m_pVarTable);
