@@ -108,6 +108,7 @@ bool Ecu::StoreO2Locations(int pid, const FRAME_ENTRY& entry)
     const std::uint8_t present = DataByte(entry.data, 0);
     // PID 13 describes two banks of four sensors, PID 1D four banks of two.
     const int perBank = pid == 0x13 ? 4 : 2;
+    m_layoutPid = pid;
     m_locations.clear();
     for (int bit = 0; bit < 8; ++bit) {
         if (!((present >> bit) & 1))
@@ -125,10 +126,12 @@ bool Ecu::CheckO2Pids()
         int bank = 0;
         int sensor = 0;
         RequirePosition(location, bank, sensor);
+        // Each layout numbers its sensors its own way, and only once the
+        // ECU declares the PID that gave the layout.
         int pid = 0;
-        if (HasPid13())
+        if (m_layoutPid == 0x13 && HasPid13())
             pid = 4 * bank + sensor + 15;  // bank 1 sensor 1 is 0x14, bank 2 sensor 4 0x1B
-        else if (HasPid1D())
+        else if (m_layoutPid == 0x1D && HasPid1D())
             pid = 2 * bank + sensor + 17;  // bank 1 sensor 1 is 0x14, bank 4 sensor 2 0x1B
         else
             return true;  // the layout is not known yet: the groups stay

@@ -33,7 +33,8 @@ public:
     bool StoreSupportedPids(int base, const FRAME_ENTRY& entry);
     bool StoreMonitorStatus(const FRAME_ENTRY& entry);
     bool StoreO2Locations(int pid, const FRAME_ENTRY& entry);
-    // Gives every sensor location the group of its supported PID.
+    // Gives every sensor location the group of its supported PID, numbered
+    // by the layout of the PID (13 or 1D) that gave the locations.
     bool CheckO2Pids();
 
     bool HasPid13() const;
@@ -59,6 +60,7 @@ private:
 
     Service01Data m_service01;
     std::vector<O2SensorLocation> m_locations;
+    int m_layoutPid = 0;  // 0x13 or 0x1D: the PID whose answer gave the locations
 };
 
 }  // namespace obdvane

@@ -22,14 +22,6 @@ std::size_t ReceivedData::Index(int pid)
     return static_cast<std::size_t>(pid);
 }
 
-bool ReceivedData::IsKnownNegativeCode(int code)
-{
-    switch (code) {
-    case 0x10: case 0x11: case 0x12: case 0x21: case 0x22: case 0x78: return true;
-    default: return false;
-    }
-}
-
 void ReceivedData::SetStatus(int pid, int status)
 {
     const std::size_t i = Index(pid);
@@ -39,10 +31,12 @@ void ReceivedData::SetStatus(int pid, int status)
     m_code[i] = 0;
 }
 
+// Whatever code an ECU refuses with is kept: the refusal is an answer like
+// any other, and only its meaning for the caller depends on the code.
 void ReceivedData::SetNegativeCode(int pid, int code)
 {
     const std::size_t i = Index(pid);
-    if (!IsKnownNegativeCode(code))
+    if (code < 0 || code > kMaxNegativeCode)
         throw ReceivedDataException("Negative code not valid.");
     m_status[i] = kNegative;
     m_code[i] = code;

@@ -19,17 +19,15 @@ public:
     void Reset();
     // kNoData or kReceived; the PID's negative code goes back to 0.
     void SetStatus(int pid, int status);
-    // A negative response: one of the OBD codes 10, 11, 12, 21, 22, 78.
+    // A negative response with its code, one byte of any value.
     void SetNegativeCode(int pid, int code);
     int GetStatus(int pid) const;
     int GetNegativeCode(int pid) const;
     bool IsReceived(int pid) const;
 
-    // Whether the code is one the record keeps.
-    static bool IsKnownNegativeCode(int code);
-
 private:
     static constexpr int kPidCount = 256;
+    static constexpr int kMaxNegativeCode = 0xFF;
     static std::size_t Index(int pid);
 
     std::array<int, kPidCount> m_status;

@@ -127,7 +127,8 @@ public:
     // with status 0.
     int GetValue(int service, int pid, double* value, unsigned scaling);
     // Every value of a PID from the first ECU, at most out.size() of them:
-    // each starts at its definition's minimum (the value of raw 0).
+    // a refused one is its definition's minimum (the value of raw 0), one
+    // the first ECU did not answer keeps what `out` held.
     int GetValues(int service, int pid, std::span<double> out, unsigned scalingA, unsigned scalingB);
     int RequestValue(int service, int pid, ValueReply& reply, unsigned scalingA, unsigned scalingB);
 

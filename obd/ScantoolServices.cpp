@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <optional>
 
 namespace obdvane {
 
@@ -46,22 +47,21 @@ std::uint32_t Word(double value)
     return static_cast<std::uint32_t>(static_cast<std::int64_t>(value));
 }
 
-// The first ECU's record among the answers: the first with its address;
-// when none has it, the last one; with no answer at all, a new record,
-// which counts as a negative response with code 0.
+// The first ECU's record among the answers: the first with its address.
+// Nothing when it did not answer, whatever the other ECUs said: their
+// answers are not the first ECU's.
 template <typename Record, typename GetRecord>
-Record PickFirstEcu(std::size_t count, GetRecord get, std::uint8_t first)
+std::optional<Record> PickFirstEcu(std::size_t count, GetRecord get, std::uint8_t first)
 {
-    Record picked{};
     for (std::size_t i = 0; i < count; ++i) {
-        picked = get(i);
-        if (picked.address == first)
-            break;
+        Record record = get(i);
+        if (record.address == first)
+            return record;
     }
-    return picked;
+    return std::nullopt;
 }
 
-VALUE_RECORD PickValue(const ValueResult& result, std::uint8_t first)
+std::optional<VALUE_RECORD> PickValue(const ValueResult& result, std::uint8_t first)
 {
     return PickFirstEcu<VALUE_RECORD>(result.values.size(), [&](std::size_t i) { return result.values[i]; }, first);
 }
@@ -252,12 +252,14 @@ int Scantool::GetValue(int service, int pid, double* value, unsigned scaling)
         return kStatusNoData;
     if (reply.GetResultCount() == 0)
         return kStatusNoData;  // a PID the table does not decode
-    const VALUE_RECORD record = PickValue(reply.GetResult(0), first);
-    if (record.negative) {
-        m_lastNegativeCode = record.negativeCode;
+    const std::optional<VALUE_RECORD> record = PickValue(reply.GetResult(0), first);
+    if (!record)
+        return kStatusNoData;
+    if (record->negative) {
+        m_lastNegativeCode = record->negativeCode;
         return kStatusNegative;
     }
-    *value = record.value;
+    *value = record->value;
     return kStatusDone;
 }
 
@@ -272,17 +274,17 @@ int Scantool::GetValues(int service, int pid, std::span<double> out, unsigned sc
     const bool known = FirstEcu(first);
     for (std::size_t i = 0; i < reply.GetResultCount() && i < out.size(); ++i) {
         const ValueResult result = reply.GetResult(i);
-        out[i] = result.definition.minimum;
-        if (!known) {
-            status = kStatusNoData;
+        const std::optional<VALUE_RECORD> record = known ? PickValue(result, first) : std::nullopt;
+        if (!record) {
+            status = kStatusNoData;  // out[i] keeps what the caller put there
             continue;
         }
-        const VALUE_RECORD record = PickValue(result, first);
-        if (record.negative) {
+        if (record->negative) {
             status = kStatusNegative;
-            m_lastNegativeCode = record.negativeCode;
+            m_lastNegativeCode = record->negativeCode;
+            out[i] = result.definition.minimum;
         } else {
-            out[i] = record.value;
+            out[i] = record->value;
         }
     }
     return status;
@@ -305,14 +307,15 @@ int Scantool::ReadMonitorStatus(STATUS_RECORD& status)
     std::uint8_t first = 0;
     if (!FirstEcu(first))
         return kStatusNoData;
-    STATUS_RECORD picked = PickFirstEcu<STATUS_RECORD>(
+    std::optional<STATUS_RECORD> picked = PickFirstEcu<STATUS_RECORD>(
         reply.GetStatusCount(), [&](std::size_t i) { return reply.GetRecordAt(i); }, first);
-    if (picked.negative) {
-        m_lastNegativeCode = picked.negativeCode;
+    if (!picked)
+        return kStatusNoData;
+    if (picked->negative) {
+        m_lastNegativeCode = picked->negativeCode;
         return kStatusNegative;
     }
-    picked.negative = false;
-    status = picked;
+    status = *picked;
     return kStatusDone;
 }
 
@@ -332,10 +335,12 @@ int Scantool::ReadDtcs(char* buffer, unsigned length, unsigned* count)
     if (!FirstEcu(first))
         return kStatusNoData;
     unsigned written = 0;
+    bool answered = false;
     for (std::size_t i = 0; i < reply.GetDtcCount(); ++i) {
         const DTC_RECORD record = reply.GetRecordAt(i);
         if (record.address != first)
             continue;  // another ECU's codes
+        answered = true;
         if (record.negative) {
             m_lastNegativeCode = record.negativeCode;
             status = kStatusNegative;
@@ -349,7 +354,7 @@ int Scantool::ReadDtcs(char* buffer, unsigned length, unsigned* count)
             ++*count;
         }
     }
-    return status;
+    return answered ? status : kStatusNoData;
 }
 
 int Scantool::ClearDtcs()

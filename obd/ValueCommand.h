@@ -1,5 +1,6 @@
 #pragma once
 
+#include "obd/ScantoolException.h"
 #include "obd/SpCommand.h"
 #include "obd/ValueReply.h"
 
@@ -16,6 +17,14 @@ public:
     }
     ~ValueCommand() override = default;
 
+    // An answer for another PID than the one asked is no answer to this
+    // request: the exchange fails, as one the vehicle record refuses.
+    void AfterReply() override
+    {
+        SpCommand::AfterReply();
+        if (m_values.AnswersAnotherPid())
+            throw CommandException(GetName() + " reply for another PID");
+    }
     std::string GetName() const override { return "ValueCommand"; }
     const ValueReply& GetValueReply() const { return m_values; }
 

@@ -68,6 +68,7 @@ void ValueReply::DecodeValues()
             optionalExpected += chars;
         }
     }
+    m_otherPid = false;
     bool optionalDropped = false;
     for (const OBD_RECORD& record : m_records) {
         if (record.negative) {
@@ -77,6 +78,10 @@ void ValueReply::DecodeValues()
         }
         if (record.dataText.size() < 2)
             return;
+        if (static_cast<int>(HexToInt(Slice(record.dataText, 0, 2))) != m_pid) {
+            m_otherPid = true;  // another PID's bytes are no value of this one
+            continue;
+        }
         const std::string_view data = std::string_view(record.dataText).substr(2);  // after the PID byte
         if (data.size() < expected) {
             if (optionalDropped || optionalCount == 0)

@@ -20,6 +20,10 @@ public:
     // per value the table gives; false, with no results, when it gives none.
     virtual bool LoadDefinitions(int service, int pid, unsigned scaling1, unsigned scaling2);
 
+    // An ECU answered with another PID than the one requested; that
+    // answer gave no values.
+    bool AnswersAnotherPid() const { return m_otherPid; }
+
     std::size_t GetResultCount() const { return m_results.size(); }
     // A copy of result `index`; a new result past the end.
     ValueResult GetResult(std::size_t index) const;
@@ -28,6 +32,7 @@ private:
     void DecodeValues();
 
     std::vector<ValueResult> m_results;
+    bool m_otherPid = false;
 };
 
 }  // namespace obdvane

@@ -12,6 +12,12 @@ bool Reparse(const EXCHANGE_FRAME& frame, ParsedFrame& parsed)
     return parsed.ParseBytes(frame.buffer, static_cast<std::size_t>(frame.length));
 }
 
+// A refusal's code: the byte after the rejected service.
+int NegativeCode(const FRAME_ENTRY& entry)
+{
+    return static_cast<int>(HexToInt(Slice(entry.data, 0, 2)));
+}
+
 }  // namespace
 
 Vehicle::Vehicle()
@@ -135,7 +141,7 @@ bool Vehicle::StoreObdResponse(int service, int pid, const EXCHANGE_FRAME& frame
         if (!entry.negative) {
             if (!MatchesRequest(service, pid, entry) || !StoreMode01Data(pid, entry))
                 return false;
-        } else if (!StoreNegativeCode(entry.address, pid, static_cast<int>(HexToInt(entry.data)))) {
+        } else if (!StoreNegativeCode(entry.address, pid, NegativeCode(entry))) {
             return false;
         }
     }

@@ -124,15 +124,18 @@ TEST(ObdReceivedData, StatusesCodesAndRefusals)
     EXPECT_TRUE(data.IsReceived(0x0C));
     EXPECT_EQ(data.GetNegativeCode(0x0C), 0) << "a positive answer clears the code";
 
-    data.SetNegativeCode(0x0D, 0x22);
-    EXPECT_EQ(Refusal([&] { data.SetNegativeCode(0x0D, 0x31); }), "Negative code not valid.");
-    EXPECT_EQ(data.GetStatus(0x0D), ReceivedData::kNegative) << "a refusal changes nothing";
-    EXPECT_EQ(data.GetNegativeCode(0x0D), 0x22);
+    // Every code an ECU refuses with is kept, the common 31 (out of range)
+    // and 00 as well as the six that have a meaning for the caller.
+    for (const int code : {0x10, 0x11, 0x12, 0x21, 0x22, 0x78, 0x31, 0x00, 0xFF}) {
+        data.SetNegativeCode(0x0D, code);
+        EXPECT_EQ(data.GetStatus(0x0D), ReceivedData::kNegative) << code;
+        EXPECT_EQ(data.GetNegativeCode(0x0D), code);
+    }
+    EXPECT_EQ(Refusal([&] { data.SetNegativeCode(0x0D, 0x100); }), "Negative code not valid.") << "one byte";
+    EXPECT_EQ(data.GetNegativeCode(0x0D), 0xFF) << "a refusal changes nothing";
     EXPECT_EQ(Refusal([&] { data.SetStatus(0x0D, 2); }), "Status not valid.");
     EXPECT_EQ(Refusal([&] { data.SetStatus(256, 1); }), "Index not valid.");
     EXPECT_EQ(Refusal([&] { data.GetStatus(-1); }), "Index not valid.");
-    for (const int code : {0x10, 0x11, 0x12, 0x21, 0x22, 0x78})
-        EXPECT_TRUE(ReceivedData::IsKnownNegativeCode(code)) << code;
 }
 
 TEST(ObdMonitorStatus, ReadinessTestsFromBytesBAndC)
@@ -177,8 +180,8 @@ TEST(ObdEcu, ServicesWithoutPidsAreRefusedAndOthersIgnored)
 
     EXPECT_TRUE(ecu.SetNegativeCode(1, 0x0C, 0x12));
     EXPECT_EQ(ecu.GetService01().received.GetStatus(0x0C), ReceivedData::kNegative);
-    EXPECT_EQ(Refusal([&] { ecu.SetNegativeCode(1, 0x0C, 0x31); }), "Negative code not valid.");
-    EXPECT_EQ(ecu.GetService01().received.GetNegativeCode(0x0C), 0x12);
+    EXPECT_TRUE(ecu.SetNegativeCode(1, 0x0C, 0x31));
+    EXPECT_EQ(ecu.GetService01().received.GetNegativeCode(0x0C), 0x31);
     EXPECT_EQ(Refusal([&] { ecu.SetStatus(1, 0x0C, 2); }), "Status not valid.");
     EXPECT_TRUE(ecu.SetStatus(1, 0x0C, 1));
     EXPECT_EQ(ecu.GetService01().received.GetNegativeCode(0x0C), 0);
@@ -224,13 +227,19 @@ TEST(ObdEcu, SensorLayoutsOfPids13And1D)
     EXPECT_EQ(Positions(unknown), (std::vector<Position>{{1, 1, 0}, {1, 2, 0}}));
 }
 
-TEST(ObdEcu, ASensorPidOutsideTheGroupsIsRefused)
+TEST(ObdEcu, WithBothLayoutPidsEachLocatesItsOwnSensors)
 {
-    // PIDs 13 and 1D both supported and answered: PID 13's formula takes
-    // the four banks of PID 1D, and bank 4 sensor 2 comes to PID 21.
-    Ecu ecu = EcuWith("00002008", {{0x13, "1301"}});
-    ecu.SetStatus(1, 0x1D, 1);
-    EXPECT_EQ(Refusal([&] { ecu.StoreO2Locations(0x1D, Answer("1D80")); }), "Oxygen sensor PID not valid.");
+    // PIDs 13 and 1D both supported and answered, and 14, 19, 1B: PID 1D's
+    // bank 4 sensor 2 is PID 1B (PID 13's numbering would make it 21), and
+    // its bank 3 sensor 2 is PID 19.
+    Ecu ecu = EcuWith("000030A8", {{0x13, "1301"}});
+    ecu.SetStatus(1, 0x1D, ReceivedData::kReceived);
+    ASSERT_EQ(Refusal([&] { EXPECT_TRUE(ecu.StoreO2Locations(0x1D, Answer("1DA1"))); }), "");
+    EXPECT_EQ(Positions(ecu), (std::vector<Position>{{1, 1, 1}, {3, 2, 1}, {4, 2, 1}}));
+    // The next PID 13 answer numbers by its own layout again: bank 2 sensor
+    // 1 is PID 18, which is not supported.
+    ecu.StoreO2Locations(0x13, Answer("1311"));
+    EXPECT_EQ(Positions(ecu), (std::vector<Position>{{1, 1, 1}, {2, 1, 0}}));
 }
 
 TEST(ObdEcu, MonitorStatusNeedsPid01DeclaredAnsweredAndATest)

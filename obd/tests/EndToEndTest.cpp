@@ -92,6 +92,8 @@ struct Api {
     OBDVANE_BOUND(GetPID10);
     OBDVANE_BOUND(GetPID13);
     OBDVANE_BOUND(GetPID14);
+    OBDVANE_BOUND(GetPID19);
+    OBDVANE_BOUND(GetPID1B);
     OBDVANE_BOUND(GetPID1D);
     OBDVANE_BOUND(GetPID1F);
     OBDVANE_BOUND(GetPID25);
@@ -392,10 +394,56 @@ TEST_F(ObdvaneEndToEnd, NoDataRefusalsAndAnswersThatBreakOff)
     EXPECT_EQ(api.GetPID14(&first, &second), 2);
     EXPECT_TRUE(std::isnan(first) && std::isnan(second));
 
+    EXPECT_EQ(api.GetPID06(&first, &second), 3);
+    ASSERT_EQ(api.GetLastNegativeCode(), 2);
     double timing = 7;
-    EXPECT_EQ(api.GetPID0E(&timing), 1) << "a refusal code the record does not keep fails the exchange";
+    EXPECT_EQ(api.GetPID0E(&timing), 3) << "0x31, request out of range: a refusal like any other";
     EXPECT_EQ(timing, 0.0);
-    EXPECT_EQ(api.GetLastNegativeCode(), 0);
+    EXPECT_EQ(api.GetLastNegativeCode(), 0) << "a code outside the six the caller is told";
+}
+
+TEST_F(ObdvaneEndToEnd, EveryRefusalCodeIsARefusal)
+{
+    EXPECT_EQ(OpenAndConnect(kEngine), 3);
+    const std::vector<std::pair<const char*, int32_t>> cases = {
+        {"10", 1}, {"11", 2}, {"12", 3}, {"21", 4}, {"22", 5}, {"78", 6}, {"31", 0}, {"00", 0}, {"7F", 0}, {"FF", 0},
+    };
+    for (const auto& [code, meaning] : cases) {
+        m_sim.SetScenario(ParseScenarioText(std::string("ecu 10\nrefuse 01 0C ") + code + "\npid 0D 32\n"));
+        int32_t rpm = 7;
+        EXPECT_EQ(api.GetPID0C(&rpm), 3) << code;
+        EXPECT_EQ(rpm, 0) << code;
+        EXPECT_EQ(api.GetLastNegativeCode(), meaning) << code;
+        int32_t speed = 0;
+        EXPECT_EQ(api.GetPID0D(&speed), 0) << code;
+        EXPECT_EQ(speed, 50);
+    }
+}
+
+TEST_F(ObdvaneEndToEnd, AConnectMeetingOutOfRangeRefusalsFindsTheEcusAndSetsUpTheirPids)
+{
+    // ECU 18 refuses the bitmap at 20 and ECU 28 its monitor status, both
+    // with 31 and both after answering PID 00.
+    EXPECT_EQ(OpenAndConnect(std::string(kEngine) +
+                             "ecu 18\n"
+                             "pid 0D 40\n"
+                             "refuse 01 20 31\n"
+                             "ecu 28\n"
+                             "refuse 01 01 31\n"),
+              3);
+    EXPECT_EQ(HeardRequests(m_sim), (std::vector<std::string>{"EC", "ID", "SP0100", "SP0101", "SP0100", "SP0120",
+                                                              "SP0140", "SP014F", "SP0150"}));
+    int32_t rpm = 0;
+    EXPECT_EQ(api.GetPID0C(&rpm), 0) << "the first ECU is listed";
+    EXPECT_EQ(rpm, 1726);
+    double pressure = 0, flow = 0;
+    EXPECT_EQ(api.GetPID0B(&pressure), 0);
+    EXPECT_DOUBLE_EQ(pressure, 1010.0) << "scaled by the maximum the set-up read";
+    EXPECT_EQ(api.GetPID10(&flow), 0);
+    EXPECT_DOUBLE_EQ(flow, 0x8000 * 100 / 65535.0);
+    std::vector<int32_t> flags(32, 7);
+    EXPECT_EQ(api.GetPID20(flags.data(), 32), 0) << "ECU 18's refusal is not the first ECU's";
+    EXPECT_EQ(flags, Flags(0x20, {0x25, 0x3B, 0x40}));
 }
 
 TEST_F(ObdvaneEndToEnd, TwoEcusAnswerForTheFirstListed)
@@ -431,9 +479,86 @@ TEST_F(ObdvaneEndToEnd, TwoEcusAnswerForTheFirstListed)
     EXPECT_EQ(count, 1u);
     EXPECT_EQ(std::string(buffer, 5), "P0133");
 
-    int32_t speed = 0;
-    EXPECT_EQ(api.GetPID0D(&speed), 0) << "only the second ECU answers: its answer is the last one walked";
-    EXPECT_EQ(speed, 64);
+    int32_t speed = 7;
+    EXPECT_EQ(api.GetPID0D(&speed), 2) << "only the second ECU answers: its speed is not the first ECU's";
+    EXPECT_EQ(speed, 0);
+
+    // The first ECU falls silent: nothing of the second one under its name.
+    m_sim.SetScenario(ParseScenarioText("protocol 5\n"
+                                        "ecu 18\n"
+                                        "pid 06 90 70\n"
+                                        "pid 0C 0B B8\n"
+                                        "pid 13 33\n"
+                                        "dtc P0420 P0300\n"
+                                        "mil on\n"
+                                        "readiness 01 00 00\n"));
+    rpm = 7;
+    EXPECT_EQ(api.GetPID0C(&rpm), 2);
+    EXPECT_EQ(rpm, 0);
+    double first = 7, second = 7;
+    EXPECT_EQ(api.GetPID06(&first, &second), 2);
+    EXPECT_TRUE(std::isnan(first) && std::isnan(second)) << "untouched, as for no data";
+    std::vector<int32_t> flags(32, 7);
+    EXPECT_EQ(api.GetPID00(flags.data(), 32), 2);
+    EXPECT_EQ(flags, std::vector<int32_t>(32, 0));
+    EXPECT_EQ(api.GetPID13(flags.data(), 8), 2);
+    EXPECT_EQ(std::vector<int32_t>(flags.begin(), flags.begin() + 8), std::vector<int32_t>(8, 0));
+    mil = codes = 7;
+    EXPECT_EQ(api.GetPID01(&mil, &codes, available.data(), 12, complete.data(), 12), 2);
+    EXPECT_EQ(mil + codes, 0);
+    std::memset(buffer, '#', sizeof buffer);
+    count = 9;
+    EXPECT_EQ(api.Service03(buffer, 15, &count), 2);
+    EXPECT_EQ(count, 0u);
+    EXPECT_EQ(std::string(buffer, 15), std::string(15, '\0'));
+    EXPECT_EQ(api.GetLastNegativeCode(), 0);
+}
+
+TEST_F(ObdvaneEndToEnd, BothSensorLayoutPidsEachLocateTheirOwnSensors)
+{
+    // Bank 1 sensor 1 in PID 13's layout; banks 1, 3 and 4 in PID 1D's,
+    // whose bank 4 sensor 2 is PID 1B.
+    EXPECT_EQ(OpenAndConnect("ecu 10\n"
+                             "pid 13 01\n"
+                             "pid 1D A1\n"
+                             "pid 14 A0 80\n"
+                             "pid 19 50 80\n"
+                             "pid 1B 64 FF\n"),
+              3);
+    std::vector<int32_t> flags(8, 7);
+    EXPECT_EQ(api.GetPID13(flags.data(), 8), 0);
+    EXPECT_EQ(flags, (std::vector<int32_t>{0, 0, 0, 0, 0, 0, 0, 1}));
+    EXPECT_EQ(api.GetPID1D(flags.data(), 8), 0);
+    EXPECT_EQ(flags, (std::vector<int32_t>{1, 0, 1, 0, 0, 0, 0, 1}));
+    double voltage = 0, trim = 0;
+    EXPECT_EQ(api.GetPID1B(&voltage, &trim), 0);
+    EXPECT_DOUBLE_EQ(voltage, 0.5);
+    EXPECT_EQ(api.GetPID19(&voltage, &trim), 0);
+    EXPECT_DOUBLE_EQ(voltage, 0.4);
+    EXPECT_EQ(api.GetPID13(flags.data(), 8), 0) << "and PID 13's own layout again";
+    EXPECT_EQ(api.GetPID14(&voltage, &trim), 0);
+    EXPECT_DOUBLE_EQ(voltage, 0.8);
+}
+
+TEST_F(ObdvaneEndToEnd, AnAnswerForAnotherPidIsNoValue)
+{
+    EXPECT_EQ(OpenAndConnect("ecu 10\n"
+                             "pid 05 7B\n"
+                             "pid 0C 1A F8\n"
+                             "pid 0D 32\n"
+                             "answer-pid 0C 0D\n"
+                             "ecu 18\n"
+                             "pid 05 70\n"
+                             "pid 0D 40\n"
+                             "answer-pid 0D 0C\n"),
+              3);
+    int32_t value = 7;
+    EXPECT_EQ(api.GetPID0C(&value), 1) << "the rpm bytes under PID 0D";
+    EXPECT_EQ(value, 0);
+    EXPECT_EQ(api.GetPID0D(&value), 1) << "the second ECU answers for PID 0C: the reply answers another request";
+    EXPECT_EQ(value, 0);
+    EXPECT_EQ(api.GetPID05(&value), 0);
+    EXPECT_EQ(value, 83);
 }
 
 TEST_F(ObdvaneEndToEnd, TheAdapterFallingSilentMidConnect)
@@ -487,12 +612,12 @@ TEST_F(ObdvaneEndToEnd, WhateverTheAdapterSendsARequestEndsWithAStatus)
     // The car's answer without its data bytes decodes to nothing.
     m_sim.SetScenario(ParseScenarioText("protocol 3\necu 10\npid 0C\npid 06\n"));
     int32_t rpm = 7;
-    EXPECT_EQ(api.GetPID0C(&rpm), 3) << "no value of the first ECU: an empty refusal";
+    EXPECT_EQ(api.GetPID0C(&rpm), 2) << "no value of the first ECU: no answer data, not a refusal";
+    EXPECT_EQ(rpm, 0);
     EXPECT_EQ(api.GetLastNegativeCode(), 0);
     double first = 7, second = 7;
-    EXPECT_EQ(api.GetPID06(&first, &second), 3) << "too short even for the first bank";
-    EXPECT_EQ(first, -100.0);
-    EXPECT_EQ(second, -100.0);
+    EXPECT_EQ(api.GetPID06(&first, &second), 2) << "too short even for the first bank";
+    EXPECT_TRUE(std::isnan(first) && std::isnan(second));
 
     // Last, as what an endless frame leaves in the line's buffers is only
     // purged at the next open: it ends as a time-out all the same.

@@ -144,8 +144,19 @@ TEST(ObdValueReply, DataThatBreaksOffEndsTheDecoding)
     EXPECT_EQ(Values(twice.GetResult(0)), (std::vector<double>{12.5})) << "a second short answer keeps the first bank";
 
     ValueReply pidByte(1, 0x0C, 0, 0);
-    pidByte.Parse(Etb("10410D1AF8|18410"));
-    EXPECT_EQ(Values(pidByte.GetResult(0)), (std::vector<double>{1726})) << "the PID byte is not compared";
+    pidByte.Parse(Etb("10410C1AF8|18410"));
+    EXPECT_EQ(Values(pidByte.GetResult(0)), (std::vector<double>{1726}));
+    EXPECT_FALSE(pidByte.AnswersAnotherPid());
+}
+
+TEST(ObdValueReply, AnAnswerForAnotherPidGivesNoValue)
+{
+    ValueReply rpm(1, 0x0C, 0, 0);
+    rpm.Parse(Etb("10410D1AF8|18410C0BB8"));
+    EXPECT_EQ(Values(rpm.GetResult(0)), (std::vector<double>{750})) << "only ECU 18 answered PID 0C";
+    EXPECT_TRUE(rpm.AnswersAnotherPid());
+    rpm.Parse(Etb("10410C1AF8"));
+    EXPECT_FALSE(rpm.AnswersAnotherPid()) << "each parse says it anew";
 }
 
 TEST(ObdMonitorStatusReply, LampCodesAndReadinessPerEcu)

@@ -197,16 +197,27 @@ TEST_F(ObdScantool, AdaptersThatDoNotAnnounceThemselvesAreNotAsked)
     EXPECT_TRUE(m_scantool.Connect(1, 0)) << "a stray byte before the announcement";
 }
 
-TEST_F(ObdScantool, ARefusalOfTheVehicleRecordKeepsTheProtocolFound)
+TEST_F(ObdScantool, RefusalsWithAnyCodeLeaveTheDiscoveryAndSetUpGoingOn)
 {
-    Start(kEngine);
-    ASSERT_TRUE(m_scantool.Connect(1, 0));
-    // ECU 10 is known now; its refusal with a code the record does not
-    // keep aborts the discovery, which is no port, command or firmware error.
-    m_sim.SetScenario(ParseScenarioText("protocol 2\necu 10\nrefuse 01 00 31\n"));
+    // ECU 28 refuses its monitor status and ECU 18 the bitmap at 20, both
+    // with 31 (request out of range), after each answered PID 00.
+    Start(std::string(kEngine) +
+          "ecu 18\n"
+          "pid 0D 40\n"
+          "refuse 01 20 31\n"
+          "ecu 28\n"
+          "refuse 01 01 31\n");
     EXPECT_TRUE(m_scantool.Connect(1, 0));
-    EXPECT_EQ(m_scantool.GetProtocol(), 2);
-    EXPECT_TRUE(m_scantool.GetEcuAddresses().empty());
+    EXPECT_EQ(m_scantool.GetProtocol(), 3);
+    EXPECT_EQ(m_scantool.GetEcuAddresses(), (std::vector<std::uint8_t>{0x10, 0x18}))
+        << "every ECU with a monitor status";
+    EXPECT_EQ(Requests(), (std::vector<std::string>{"EC", "ID", "SP0100", "SP0101", "SP0100", "SP0120", "SP0140",
+                                                    "SP014F", "SP0150"}));
+    EXPECT_EQ(m_scantool.GetScalings().pressureMaximum, 2550);
+    EXPECT_EQ(m_scantool.GetScalings().airFlowMaximum, 100);
+    Ecu refused;
+    ASSERT_TRUE(m_vehicle.GetEcu(0x28, refused));
+    EXPECT_EQ(refused.GetService01().received.GetNegativeCode(0x01), 0x31);
 }
 
 TEST_F(ObdScantool, AClosedPortFailsTheConnectAtTheHandshake)

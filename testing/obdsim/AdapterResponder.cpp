@@ -135,7 +135,9 @@ std::string AdapterResponder::Service01(const EcuScenario& ecu, int pid) const
         value = Bitmap(ecu, pid);
     if (!value)
         return {};
-    return Hex(ecu.address) + Hex(0x41) + Hex(pid) + HexText(*value);
+    const auto answered = ecu.answerPids.find(static_cast<std::uint8_t>(pid));
+    const int named = answered != ecu.answerPids.end() ? answered->second : pid;
+    return Hex(ecu.address) + Hex(0x41) + Hex(named) + HexText(*value);
 }
 
 // Stored codes: on ISO 15765-4 one answer with the number of codes first;

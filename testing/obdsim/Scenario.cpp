@@ -102,6 +102,13 @@ bool Statement(const std::vector<std::string>& w, std::string_view rest, Scenari
         if (bytes.size() != (withPid ? 3u : 2u))
             return why = "refuse: this service " + std::string(withPid ? "needs" : "takes no") + " PID", false;
         ecu->refusals[{bytes[0], withPid ? bytes[1] : kAnyPid}] = bytes.back();
+    } else if (key == "answer-pid") {
+        Bytes bytes;
+        if (!needEcu())
+            return false;
+        if (w.size() != 3 || !HexBytes(w, 1, bytes))
+            return why = "answer-pid takes the PID requested and the PID answered", false;
+        ecu->answerPids[bytes[0]] = bytes[1];
     } else if (key == "dtc") {
         if (!needEcu())
             return false;

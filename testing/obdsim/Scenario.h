@@ -28,8 +28,11 @@ struct EcuScenario {
     // 40 ... (supported bitmaps) and 01 (monitor status) are made from the
     // rest unless given here.
     std::map<std::uint8_t, Bytes> pids;
-    // Negative response codes by request.
+    // Negative response codes by request, any byte.
     std::map<RequestKey, std::uint8_t> refusals;
+    // Service 01 answers that name another PID than the one requested: by
+    // requested PID, the PID byte the answer carries before its data.
+    std::map<std::uint8_t, std::uint8_t> answerPids;
     std::vector<std::uint16_t> dtcs;  // stored trouble codes, two bytes each
     bool mil = false;
     // Monitor-status bytes B, C and D: readiness tests available and complete.
@@ -51,8 +54,9 @@ Scenario DefaultScenario();
 //   protocol N | connect-type EC|EZ|RP | ident F1|F2|... | search-delay MS
 //   ecu XX            starts an ECU; the statements below belong to it:
 //   pid PP BB BB ...  refuse SS [PP] CODE  dtc P0133 ...  mil on|off
-//   readiness BB BB BB
-// Numbers after pid, refuse, ecu and readiness are hexadecimal bytes.
+//   readiness BB BB BB  answer-pid PP QQ (PID PP answered as PID QQ)
+// Numbers after pid, refuse, ecu, readiness and answer-pid are hexadecimal
+// bytes.
 // False with the line and reason on error.
 bool ParseScenario(std::string_view text, Scenario& scenario, std::string& error);
 

@@ -8,8 +8,9 @@
  * for done and 0 for failed. The requests answer a status:
  *   0  done, the outputs hold the answer
  *   1  the exchange with the adapter failed
- *   2  no answer data (the adapter found none, or no ECU is known)
- *   3  the ECU refused; GetLastNegativeCode tells why
+ *   2  no answer data (the adapter found none, the first ECU the connect
+ *      found did not answer, or no ECU is known)
+ *   3  that ECU refused, whatever its code; GetLastNegativeCode tells why
  *   4  an array argument has the wrong size
  * One lock serialises the exchanges of all threads.
  *

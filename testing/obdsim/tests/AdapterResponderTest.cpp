@@ -20,6 +20,7 @@ Scenario TwoEcus(int protocol)
                              "pid 0C 1A F8\n"
                              "pid 4F 01 02 03 04\n"
                              "refuse 01 05 22\n"
+                             "answer-pid 4F 50\n"
                              "dtc P0133 P0420 C0123 B0123\n"
                              "mil on\n"
                              "ecu 18\n"
@@ -53,6 +54,7 @@ TEST(AdapterResponder, AnswersEveryRequestOfTheScenario)
         {"SP", "0140", "SP", "10414000020000"},
         {"SP", "010C", "SP", Fields("10410C1AF8|18410C0FA0")},
         {"SP", "0105", "SP", "107F0122"},
+        {"SP", "014F", "SP", "10415001020304"},  // answered as PID 50
         {"SP", "0101", "SP", Fields("10410184076500|18410100000000")},
         {"SP", "0113", "SP", "18411303"},
         {"SP", "0111", "SP", "-"},

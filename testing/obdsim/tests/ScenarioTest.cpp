@@ -17,6 +17,8 @@ TEST(ObdScenario, ReadsTheAdapterAndEveryEcu)
         "pid 0d 32\n"
         "refuse 01 05 22\n"
         "refuse 03 11\n"
+        "refuse 01 0E 31\n"
+        "answer-pid 0D 0C\n"
         "dtc P0133 u0100\n"
         "mil on\n"
         "readiness 00 FF 0F\n"
@@ -37,6 +39,8 @@ TEST(ObdScenario, ReadsTheAdapterAndEveryEcu)
     EXPECT_EQ(engine.pids.at(0x0D), (Bytes{0x32}));
     EXPECT_EQ(engine.refusals.at({1, 0x05}), 0x22);
     EXPECT_EQ(engine.refusals.at({3, kAnyPid}), 0x11);
+    EXPECT_EQ(engine.refusals.at({1, 0x0E}), 0x31);
+    EXPECT_EQ(engine.answerPids, (std::map<std::uint8_t, std::uint8_t>{{0x0D, 0x0C}}));
     EXPECT_EQ(engine.dtcs, (std::vector<std::uint16_t>{0x0133, 0xC100}));
     EXPECT_TRUE(engine.mil);
     EXPECT_EQ(engine.readiness, (std::array<std::uint8_t, 3>{0x00, 0xFF, 0x0F}));
@@ -57,6 +61,8 @@ TEST(ObdScenario, RefusesMistakesWithTheirLine)
         {"ecu 10\ndtc P4133", "line 2: not a trouble code: P4133"},
         {"ecu 10\nmil maybe", "line 2: mil is on or off"},
         {"ecu 10\nreadiness 00 00", "line 2: readiness takes three hexadecimal bytes"},
+        {"ecu 10\nanswer-pid 0C", "line 2: answer-pid takes the PID requested and the PID answered"},
+        {"answer-pid 0C 0D", "line 1: \"answer-pid\" before any \"ecu\""},
         {"speed 9600", "line 1: unknown statement \"speed\""},
     };
     for (const auto& [text, expected] : cases) {
