@@ -143,8 +143,11 @@ void LinkGridCursors(CTRL_TABLE* parameters, std::span<const REC_CONTROLLO> defi
         auto* map = dynamic_cast<CCtrlGrid*>(entry.wnd);
         const REC_CONTROLLO* definition = FindDefinition(entry.key, definitions);
         const GridBlock* block = definition ? std::get_if<GridBlock>(&definition->GRAFICA) : nullptr;
-        if (map && block)
-            LinkGridAxes(entry.wnd, map->Marker(), *block, *variables);
+        // The variables that the variable pages place, without the
+        // unplaced area's.
+        const CTRL_TABLE* placed = map ? map->App().m_pVarTable2 : nullptr;
+        if (map && block && placed)
+            LinkGridAxes(entry.wnd, map->Marker(), *block, *variables, *placed);
     }
 }
 

@@ -44,9 +44,11 @@ GRID_PIXELS CalcGridSize(const QFont& font, const QWidget& window, const LAYOUT_
                          const REC_CONTROLLO& definition);
 
 // Registers every map of the parameter table with the live controls of
-// the variable table that show its axis values and its output value.
-// Nothing unless both tables exist. The tables are published afterwards,
-// so that the worker polls the linked controls.
+// the variable table that show its axis values and its output value; a
+// variable that no variable page places (the application's placed
+// variable table) drives no map. Nothing unless both tables exist. The
+// tables are published afterwards, so that the worker polls the linked
+// controls.
 void LinkGridCursors(CTRL_TABLE* parameters, std::span<const REC_CONTROLLO> definitions, CTRL_TABLE* variables);
 
 // The value a live control shows, read from the variable image: converted

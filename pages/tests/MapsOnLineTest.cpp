@@ -14,12 +14,15 @@
 #include "TempDir.h"
 #include "common/Text.h"
 #include "config/CParametriFile.h"
+#include "pages/CUtilityGrid.h"
+#include "pages/core/CUtilityTables.h"
 #include "pages/widgets/CCWNumEdit.h"
 
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 
@@ -368,6 +371,40 @@ TEST_F(MapsOnLine, TheEngineSpeedMovesTheDotAfterAPoll)
     EXPECT_TRUE(QTest::qWaitFor([&] { return map.Marker().colour == 0xFF0000u; }, 10000));
     shot = map.grab().toImage();
     EXPECT_EQ(shot.pixelColor(map.Marker().x, map.Marker().y), QColor(0, 0, 255));
+}
+
+// An axis whose variable no variable page places (the unplaced area's
+// numeric field 210) stays unlinked, with the view's own variable table:
+// its control gets no link and is not marked for the poll. The other axis,
+// on a page, is linked.
+TEST_F(MapsOnLine, AnAxisOfAVariableNoPageShowsStaysUnlinked)
+{
+    CTRL_TABLE& variables = *app.m_pVarTable;
+    const auto entryOf = [&](std::int32_t key) {
+        return std::find_if(variables.begin(), variables.end(), [key](const CTRL_WND& e) { return e.key == key; });
+    };
+    ASSERT_NE(entryOf(210), variables.end());
+    ASSERT_EQ(entryOf(210)->hidden, 1) << "the unplaced area's controls are hidden";
+    ASSERT_TRUE(std::none_of(app.m_pVarTable2->begin(), app.m_pVarTable2->end(),
+                             [](const CTRL_WND& e) { return e.key == 210; }));
+
+    // The advance map, its X axis on the unplaced variable, its Y axis on
+    // the gas temperature of the first page.
+    const auto found = std::find_if(fixture->parDefs.begin(), fixture->parDefs.end(),
+                                    [](const REC_CONTROLLO& d) { return d.ID_GUI == 114; });
+    ASSERT_NE(found, fixture->parDefs.end());
+    REC_CONTROLLO advance = *found;
+    std::get<GridBlock>(advance.GRAFICA).PRIMA_RIGA.ID_VAR = 210;
+    std::get<GridBlock>(advance.GRAFICA).PRIMA_COLONNA.ID_VAR = 203;
+    CUtility::LinkGridCursors(app.m_pParTable2, std::vector<REC_CONTROLLO>{advance}, app.m_pVarTable);
+
+    CCtrlGrid& map = Map(114);
+    EXPECT_FALSE(map.Marker().xLinked);
+    EXPECT_TRUE(map.Marker().yLinked);
+    EXPECT_FALSE(entryOf(210)->cursorLinked);
+    ASSERT_NE(CUtility::CtrlOf(*entryOf(210)), nullptr);
+    EXPECT_TRUE(CUtility::CtrlOf(*entryOf(210))->GridCursors()->empty());
+    EXPECT_TRUE(entryOf(203)->cursorLinked);
 }
 
 }  // namespace
