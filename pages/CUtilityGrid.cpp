@@ -88,6 +88,9 @@ bool CreateCtrlGrid(const CTRL_CREATE& args, CCtrlGrid*& control)
     grid->m_headerText = args.settings.textColour;
     grid->m_valueText = args.settings.valueColour;
     grid->AttachGridToolTip();
+    // The layers take their memory now, at their final size, and not in
+    // the first painting.
+    grid->Redraw(CCtrlGrid::kRedrawAll);
     grid->setVisible(args.visible && !args.hidden);
     control = grid;
     return true;
@@ -110,6 +113,9 @@ void SetupGridAxes(CCtrlGrid& map, std::span<const REC_CONTROLLO> definitions, b
         map.SetXBreakpoints(points, caption);
     }
     map.SnapshotCells();
+    // The layers drawn with the axes in place: the first painting only
+    // copies them.
+    map.Redraw(CCtrlGrid::kRedrawAll);
 }
 
 void SetupGridAxes(IDataCtrl* control, std::span<const REC_CONTROLLO> definitions, bool development)

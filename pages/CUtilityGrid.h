@@ -30,7 +30,8 @@ bool CreateCtrlGrid(const CTRL_CREATE& args, CCtrlGrid*& control);
 // The page builder's step after a map was made: each calibrable axis
 // whose breakpoint vector is among `definitions` (the rows' first, then
 // the columns') takes the vector's record and its default points with the
-// caption "name(unit)"; then the map takes its first undo copy.
+// caption "name(unit)"; then the map takes its first undo copy and draws
+// its layers.
 void SetupGridAxes(CCtrlGrid& map, std::span<const REC_CONTROLLO> definitions, bool development);
 // The same for a table entry that holds a map; nothing for another entry.
 void SetupGridAxes(IDataCtrl* control, std::span<const REC_CONTROLLO> definitions, bool development);
