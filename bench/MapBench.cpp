@@ -1,11 +1,12 @@
 // Map benchmark: a calibration map of 32 x 32 words with both axes
 // calibrable, on a shown page off screen. Times its creation (creator and
-// axis set-up), a full repaint, a selection change, a marker move, a
-// change of every cell (the store pass and its one write request), the
-// paste of a 32 x 32 block of tab-separated text, an undo, and the save
-// and load of its calibration lines. Prints the median and the worst of
-// each; the aims are a marker move under 2 ms, a full repaint within 16 ms
-// and a change of the whole map under 50 ms.
+// axis set-up), its first paint, a full repaint, a selection change, a
+// marker move, a change of every cell (the store pass and its one write
+// request), the paste of a 32 x 32 block of tab-separated text, an undo,
+// and the save and load of its calibration lines. Prints the median and
+// the worst of each; the aims are a marker move under 2 ms, a first paint
+// and a full repaint within 16 ms and a change of the whole map under
+// 50 ms.
 
 #include "common/CCriptFile.h"
 #include "config/CModifica.h"
@@ -113,6 +114,8 @@ int main(int argc, char** argv)
     QWidget page;
     page.resize(1600, 1000);
     page.show();
+    // Exposed, so that a repaint paints at once.
+    QCoreApplication::processEvents();
 
     CVEXARPages app;
     app.ResizeImages(0x1000, 64);
@@ -141,15 +144,27 @@ int main(int argc, char** argv)
     args.settings.gridColumnWidth = 45;
     args.settings.gridMax = {2000, 2000};
 
+    // The maps made here wait on their page unseen, as on a page not
+    // shown yet; each is then shown and painted for the first time.
+    CTRL_CREATE unseen = args;
+    unseen.visible = false;
     std::vector<CCtrlGrid*> made;
     Print("creation with both axes", Repeat(
                                          [&](int) {
                                              CCtrlGrid* another = nullptr;
-                                             CUtility::CreateCtrlGrid(args, another);
+                                             CUtility::CreateCtrlGrid(unseen, another);
                                              CUtility::SetupGridAxes(*another, definitions, false);
                                              made.push_back(another);
                                          },
                                          10));
+    Print("first paint of a new map", Repeat(
+                                          [&](int i) {
+                                              CCtrlGrid& shown = *made[static_cast<std::size_t>(i)];
+                                              shown.show();
+                                              shown.repaint();
+                                          },
+                                          10),
+          16);
     for (CCtrlGrid* extra : made)
         delete extra;
     CCtrlGrid* grid = nullptr;

@@ -244,12 +244,25 @@ void CCtrlGrid::PostWriteRange()
                           m_pending.Length(m_app.m_nParSize));
 }
 
+// A refresh shows what the image holds: it is no change of the user's,
+// and takes no undo copy. When it changes a cell of the undo copy's block,
+// the copy no longer stands for the cells shown and is dropped, so that
+// undo cannot write texts of before the refresh over the ECU's values.
 void CCtrlGrid::RefreshAllCells()
 {
-    for (std::int32_t r = 0; r < m_shape.Rows(); ++r)
-        for (std::int32_t c = 0; c < m_shape.Columns(); ++c)
-            if (IsCellEditable(r, c))
-                RefreshCell(r, c);
+    bool undoBlockChanged = false;
+    for (std::int32_t r = 0; r < m_shape.Rows(); ++r) {
+        for (std::int32_t c = 0; c < m_shape.Columns(); ++c) {
+            if (!IsCellEditable(r, c))
+                continue;
+            const bool inUndoBlock = m_undoBlock.Contains(r, c);
+            const std::u16string before = inUndoBlock ? CellText(r, c) : std::u16string();
+            RefreshCell(r, c);
+            undoBlockChanged = undoBlockChanged || (inUndoBlock && CellText(r, c) != before);
+        }
+    }
+    if (undoBlockChanged)
+        DropUndoCopy();
 }
 
 void CCtrlGrid::StoreEditableCells()
@@ -286,10 +299,20 @@ void CCtrlGrid::CopyBlock(std::int32_t left, std::int32_t top, std::int32_t righ
     block = {left, top, right, bottom};
 }
 
-void CCtrlGrid::SnapshotCells()
+void CCtrlGrid::KeepForUndo(const GRID_SELECTION& block, bool selects)
 {
-    CopyBlock(0, 0, m_shape.Columns() - 1, m_shape.Rows() - 1, m_undoMatrix, m_undoBlock);
+    CopyBlock(block.left, block.top, block.right, block.bottom, m_undoMatrix, m_undoBlock);
+    m_bUndoSelects = selects;
 }
+
+void CCtrlGrid::DropUndoCopy()
+{
+    m_undoMatrix.RemoveAll();
+    m_undoBlock.Clear();
+    m_bUndoSelects = false;
+}
+
+void CCtrlGrid::SnapshotCells() { KeepForUndo({0, 0, m_shape.Columns() - 1, m_shape.Rows() - 1}, false); }
 
 void CCtrlGrid::ResetReferenceTexts()
 {
@@ -346,10 +369,8 @@ void CCtrlGrid::OnRefreshValue()
     if (!ImagesExist())
         return;
     // A map of a shared datum hidden by its conditions keeps its cells.
-    if (!HiddenFixed()) {
-        SnapshotCells();
+    if (!HiddenFixed())
         RefreshAllCells();
-    }
     Redraw(kRedrawAll);
 }
 
@@ -357,7 +378,6 @@ void CCtrlGrid::OnForceRefresh()
 {
     if (!ImagesExist())
         return;
-    SnapshotCells();
     RefreshAllCells();
     Redraw(kRedrawAll);
 }

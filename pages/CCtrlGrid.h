@@ -96,6 +96,8 @@ public:
     void PostWriteRange();
     void CopyBlock(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom,
                    CStringMatrix& matrix, GRID_SELECTION& block) const;
+    // The undo copy of the whole map (page build, set default, a
+    // calibration file), which undo restores without selecting it.
     void SnapshotCells();
     void SetXBreakpoints(const std::vector<double>& values, const std::u16string& caption);
     void SetYBreakpoints(const std::vector<std::vector<double>>& rows, const std::u16string& caption);
@@ -161,7 +163,6 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -192,6 +193,11 @@ private:
     };
     bool ImagesExist() const;
     bool HiddenFixed() const;
+    // The undo copy of `block`; `selects`: the block is one the user chose
+    // (the change dialog's selection, a pasted block), which undo selects
+    // again.
+    void KeepForUndo(const GRID_SELECTION& block, bool selects);
+    void DropUndoCopy();
     void ReadNumber(const GRID_AXIS& descriptor, std::u16string text, double& value, bool& ok) const;
     void RefreshAllCells();
     void StoreEditableCells();
@@ -218,6 +224,7 @@ private:
     CStringMatrix m_refTexts;
     CStringMatrix m_undoMatrix;
     GRID_SELECTION m_undoBlock;
+    bool m_bUndoSelects = false;
     GRID_SELECTION m_selection;
     GRID_CURSOR m_cursor;
     bool m_bButtonDown = false;

@@ -183,7 +183,7 @@ void CCtrlGrid::EditCells()
 // conversion.
 void CCtrlGrid::Edit(const GRID_AXIS& descriptor, double entered, std::int32_t mode)
 {
-    CopyBlock(m_selection.left, m_selection.top, m_selection.right, m_selection.bottom, m_undoMatrix, m_undoBlock);
+    KeepForUndo(m_selection, true);
     BeginStorePass();
     for (std::int32_t r = m_selection.top; r <= m_selection.bottom; ++r) {
         for (std::int32_t c = m_selection.left; c <= m_selection.right; ++c) {
@@ -244,7 +244,7 @@ bool CCtrlGrid::PasteText(const std::u16string& text)
     if (!block.IsValid(m_shape.Rows(), m_shape.Columns()))
         return false;
     m_selection = block;
-    CopyBlock(block.left, block.top, block.right, block.bottom, m_undoMatrix, m_undoBlock);
+    KeepForUndo(block, true);
     BeginStorePass();
     for (std::size_t k = 0; k < lines.size(); ++k) {
         const std::int32_t r = block.top + static_cast<std::int32_t>(k);
@@ -273,19 +273,30 @@ void CCtrlGrid::OnPaste() { PasteFromClipboard(); }
 
 // ---- Undo ----------------------------------------------------------------------------------------
 
-// The undo copy stays: a second undo writes the same texts again.
+// Undo puts the texts of the undo copy back. Only the cells whose text
+// it changes are stored, and written in one request, so that it never
+// rewrites a value it does not change. A block the user chose becomes the
+// selection again, drawn before anything can act on it; the copy of the
+// whole map leaves the selection as shown, so that no later change reaches
+// cells, or breakpoints, the user did not select. The copy stays: a second
+// undo finds nothing to change and writes nothing.
 void CCtrlGrid::OnUndo()
 {
     BeginStorePass();
     for (std::int32_t r = m_undoBlock.top; r <= m_undoBlock.bottom; ++r) {
         for (std::int32_t c = m_undoBlock.left; c <= m_undoBlock.right; ++c) {
-            PutCellText(r, c, m_undoMatrix.GetCell(r - m_undoBlock.top, c - m_undoBlock.left));
+            const std::u16string saved = m_undoMatrix.GetCell(r - m_undoBlock.top, c - m_undoBlock.left);
+            if (!IsCellEditable(r, c) || saved == CellText(r, c))
+                continue;
+            PutCellText(r, c, saved);
             StoreCellIfEnabled(r, c);
         }
     }
-    PostWriteRange();
+    if (!m_pending.IsEmpty())
+        PostWriteRange();
+    if (m_bUndoSelects)
+        m_selection = m_undoBlock;
     Redraw(kRedrawAll);
-    m_selection = m_undoBlock;
 }
 
 // ---- Tooltip -------------------------------------------------------------------------------------

@@ -12,7 +12,6 @@
 
 #include <QPaintEvent>
 #include <QPainter>
-#include <QResizeEvent>
 
 #include <algorithm>
 
@@ -43,6 +42,10 @@ void CCtrlGrid::Redraw(int mode)
     update();
 }
 
+// The two pictures keep their memory while the map keeps its size: memory
+// touched for the first time costs more than drawing every cell, so it is
+// taken once (the creator draws the layers before the first painting) and
+// drawn over from then on.
 void CCtrlGrid::RebuildLayers(int mode)
 {
     if (m_bFirstPaint || m_bCellsChanged || m_base.size() != size()) {
@@ -53,15 +56,20 @@ void CCtrlGrid::RebuildLayers(int mode)
         m_base = m_composed = QImage();
         return;
     }
+    if (m_base.size() != size() || m_composed.size() != size()) {
+        m_base = QImage(size(), QImage::Format_RGB32);
+        m_composed = QImage(size(), QImage::Format_RGB32);
+    }
     if (mode == kRedrawAll) {
         m_bCellsChanged = false;
-        m_base = QImage(size(), QImage::Format_RGB32);
         QPainter painter(&m_base);
         DrawCells(painter);
     }
     if (mode == kRedrawAll || mode == kRedrawSelection) {
-        m_composed = m_base.copy();
         QPainter painter(&m_composed);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.drawImage(0, 0, m_base);
+        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
         DrawSelection(painter);
     }
 }
@@ -73,12 +81,6 @@ void CCtrlGrid::paintEvent(QPaintEvent*)
     QPainter painter(this);
     painter.drawImage(0, 0, m_composed);
     DrawMarker(painter);
-}
-
-void CCtrlGrid::resizeEvent(QResizeEvent* event)
-{
-    m_bFirstPaint = true;
-    CCellGrid::resizeEvent(event);
 }
 
 // ---- Cells -------------------------------------------------------------------------------------

@@ -88,6 +88,9 @@ bool CreateCtrlGrid(const CTRL_CREATE& args, CCtrlGrid*& control)
     grid->m_headerText = args.settings.textColour;
     grid->m_valueText = args.settings.valueColour;
     grid->AttachGridToolTip();
+    // The layers take their memory now, at their final size, and not in
+    // the first painting.
+    grid->Redraw(CCtrlGrid::kRedrawAll);
     grid->setVisible(args.visible && !args.hidden);
     control = grid;
     return true;
@@ -110,6 +113,9 @@ void SetupGridAxes(CCtrlGrid& map, std::span<const REC_CONTROLLO> definitions, b
         map.SetXBreakpoints(points, caption);
     }
     map.SnapshotCells();
+    // The layers drawn with the axes in place: the first painting only
+    // copies them.
+    map.Redraw(CCtrlGrid::kRedrawAll);
 }
 
 void SetupGridAxes(IDataCtrl* control, std::span<const REC_CONTROLLO> definitions, bool development)
@@ -143,8 +149,11 @@ void LinkGridCursors(CTRL_TABLE* parameters, std::span<const REC_CONTROLLO> defi
         auto* map = dynamic_cast<CCtrlGrid*>(entry.wnd);
         const REC_CONTROLLO* definition = FindDefinition(entry.key, definitions);
         const GridBlock* block = definition ? std::get_if<GridBlock>(&definition->GRAFICA) : nullptr;
-        if (map && block)
-            LinkGridAxes(entry.wnd, map->Marker(), *block, *variables);
+        // The variables that the variable pages place, without the
+        // unplaced area's.
+        const CTRL_TABLE* placed = map ? map->App().m_pVarTable2 : nullptr;
+        if (map && block && placed)
+            LinkGridAxes(entry.wnd, map->Marker(), *block, *variables, *placed);
     }
 }
 

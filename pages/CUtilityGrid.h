@@ -30,7 +30,8 @@ bool CreateCtrlGrid(const CTRL_CREATE& args, CCtrlGrid*& control);
 // The page builder's step after a map was made: each calibrable axis
 // whose breakpoint vector is among `definitions` (the rows' first, then
 // the columns') takes the vector's record and its default points with the
-// caption "name(unit)"; then the map takes its first undo copy.
+// caption "name(unit)"; then the map takes its first undo copy and draws
+// its layers.
 void SetupGridAxes(CCtrlGrid& map, std::span<const REC_CONTROLLO> definitions, bool development);
 // The same for a table entry that holds a map; nothing for another entry.
 void SetupGridAxes(IDataCtrl* control, std::span<const REC_CONTROLLO> definitions, bool development);
@@ -44,9 +45,11 @@ GRID_PIXELS CalcGridSize(const QFont& font, const QWidget& window, const LAYOUT_
                          const REC_CONTROLLO& definition);
 
 // Registers every map of the parameter table with the live controls of
-// the variable table that show its axis values and its output value.
-// Nothing unless both tables exist. The tables are published afterwards,
-// so that the worker polls the linked controls.
+// the variable table that show its axis values and its output value; a
+// variable that no variable page places (the application's placed
+// variable table) drives no map. Nothing unless both tables exist. The
+// tables are published afterwards, so that the worker polls the linked
+// controls.
 void LinkGridCursors(CTRL_TABLE* parameters, std::span<const REC_CONTROLLO> definitions, CTRL_TABLE* variables);
 
 // The value a live control shows, read from the variable image: converted

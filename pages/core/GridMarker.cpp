@@ -4,6 +4,8 @@
 #include "pages/core/CCtrlCore.h"
 #include "pages/core/CUtilityTables.h"
 
+#include <algorithm>
+
 namespace CUtility {
 
 namespace {
@@ -47,8 +49,12 @@ void SetSource(GRID_MARKER& marker, std::int32_t kind, const CTRL_WND& entry)
 }  // namespace
 
 void LinkGridCursor(std::int32_t key, std::int32_t kind, IDataCtrl* map, GRID_MARKER& marker,
-                    CTRL_TABLE& variables)
+                    CTRL_TABLE& variables, const CTRL_TABLE& placed)
 {
+    // A variable of the unplaced area is on no page: linked, it would give
+    // the map a dot for a value that the user sees nowhere.
+    if (std::none_of(placed.begin(), placed.end(), [key](const CTRL_WND& entry) { return entry.key == key; }))
+        return;
     bool registered = false;
     for (CTRL_WND& entry : variables) {
         if (entry.key != key)
@@ -68,14 +74,15 @@ void LinkGridCursor(std::int32_t key, std::int32_t kind, IDataCtrl* map, GRID_MA
     }
 }
 
-void LinkGridAxes(IDataCtrl* map, GRID_MARKER& marker, const GridBlock& block, CTRL_TABLE& variables)
+void LinkGridAxes(IDataCtrl* map, GRID_MARKER& marker, const GridBlock& block, CTRL_TABLE& variables,
+                  const CTRL_TABLE& placed)
 {
     if (block.ID_VAR_FUNECU > 0)
-        LinkGridCursor(block.ID_VAR_FUNECU, 3, map, marker, variables);
+        LinkGridCursor(block.ID_VAR_FUNECU, 3, map, marker, variables, placed);
     if (block.PRIMA_RIGA.ID_VAR > 0)
-        LinkGridCursor(block.PRIMA_RIGA.ID_VAR, 1, map, marker, variables);
+        LinkGridCursor(block.PRIMA_RIGA.ID_VAR, 1, map, marker, variables, placed);
     if (block.PRIMA_COLONNA.ID_VAR > 0)
-        LinkGridCursor(block.PRIMA_COLONNA.ID_VAR, 2, map, marker, variables);
+        LinkGridCursor(block.PRIMA_COLONNA.ID_VAR, 2, map, marker, variables, placed);
 }
 
 }  // namespace CUtility

@@ -37,11 +37,14 @@ inline std::uint32_t MarkerColour(double output) { return output == 7.0 ? 0xFF00
 // the entry is marked cursor-linked and the control gets the link {map,
 // kind}; once one was registered, that entry and every later entry of the
 // key become the map's source of `kind` (1 X axis, 2 Y axis, 3 output).
-// Controls of other categories are passed over.
+// Controls of other categories are passed over, and so is a key that no
+// variable page places (not in `placed`): such a variable is shown
+// nowhere, and the map keeps that axis unlinked.
 void LinkGridCursor(std::int32_t key, std::int32_t kind, IDataCtrl* map, GRID_MARKER& marker,
-                    CTRL_TABLE& variables);
+                    CTRL_TABLE& variables, const CTRL_TABLE& placed);
 // The three sources of a map from its grid block: the output's first, then
 // the X axis's, then the Y axis's, each only when its key is above 0.
-void LinkGridAxes(IDataCtrl* map, GRID_MARKER& marker, const GridBlock& block, CTRL_TABLE& variables);
+void LinkGridAxes(IDataCtrl* map, GRID_MARKER& marker, const GridBlock& block, CTRL_TABLE& variables,
+                  const CTRL_TABLE& placed);
 
 }  // namespace CUtility

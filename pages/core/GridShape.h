@@ -80,6 +80,7 @@ struct GRID_WRITE_RANGE {
 
     void Begin(std::int32_t imageSize);
     void Widen(std::int32_t address, std::int32_t size);
+    bool IsEmpty() const { return highest < 0; }
     // From the lowest changed byte to the end of the highest stored
     // element, every byte between included: 0 and 0 after a pass that
     // stored nothing.

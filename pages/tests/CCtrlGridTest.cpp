@@ -271,9 +271,15 @@ TEST_F(MapTest, SetDefaultKeepsTheReferenceTexts)
     for (int r = 0; r < 3; ++r)
         for (int c = 0; c < 4; ++c)
             EXPECT_EQ(map->ReferenceTexts().GetCell(r, c), before.GetCell(r, c)) << r << "," << c;
-    // Undo takes the texts back that the defaults replaced.
+    // Undo takes the texts back that the defaults replaced and writes
+    // those cells alone, from X point 1 to the end of value (0, 0); the
+    // selection stays the one shown.
+    Click(*map, 2, 3);
     Send(*map, ui::WM_COMMAND, link::ID_EDIT_UNDO);
     EXPECT_EQ(Text(*map, 1, 1), u"40");
+    EXPECT_EQ(Text(*map, 0, 2), u"2500");
+    EXPECT_EQ(Writes(), (std::vector<WRITE>{{kXLsb + 2, kMapLsb + 2 - (kXLsb + 2)}}));
+    EXPECT_EQ(map->Selection(), (GRID_SELECTION{3, 2, 3, 2}));
 }
 
 // Without images nothing is read, stored or written.

@@ -3,7 +3,8 @@
 // shows the ECU's bytes in the cells and the axes; a change dialog's edit
 // and a paste each reach the ECU as the frames of one range holding
 // exactly the new bytes; with the link down only the master image
-// changes; the engine speed the ECU reports moves the dot after a poll.
+// changes; the engine speed the ECU reports moves the dot after a poll;
+// undo after a refresh writes only the cells it changes.
 #include "pages/CCtrlGrid.h"
 
 #include "ControlSet.h"
@@ -13,12 +14,15 @@
 #include "TempDir.h"
 #include "common/Text.h"
 #include "config/CParametriFile.h"
+#include "pages/CUtilityGrid.h"
+#include "pages/core/CUtilityTables.h"
 #include "pages/widgets/CCWNumEdit.h"
 
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 
@@ -30,6 +34,21 @@ namespace {
 
 // The second protocol's command that writes a block of the parameters.
 constexpr std::uint8_t kWriteParameters = 2;
+
+// A block of parameter bytes as the ECU heard it written.
+struct BlockWrite {
+    std::size_t address = 0;
+    std::vector<std::uint8_t> bytes;
+    friend bool operator==(const BlockWrite&, const BlockWrite&) = default;
+};
+
+void PrintTo(const BlockWrite& write, std::ostream* out)
+{
+    *out << "{" << write.address << ":";
+    for (const std::uint8_t byte : write.bytes)
+        *out << " " << int{byte};
+    *out << "}";
+}
 
 class MapsOnLine : public PagesOnLine {
 protected:
@@ -96,7 +115,38 @@ protected:
         QTest::mouseClick(&map, Qt::LeftButton, Qt::NoModifier, map.GetCellRect(from.row, from.column).center());
         QTest::mouseClick(&map, Qt::LeftButton, Qt::ShiftModifier, map.GetCellRect(to.row, to.column).center());
     }
+    // Enter on the map, and in its change dialog `value` typed as an
+    // absolute value.
+    static void EnterAbsolute(CCtrlGrid& map, const QString& value)
+    {
+        CDlgModGridVal& dialog = map.ChangeDialog();
+        WhileShown(dialog, [&dialog, value] {
+            QTest::keyClick(&dialog.ValueField(), Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClicks(&dialog.ValueField(), value);
+            QTest::keyClick(&dialog, Qt::Key_A, Qt::AltModifier);
+            QTest::keyClick(&dialog.ValueField(), Qt::Key_Return);
+        });
+        QTest::keyClick(&map, Qt::Key_Return);
+    }
 
+    // The parameter blocks the ECU was asked to write, in order: block
+    // number, address word, size byte, then the bytes from the tenth on.
+    std::vector<BlockWrite> BlockWrites()
+    {
+        std::vector<BlockWrite> writes;
+        for (const vexar::ecusim::FrameRecord& record : rig.sim().FrameLog()) {
+            const std::vector<std::uint8_t>& rq = record.bytes;
+            if (record.kind != vexar::ecusim::FrameRecord::Kind::Request || !record.crcOk || rq.size() < 11 ||
+                rq[2] != kWriteParameters)
+                continue;
+            const std::size_t size = rq[6] == 0 ? 256 : rq[6];
+            if (rq.size() < 9 + size)
+                continue;
+            writes.push_back({std::size_t{rq[3]} * 256 + (std::size_t{rq[4]} << 8) + rq[5],
+                              {rq.begin() + 9, rq.begin() + 9 + static_cast<std::ptrdiff_t>(size)}});
+        }
+        return writes;
+    }
 };
 
 // A map of a page in a set of controls that owns what it holds: the map
@@ -198,14 +248,7 @@ TEST_F(MapsOnLine, ADialogEditAndAPasteAreOneRangeEach)
     const std::vector<std::uint8_t> before = EcuBytes(0, 66);
 
     Select(map, {1, 1}, {1, 2});
-    CDlgModGridVal& dialog = map.ChangeDialog();
-    WhileShown(dialog, [&] {
-        QTest::keyClick(&dialog.ValueField(), Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClicks(&dialog.ValueField(), QStringLiteral("2"));
-        QTest::keyClick(&dialog, Qt::Key_A, Qt::AltModifier);
-        QTest::keyClick(&dialog.ValueField(), Qt::Key_Return);
-    });
-    QTest::keyClick(&map, Qt::Key_Return);
+    EnterAbsolute(map, QStringLiteral("2"));
     EXPECT_EQ(Texts(map, 1, 1, 1, 2), (std::vector<std::u16string>{u"2", u"2"}));
     EXPECT_TRUE(QTest::qWaitFor([&] { return EcuBytes(32, 2) == std::vector<std::uint8_t>{132, 132}; }, 10000));
     Served();
@@ -222,6 +265,55 @@ TEST_F(MapsOnLine, ADialogEditAndAPasteAreOneRangeEach)
     expected[32] = expected[33] = 132;
     expected[36] = 125;
     expected[37] = 136;
+    EXPECT_EQ(EcuBytes(0, 66), expected);
+}
+
+// A refresh is no change of the user's. Clicked on one cell, a read that
+// shows a new ECU value there, then Ctrl+Z: nothing is written and the
+// one cell stays selected, so Enter with a value writes that cell alone.
+// After the user's own change of two cells and a read that changes a
+// third, Ctrl+Z writes back exactly the two cells it restores, selected
+// again; the ECU's new value and the axes are never rewritten.
+TEST_F(MapsOnLine, UndoAfterARefreshWritesOnlyTheCellsItChanges)
+{
+    ConnectAndRead();
+    CCtrlGrid& map = Map(112);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return map.CellText(1, 1) == u"1"; }, 10000));
+    QTest::mouseClick(&map, Qt::LeftButton, Qt::NoModifier, map.GetCellRect(2, 3).center());
+    Ecu(37, {140});
+    Served();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return map.CellText(2, 3) == u"6"; }, 10000));
+    rig.sim().ClearFrameLog();
+    const std::vector<std::uint8_t> before = EcuBytes(0, 66);
+
+    QTest::keyClick(&map, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(map.CellText(2, 3), u"6");
+    EXPECT_EQ(map.Selection(), (GRID_SELECTION{3, 2, 3, 2}));
+    Served();
+    EXPECT_EQ(BlockWrites(), std::vector<BlockWrite>{});
+    EnterAbsolute(map, QStringLiteral("2"));
+    EXPECT_EQ(Texts(map, 0, 0, 2, 3), (std::vector<std::u16string>{u"", u"1000", u"2000", u"4000", u"0.5", u"1",
+                                                                     u"1.5", u"2", u"2", u"2.5", u"3", u"2"}));
+    Served();
+    EXPECT_EQ(BlockWrites(), (std::vector<BlockWrite>{{37, {132}}}));
+    std::vector<std::uint8_t> expected = before;
+    expected[37] = 132;
+    EXPECT_EQ(EcuBytes(0, 66), expected);
+
+    Select(map, {1, 1}, {1, 2});
+    EnterAbsolute(map, QStringLiteral("3"));
+    Served();
+    Ecu(34, {120});
+    Served();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return map.CellText(1, 3) == u"-4"; }, 10000));
+    Select(map, {2, 1}, {2, 1});
+    rig.sim().ClearFrameLog();
+    QTest::keyClick(&map, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(Texts(map, 1, 1, 1, 3), (std::vector<std::u16string>{u"1", u"1.5", u"-4"}));
+    EXPECT_EQ(map.Selection(), (GRID_SELECTION{1, 1, 2, 1}));
+    Served();
+    EXPECT_EQ(BlockWrites(), (std::vector<BlockWrite>{{32, {130, 131}}}));
+    expected[34] = 120;
     EXPECT_EQ(EcuBytes(0, 66), expected);
 }
 
@@ -279,6 +371,40 @@ TEST_F(MapsOnLine, TheEngineSpeedMovesTheDotAfterAPoll)
     EXPECT_TRUE(QTest::qWaitFor([&] { return map.Marker().colour == 0xFF0000u; }, 10000));
     shot = map.grab().toImage();
     EXPECT_EQ(shot.pixelColor(map.Marker().x, map.Marker().y), QColor(0, 0, 255));
+}
+
+// An axis whose variable no variable page places (the unplaced area's
+// numeric field 210) stays unlinked, with the view's own variable table:
+// its control gets no link and is not marked for the poll. The other axis,
+// on a page, is linked.
+TEST_F(MapsOnLine, AnAxisOfAVariableNoPageShowsStaysUnlinked)
+{
+    CTRL_TABLE& variables = *app.m_pVarTable;
+    const auto entryOf = [&](std::int32_t key) {
+        return std::find_if(variables.begin(), variables.end(), [key](const CTRL_WND& e) { return e.key == key; });
+    };
+    ASSERT_NE(entryOf(210), variables.end());
+    ASSERT_EQ(entryOf(210)->hidden, 1) << "the unplaced area's controls are hidden";
+    ASSERT_TRUE(std::none_of(app.m_pVarTable2->begin(), app.m_pVarTable2->end(),
+                             [](const CTRL_WND& e) { return e.key == 210; }));
+
+    // The advance map, its X axis on the unplaced variable, its Y axis on
+    // the gas temperature of the first page.
+    const auto found = std::find_if(fixture->parDefs.begin(), fixture->parDefs.end(),
+                                    [](const REC_CONTROLLO& d) { return d.ID_GUI == 114; });
+    ASSERT_NE(found, fixture->parDefs.end());
+    REC_CONTROLLO advance = *found;
+    std::get<GridBlock>(advance.GRAFICA).PRIMA_RIGA.ID_VAR = 210;
+    std::get<GridBlock>(advance.GRAFICA).PRIMA_COLONNA.ID_VAR = 203;
+    CUtility::LinkGridCursors(app.m_pParTable2, std::vector<REC_CONTROLLO>{advance}, app.m_pVarTable);
+
+    CCtrlGrid& map = Map(114);
+    EXPECT_FALSE(map.Marker().xLinked);
+    EXPECT_TRUE(map.Marker().yLinked);
+    EXPECT_FALSE(entryOf(210)->cursorLinked);
+    ASSERT_NE(CUtility::CtrlOf(*entryOf(210)), nullptr);
+    EXPECT_TRUE(CUtility::CtrlOf(*entryOf(210))->GridCursors()->empty());
+    EXPECT_TRUE(entryOf(203)->cursorLinked);
 }
 
 }  // namespace
