@@ -50,6 +50,32 @@ bool ParseInt32(const std::u16string& text, std::int32_t& value)
     return true;
 }
 
+// Reads a decimal text for StrToDouble (`whole` false: as far as it forms
+// a number, "1.2.3" is 1.2 and a lone sign or point 0) or StrToDoubleWhole
+// (`whole`: the whole text must be one number). A number beyond the range
+// of a double fails either way; the value is 0.0 on every failure.
+bool ReadDecimal(std::u16string& text, double& value, bool whole)
+{
+    value = 0.0;
+    if (!CheckNumberText(text, u"+-.0123456789"))
+        return false;
+    // Only ASCII is left.
+    std::string narrow(text.begin(), text.end());
+    const char* first = narrow.data();
+    const char* last = first + narrow.size();
+    if (*first == '+')
+        ++first;
+    double result = 0.0;
+    const auto [end, ec] = std::from_chars(first, last, result, std::chars_format::fixed);
+    if (ec == std::errc::result_out_of_range)
+        return false;
+    if (whole && (ec != std::errc() || end != last))
+        return false;
+    if (ec == std::errc())
+        value = result;
+    return true;
+}
+
 template <class T>
 bool ParseHex(std::u16string_view text, std::size_t digits, T& value)
 {
@@ -204,27 +230,9 @@ bool StrToInt(std::u16string& text, int& value)
     return true;
 }
 
-bool StrToDouble(std::u16string& text, double& value)
-{
-    value = 0.0;
-    if (!CheckNumberText(text, u"+-.0123456789"))
-        return false;
-    // Only ASCII is left; read it as far as it forms a number ("1.2.3" is
-    // 1.2, a lone sign or point is 0).
-    std::string narrow(text.begin(), text.end());
-    const char* first = narrow.data();
-    const char* last = first + narrow.size();
-    if (*first == '+')
-        ++first;
-    double result = 0.0;
-    const auto [ptr, ec] = std::from_chars(first, last, result, std::chars_format::fixed);
-    (void)ptr;
-    if (ec == std::errc::result_out_of_range)
-        return false;
-    if (ec == std::errc())
-        value = result;
-    return true;
-}
+bool StrToDouble(std::u16string& text, double& value) { return ReadDecimal(text, value, false); }
+
+bool StrToDoubleWhole(std::u16string& text, double& value) { return ReadDecimal(text, value, true); }
 
 bool HexStrToByte(std::u16string_view text, std::uint8_t& value) { return ParseHex(text, 2, value); }
 

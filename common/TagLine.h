@@ -30,6 +30,10 @@ bool ReadDateTimeTags(CStdioFileEx& file, std::time_t& time);
 bool StrToLong(std::u16string& text, std::int32_t& value);
 bool StrToInt(std::u16string& text, int& value);
 bool StrToDouble(std::u16string& text, double& value);
+// StrToDouble for a text that must be one number from end to end ("3."
+// and ".5" are): false, value 0.0, also for a text it would read only in
+// part ("1.2.3") and for one without a digit ("-", ".").
+bool StrToDoubleWhole(std::u16string& text, double& value);
 
 // "0x" or "0X" and exactly 2 (8) hexadecimal digits, untrimmed; on failure
 // the value is left unchanged.

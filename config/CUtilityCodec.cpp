@@ -210,24 +210,22 @@ bool GetLimitValue(std::u16string_view text, double& value, int which, std::int3
 {
     value = 0.0;
     if (!text.empty()) {
-        bool digit = false;
         for (std::size_t i = 0; i < text.size(); ++i) {
             const char16_t c = text[i];
             if (std::u16string_view(u"+-.0123456789").find(c) == std::u16string_view::npos)
                 return false;
             if ((c == u'+' || c == u'-') && i > 0)
                 return false;
-            digit |= c >= u'0' && c <= u'9';
         }
-        // A lone sign or point names no number: taken as 0 it would clamp
-        // every entry of a public operator's field to 0.
-        if (!digit)
-            return false;
-        // A number the parser cannot hold leaves the limit at 0.
+        // Only a text that is one number from end to end is a limit: a lone
+        // sign or point, "1.2.3" or a number beyond a double's range, read
+        // as 0 or in part, would hold the control to a range its definition
+        // never gave.
         std::u16string number(text);
         double parsed = 0.0;
-        if (StrToDouble(number, parsed))
-            value = parsed;
+        if (!StrToDoubleWhole(number, parsed))
+            return false;
+        value = parsed;
         return true;
     }
     double minimum = 0.0;

@@ -66,10 +66,11 @@ void GetCtrlAddress(const CTRL_WND& entry, std::int32_t& address, std::int32_t& 
 // 0 for an unknown type.
 void GetDatoRange(std::int32_t type, double& minimum, double& maximum);
 
-// One range limit of a definition. A non-empty text must be a decimal
-// number of "+-.0123456789" with a sign only in front and at least one
-// digit (else false, value 0). An empty text gives, by `which`, 0 (0), the type's minimum (1) or
-// maximum (2), or 0 for any other selector.
+// One range limit of a definition. A non-empty text must be one decimal
+// number from end to end, of "+-.0123456789" with a sign only in front
+// (else false, value 0: also "-", "1.2.3" and a number beyond a double's
+// range). An empty text gives, by `which`, 0 (0), the type's minimum (1)
+// or maximum (2), or 0 for any other selector.
 bool GetLimitValue(std::u16string_view text, double& value, int which, std::int32_t type);
 
 // True when no pair of the list has both this address and this length.

@@ -1,6 +1,7 @@
 #include "pages/CCtrlEdit.h"
 
 #include "common/CStringForm.h"
+#include "common/TagLine.h"
 #include "common/Text.h"
 #include "link/LinkMessages.h"
 #include "pages/FieldColours.h"
@@ -43,24 +44,91 @@ std::u16string UpToZero(std::u16string_view text)
 
 bool IsByteCharacter(char16_t c) { return c <= 0xFF; }
 
-// A byte holds characters 0 to 255 only: typed characters beyond them are
-// dropped, so that the ECU never stores a character other than the one
-// shown.
+// What the user may put into a byte field: characters a byte holds (0 to
+// 255) that print, so never a control character (below 0x20, or 0x7F).
+bool IsTypable(char16_t c) { return IsByteCharacter(c) && c >= 0x20 && c != 0x7F; }
+
+// Keeps the user's input to the characters the user may put into a byte
+// field. Only what an edit inserts is filtered: the run between the text
+// before it and the text after it that both share. A text the program
+// shows (the ECU's, which may hold a TAB) passes whole, and stays whole
+// when the user edits another part of it, so that no edit drops a
+// character the user did not touch.
 class ByteCharacters : public QValidator {
 public:
-    using QValidator::QValidator;
+    // `programText` is set while the program puts a text into the field.
+    ByteCharacters(QObject* parent, const bool& programText) : QValidator(parent), m_program(programText) {}
     State validate(QString& input, int& position) const override
     {
-        for (qsizetype i = input.size(); i-- > 0;) {
-            if (!IsByteCharacter(input.at(i).unicode())) {
-                input.remove(i, 1);
-                if (position > i)
-                    --position;
+        if (!m_program) {
+            const qsizetype shorter = std::min(input.size(), m_before.size());
+            qsizetype head = 0;
+            while (head < shorter && input.at(head) == m_before.at(head))
+                ++head;
+            qsizetype tail = 0;
+            while (tail < shorter - head && input.at(input.size() - 1 - tail) == m_before.at(m_before.size() - 1 - tail))
+                ++tail;
+            for (qsizetype i = input.size() - tail; i-- > head;) {
+                if (!IsTypable(input.at(i).unicode())) {
+                    input.remove(i, 1);
+                    if (position > i)
+                        --position;
+                }
             }
         }
+        m_before = input;
         return Acceptable;
     }
+
+private:
+    const bool& m_program;
+    mutable QString m_before;
 };
+
+// A text field's calibration value. The plain form is the text between
+// double quotes. A text that the plain form would not give back as it
+// stands is written as its bytes instead: "0x" and two hexadecimal digits
+// for each of the field's bytes, without quotes. That is a text holding a
+// TAB, a line feed or a carriage return (which split the line, or end it
+// for other readers of text files), or bytes other than zero after its
+// first zero (the plain form ends at the first zero). Files written
+// before hold the quoted form only, and the quoted form reads as it
+// always did; a field without quotes that is not the byte form clears the
+// text.
+bool NeedsByteForm(std::u16string_view stored)
+{
+    const std::size_t zero = std::min(stored.find(u'\0'), stored.size());
+    const std::u16string_view text = stored.substr(0, zero);
+    const std::u16string_view after = stored.substr(zero);
+    return text.find_first_of(u"\t\n\r") != std::u16string_view::npos ||
+           after.find_first_not_of(u'\0') != std::u16string_view::npos;
+}
+
+std::u16string ByteForm(std::u16string_view stored)
+{
+    std::u16string text = u"0x";
+    for (const char16_t c : stored)
+        text += vexar::Format(u"%02X", static_cast<unsigned>(c & 0xFF));
+    return text;
+}
+
+// The characters of a value field in the byte form; false when the field
+// is not in it.
+bool ReadByteForm(std::u16string_view field, std::u16string& text)
+{
+    field = vexar::TrimView(field);
+    if (field.size() < 4 || field.size() % 2 != 0 || field[0] != u'0' || (field[1] != u'x' && field[1] != u'X'))
+        return false;
+    std::u16string bytes;
+    for (std::size_t i = 2; i < field.size(); i += 2) {
+        std::uint8_t byte = 0;
+        if (!HexStrToByte(u"0x" + std::u16string(field.substr(i, 2)), byte))
+            return false;
+        bytes += static_cast<char16_t>(byte);
+    }
+    text = std::move(bytes);
+    return true;
+}
 
 REC_CONTROLLO PlainDefinition()
 {
@@ -79,7 +147,7 @@ CCtrlEdit::CCtrlEdit(CVEXARPages& app, REC_CONTROLLO definition, bool hidden, QW
 {
     m_bkColour = ui::FromQColor(palette().color(QPalette::Active, QPalette::Base));
     if (IsTextField())
-        setValidator(new ByteCharacters(this));
+        setValidator(new ByteCharacters(this, m_bProgramText));
 }
 
 CCtrlEdit::CCtrlEdit(CVEXARPages& app, QWidget* parent) : CCtrlEdit(app, PlainDefinition(), false, parent)
@@ -141,10 +209,13 @@ std::u16string CCtrlEdit::GetWindowText() const
 
 void CCtrlEdit::SetWindowText(const std::u16string& text)
 {
-    if (m_multiLine)
+    if (m_multiLine) {
         m_multiLine->setPlainText(ToQ(text));
-    else
-        setText(ToQ(text));
+        return;
+    }
+    m_bProgramText = true;
+    setText(ToQ(text));
+    m_bProgramText = false;
 }
 
 // ---- The plain field of the dialogs ---------------------------------------------------------
@@ -264,24 +335,37 @@ void CCtrlEdit::WriteValue(bool post, bool force)
 
 std::u16string CCtrlEdit::ValueText() const
 {
-    return IsTextField() ? u"\"" + UpToZero(m_stored) + u"\"" : GetWindowText();
+    if (!IsTextField())
+        return GetWindowText();
+    return NeedsByteForm(m_stored) ? ByteForm(m_stored) : u"\"" + UpToZero(m_stored) + u"\"";
 }
 
-std::u16string CCtrlEdit::HistoryValueText() const { return UpToZero(m_stored); }
+std::u16string CCtrlEdit::HistoryValueText() const
+{
+    return NeedsByteForm(m_stored) ? ByteForm(m_stored) : UpToZero(m_stored);
+}
 
 std::u16string CCtrlEdit::ExportValueText() const
 {
     return IsTextField() ? u"\"" + GetWindowText() + u"\"" : GetWindowText();
 }
 
-// The text between the value field's first and last double quote; none
-// (or one) clears the field.
+// The text between the value field's first and last double quote, or the
+// field's bytes in the byte form; anything else clears the field.
 bool CCtrlEdit::LoadValueText(std::u16string& text)
 {
     if (!IsTextField())
         return true;
     const std::size_t first = text.find(u'"');
     const std::size_t last = text.rfind(u'"');
+    std::u16string bytes;
+    if (first == std::u16string::npos && ReadByteForm(text, bytes)) {
+        MoveShown([&] { Put(Fit(bytes)); });
+        // Kept as the next save writes it, so that an unchanged field
+        // records no change.
+        text = HistoryValueText();
+        return true;
+    }
     text = first == std::u16string::npos || last == first ? std::u16string()
                                                           : text.substr(first + 1, last - first - 1);
     MoveShown([&] { Put(Fit(text)); });

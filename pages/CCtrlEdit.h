@@ -8,8 +8,12 @@
 //   the focus on, as Tab does) and on WM_EDIT_COMMIT; an unchanged text
 //   writes nothing. The field named "Nome_Calibrazione" holds the
 //   calibration's name and tells the view (WM_CALIB_NAME_CHANGED) when it
-//   changes, is refreshed, stored or set to its default. The field takes
-//   only characters 0 to 255, the ones a byte holds.
+//   changes, is refreshed, stored or set to its default. The user may
+//   type or paste only characters 0 to 255, the ones a byte holds, that
+//   print (no control characters); a text read from the ECU is shown and
+//   kept as its bytes are. Its calibration line is the text in quotes, or
+//   the field's bytes in hexadecimal where the quoted text would not read
+//   back as it stands (a TAB, a line end, bytes after the first zero).
 // - CTRL_NUMERIC, a live variable shown read-only as a number formatted by
 //   FORMATO; it never writes.
 //
@@ -109,6 +113,9 @@ private:
     std::u16string m_stored;
     double m_lastValue = 0.0;
     bool m_bBoundField = true;
+    // Set while the program puts a text into the window: the character
+    // check of the user's input lets it pass as it stands.
+    bool m_bProgramText = false;
     QPointer<QPlainTextEdit> m_multiLine;
 };
 

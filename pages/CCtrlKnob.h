@@ -20,16 +20,13 @@ class CCtrlKnob : public CCWKnob, public CCtrlNumber {
 public:
     CCtrlKnob(CVEXARPages& app, REC_CONTROLLO definition, bool hidden, QWidget* parent);
 
-    // The value the knob shows.
-    double GetValue() const override { return CWScaledControl::GetValue(); }
+    using CCtrlNumber::GetValue;
     using CCtrlNumber::SetValue;
     void SetControlFont(const QWidget& window, const QFont& font);
 
 protected:
     double WidgetValue() const override { return CWScaledControl::GetValue(); }
     void PutWidgetValue(double value) override { CWScaledControl::SetValue(value); }
-    // A knob stores the value it shows.
-    double EncodedValue() const override { return WidgetValue(); }
     bool TakesProfileEnable() const override { return m_definition.CATEGORIA == CTRL_KNOB; }
     std::int32_t Abilitato() const override;
     void SetWidgetInput(bool enable) override { SetInputEnabled(enable); }

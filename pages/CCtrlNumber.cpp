@@ -6,6 +6,8 @@
 #include "pages/core/CUtilityTables.h"
 #include "pages/core/CVEXARPages.h"
 
+#include <cmath>
+
 namespace {
 
 // A value text read as a number; one that is none reads as 0.
@@ -24,15 +26,28 @@ CCtrlNumber::CCtrlNumber(QWidget& self, CVEXARPages& app, REC_CONTROLLO definiti
 {
 }
 
-void CCtrlNumber::SetControlValue(double value)
+bool CCtrlNumber::DatumHolds(double value) const
 {
-    MoveShown([&] { PutWidgetValue(value); });
+    if (!std::isfinite(value))
+        return false;
+    const std::int32_t raw = m_conversion.ToRaw(value);
+    std::uint8_t datum[4] = {};
+    int bytes = 0;
+    std::int32_t back = 0;
+    return CUtility::WriteDatoValue(datum, 0, raw, bytes, m_definition.TIPO, m_definition.MASCHERA, false) &&
+           CUtility::ReadDatoValue(datum, 0, back, bytes, m_definition.TIPO, m_definition.MASCHERA, false) &&
+           back == raw;
 }
 
 void CCtrlNumber::Apply(double value)
 {
-    SetControlValue(value);
-    m_committed = WidgetValue();
+    const ShownValue before = Shown();
+    PutWidgetValue(value);
+    m_committedShown = WidgetValue();
+    // A value the datum cannot hold (300 in a byte would be stored as 44)
+    // is kept as the widget shows it instead.
+    m_committed = DatumHolds(value) ? value : m_committedShown;
+    SetUndoPair(before, Shown());
 }
 
 void CCtrlNumber::SetValue(double value, std::uintptr_t refresh, std::uintptr_t write)
@@ -43,9 +58,12 @@ void CCtrlNumber::SetValue(double value, std::uintptr_t refresh, std::uintptr_t 
 
 void CCtrlNumber::CommitValue(double value)
 {
-    if (value == m_committed)
+    // A gesture that ends where the widget showed the committed value
+    // changes nothing, also when the widget could not show it as it is.
+    if (value == m_committed || value == m_committedShown)
         return;
     m_committed = value;
+    m_committedShown = value;
     CommitEdit();
 }
 
@@ -58,8 +76,10 @@ void CCtrlNumber::TakeUserValue(double value)
 
 void CCtrlNumber::OnUndo()
 {
-    PutWidgetValue(PreviousValue().number);
-    CommitValue(WidgetValue());
+    const double value = PreviousValue().number;
+    PutWidgetValue(value);
+    CommitValue(value);
+    m_committedShown = WidgetValue();
     SetUndoPair(PreviousValue(), Shown());
 }
 
@@ -98,13 +118,14 @@ bool CCtrlNumber::RangeLimits(double& minimum, double& maximum) const
 void CCtrlNumber::ShowRaw(std::int32_t raw)
 {
     // A refreshed value is the one the image holds: committed as well, so
-    // that turning back to the value before the refresh is a change.
+    // that turning back to the value before the refresh is a change, and a
+    // store puts back what was read.
     Apply(m_conversion.ToPhysical(raw));
 }
 
 std::u16string CCtrlNumber::ValueText() const
 {
-    return vexar::Format(u"%lf", EncodedValue());
+    return vexar::Format(u"%lf", m_committed);
 }
 
 bool CCtrlNumber::LoadValueText(std::u16string& text)

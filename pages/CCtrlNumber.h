@@ -2,14 +2,19 @@
 
 // What the number controls share (the knob and its gauges, the slide with
 // its bar and thermometer, the numeric field and the computed value): a
-// committed value beside the value the widget shows. A user's change is
-// committed, stored, written once and handed on only when it differs
-// exactly from the committed value; a value the program sets (a refresh, a
-// calibration line, the default, undo's) becomes the committed value as
-// the widget reads it back, so a value kept inside the widget's range is
-// never stored as the value asked for. One level of undo: the value before
-// the last change, which a second undo applies again and so commits
-// nothing. Calibration lines are compared as numbers.
+// committed value beside the value the widget shows. The committed value
+// is what the control stands for: the value the program set (a refresh,
+// a calibration line, the default) as it was given, or the user's; a value
+// the datum cannot hold (300 in a byte) is taken as the widget shows it. It is
+// what a store encodes and a calibration line holds, so that a value the
+// widget can show only inside its range (an ECU byte of 200 on a scale of
+// 0 to 10 shows 10) goes back to the image and to files as it was read
+// until the user changes it. A user's change is committed, stored,
+// written once and handed on only when it differs exactly from the
+// committed value and from what the widget showed of it. One level of
+// undo, over committed values: the value before the last change, which a
+// second undo applies again and so commits nothing. Calibration lines are
+// compared as numbers.
 
 #include "pages/CCtrlInstrument.h"
 #include "pages/widgets/CWScaledControl.h"
@@ -21,14 +26,13 @@ public:
     double GetValue() const override { return m_committed; }
     double CommittedValue() const { return m_committed; }
 
-    // Shows `value` as the program does: previous := the value shown
-    // before, shown := the value read back.
-    void SetControlValue(double value);
-    // SetControlValue, then the committed value := the value read back,
-    // handed on to the linked controls (refresh, else store with `write`).
+    // Shows `value` as the program does and commits it as given (what the
+    // widget reads back when the datum cannot hold it), handed on to the
+    // linked controls (refresh, else store with `write`).
     void SetValue(double value, std::uintptr_t refresh, std::uintptr_t write);
     // A user's value: committed, stored, written and handed on when it
-    // differs from the committed value; nothing otherwise.
+    // differs from the committed value and from what the widget showed of
+    // it; nothing otherwise.
     void CommitValue(double value);
     // Copies the datum from the master to the working image of the
     // control's family, decodes and shows it (forced: also while hidden
@@ -53,13 +57,11 @@ protected:
     // The widget's value and the program's setting of it.
     virtual double WidgetValue() const = 0;
     virtual void PutWidgetValue(double value) = 0;
-    // The value encoded into the image: the committed one.
-    virtual double EncodedValue() const { return m_committed; }
     // The categories the user edits keep a change history.
     bool KeepsHistory() const override { return TakesProfileEnable(); }
 
-    // A user's gesture ended on `value`: previous := the value shown
-    // before it, commit, shown := the value read back.
+    // A user's gesture ended on `value`: previous := the committed value
+    // before it, commit, current := the committed value after it.
     void TakeUserValue(double value);
     void OnUndo() override;
 
@@ -70,8 +72,10 @@ protected:
     bool RangeLimits(double& minimum, double& maximum) const;
 
     void ShowRaw(std::int32_t raw) override;
-    std::int32_t RawFromShown() const override { return m_conversion.ToRaw(EncodedValue()); }
-    ShownValue Shown() const override { return {WidgetValue(), {}}; }
+    std::int32_t RawFromShown() const override { return m_conversion.ToRaw(m_committed); }
+    // The undo pair keeps committed values, so that undo gives back the
+    // value as it was and not as the widget could show it.
+    ShownValue Shown() const override { return {m_committed, {}}; }
     void PutShown(const ShownValue& value) override { PutWidgetValue(value.number); }
     std::u16string ValueText() const override;
     bool LoadValueText(std::u16string& text) override;
@@ -79,9 +83,13 @@ protected:
     bool DiffersFromSaved(const std::u16string& saved, const std::u16string& now) const override;
 
 private:
-    // Shows `value` and commits what the widget reads back, without
-    // handing it on.
+    // Shows `value` and commits it, without handing it on; the undo pair
+    // follows.
     void Apply(double value);
+    // Whether the datum holds the raw value of `value` as it is.
+    bool DatumHolds(double value) const;
 
     double m_committed = 0.0;
+    // What the widget showed when the committed value was last set.
+    double m_committedShown = 0.0;
 };

@@ -17,5 +17,6 @@ list(APPEND PAGES_TEST_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/tests/CCtrlKnobTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tests/CCtrlSlideTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tests/CCtrlNumEditTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tests/HeldValueTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tests/InstrumentsOnLineTest.cpp
 )

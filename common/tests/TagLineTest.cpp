@@ -103,6 +103,9 @@ TEST(StrToLong, Table)
     }
 }
 
+// StrToDouble reads a text as far as it forms a number; StrToDoubleWhole
+// takes only a text that is one number from end to end (`whole`), with the
+// same value, and 0.0 otherwise.
 TEST(StrToDouble, TableUnderACommaDecimalLocale)
 {
     ASSERT_STREQ(std::localeconv()->decimal_point, ",");
@@ -110,26 +113,33 @@ TEST(StrToDouble, TableUnderACommaDecimalLocale)
         std::u16string text;
         bool ok;
         double value;
+        bool whole;
     };
     const Case cases[] = {
-        {u"-.5", true, -0.5},
-        {u"3.", true, 3.0},
-        {u"1.2.3", true, 1.2},
-        {u" +2.25 ", true, 2.25},
-        {u"0.1", true, 0.1},
-        {u"-", true, 0.0},
-        {u".", true, 0.0},
-        {u"1e5", false, 0.0},
-        {u"1,5", false, 0.0},
-        {u"1.-5", false, 0.0},
-        {u"", false, 0.0},
-        {u"inf", false, 0.0},
+        {u"-.5", true, -0.5, true},
+        {u"3.", true, 3.0, true},
+        {u"1.2.3", true, 1.2, false},
+        {u" +2.25 ", true, 2.25, true},
+        {u"0.1", true, 0.1, true},
+        {u"-", true, 0.0, false},
+        {u".", true, 0.0, false},
+        {u"1e5", false, 0.0, false},
+        {u"1,5", false, 0.0, false},
+        {u"1.-5", false, 0.0, false},
+        {u"", false, 0.0, false},
+        {u"inf", false, 0.0, false},
+        {u"1" + std::u16string(400, u'0'), false, 0.0, false},
     };
     for (const Case& c : cases) {
+        const std::string name = vexar::ToUtf8(c.text).substr(0, 20);
         std::u16string text = c.text;
         double value = 9.5;
-        EXPECT_EQ(StrToDouble(text, value), c.ok) << vexar::ToUtf8(c.text);
-        EXPECT_DOUBLE_EQ(value, c.value) << vexar::ToUtf8(c.text);
+        EXPECT_EQ(StrToDouble(text, value), c.ok) << name;
+        EXPECT_DOUBLE_EQ(value, c.value) << name;
+        text = c.text;
+        value = 9.5;
+        EXPECT_EQ(StrToDoubleWhole(text, value), c.whole) << name;
+        EXPECT_DOUBLE_EQ(value, c.whole ? c.value : 0.0) << name;
     }
 }
 

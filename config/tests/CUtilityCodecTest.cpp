@@ -293,6 +293,12 @@ TEST(LimitValue, TextsAndTypeBounds)
         {u"-", 2, DATO_WORD, false, 0.0},
         {u"+", 1, DATO_WORD, false, 0.0},
         {u"-.5", 1, DATO_WORD, true, -0.5},
+        {u"3.", 2, DATO_WORD, true, 3.0},
+        // Read only in part, or beyond a double's range: no limit either,
+        // never 1.2 or 0.
+        {u"1.2.3", 2, DATO_WORD, false, 0.0},
+        {u"1" + std::u16string(400, u'0'), 2, DATO_WORD, false, 0.0},
+        {u"-" + std::u16string(400, u'9'), 1, DATO_WORD, false, 0.0},
         {u"", 2, DATO_BYTE, true, 127.0},
         {u"", 1, DATO_BYTE, true, -128.0},
         {u"", 0, DATO_BYTE, true, 0.0},
@@ -305,8 +311,8 @@ TEST(LimitValue, TextsAndTypeBounds)
     for (const Case& c : cases) {
         double value = 99.0;
         EXPECT_EQ(CUtility::GetLimitValue(c.text, value, c.which, c.type), c.ok)
-            << std::string(c.text.begin(), c.text.end()) << " which " << c.which;
-        EXPECT_EQ(value, c.value) << std::string(c.text.begin(), c.text.end()) << " which " << c.which;
+            << std::string(c.text.begin(), c.text.end()).substr(0, 20) << " which " << c.which;
+        EXPECT_EQ(value, c.value) << std::string(c.text.begin(), c.text.end()).substr(0, 20) << " which " << c.which;
     }
 }
 

@@ -8,6 +8,8 @@
 #include "pages/CCtrlEditInfo.h"
 #include "pages/CCtrlStatic.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QPlainTextEdit>
 
 using namespace vexar::pagestest;
@@ -102,6 +104,82 @@ TEST_F(EditPage, CharactersBeyondAByteAreRefused)
     Par(4) = 0xE8;
     Send(*field, WM_CTRL_REFRESH, 1);
     EXPECT_EQ(field->text(), QString::fromUtf16(u"\u00E8\u00C9B"));
+}
+
+// Pasted text keeps only characters a user may type: no control
+// characters (below 0x20, 0x7F) and nothing beyond a byte. A text the ECU
+// holds with a TAB is shown and kept as it is, also when the user edits
+// another part of it.
+TEST_F(EditPage, PasteRefusesControlCharactersAndEditsKeepTheEcusOwn)
+{
+    CCtrlEdit* field = Field(EditDef(1, u"NAME", 4, 16));
+    field->setFocus();
+    QGuiApplication::clipboard()->setText(QString::fromUtf16(u"A\tB\nC\rD\u0001E\u007FF\u20ACG"));
+    QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(field->text(), QString("ABCDEFG"));
+    Enter(*field);
+    EXPECT_EQ(Bytes(4, 8), (std::vector<std::uint8_t>{'A', 'B', 'C', 'D', 'E', 'F', 'G', 0}));
+
+    const std::uint8_t held[] = {'A', '\t', 'B', 0, 0, 0, 0, 0};
+    std::copy(std::begin(held), std::end(held), app.m_pParMaster.get() + 4);
+    Send(*field, WM_CTRL_REFRESH, 1);
+    EXPECT_EQ(field->text(), QString("A\tB"));
+    field->setFocus();
+    field->end(false);
+    QTest::keyClicks(field, "Z");
+    Enter(*field);
+    EXPECT_EQ(Bytes(4, 8), (std::vector<std::uint8_t>{'A', '\t', 'B', 'Z', 0, 0, 0, 0}));
+}
+
+// An ECU text that a quoted line would not give back as it stands (a TAB,
+// a line end, bytes after the first zero) is saved as its bytes and loads
+// back to them; a plain text keeps its quotes; an unchanged field records
+// no change.
+TEST_F(EditPage, TextsAQuotedLineWouldNotGiveBackAreSavedAsTheirBytes)
+{
+    CCtrlEdit* field = Field(EditDef(1, u"NAME", 4, 8, u"STD"));
+    struct Case {
+        const char* name;
+        std::vector<std::uint8_t> bytes;
+        std::u16string value;
+    };
+    const Case cases[] = {
+        {"a TAB and a line feed", {'A', '\t', 'B', '\n', 'C', 0, 0, 0}, u"0x4109420A43000000"},
+        {"a carriage return", {'A', '\r', 0, 0, 0, 0, 0, 0}, u"0x410D000000000000"},
+        {"bytes after the zero", {'A', 'B', 0, 0xFF, 0xFF, 0, 0, 0}, u"0x414200FFFF000000"},
+        {"a plain text", {'A', ' ', '"', 0xE8, 0x01, 0, 0, 0}, u"\"A \"\u00E8\u0001\""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::copy(c.bytes.begin(), c.bytes.end(), app.m_pParMaster.get() + 4);
+        Send(*field, WM_CTRL_REFRESH, 1);
+        CModifica first;
+        const std::u16string line = SavedLines(*field, first);
+        const std::u16string value = c.value + std::u16string(c.value.size() < 20 ? 20 - c.value.size() : 0, u' ');
+        EXPECT_EQ(line, u"NAME" + std::u16string(29, u' ') + u"\t" + value + u"\tA comment\n");
+
+        std::fill_n(app.m_pParMaster.get() + 4, 8, 0x55);
+        ASSERT_TRUE(field->LoadParam(line.substr(0, line.size() - 1)));
+        Send(*field, WM_CTRL_STORE);
+        EXPECT_EQ(Bytes(4, 8), c.bytes);
+        CModifica again;
+        SavedLines(*field, again);
+        EXPECT_EQ(again.GetCount(), 0) << "an unchanged field";
+    }
+    ASSERT_TRUE(field->LoadParam(u"NAME\t 0x41090042 \tc"));
+    EXPECT_EQ(field->StoredText(), (std::u16string{u'A', u'\t', 0, u'B', 0, 0, 0, 0}));
+    ASSERT_TRUE(field->LoadParam(u"NAME\t0x4G\tc"));
+    EXPECT_EQ(field->StoredText(), std::u16string(8, u'\0')) << "no quotes and no bytes: cleared";
+
+    // A change away from such a text is recorded with the bytes.
+    ASSERT_TRUE(field->LoadParam(u"NAME\t0x0900000000000000\tc"));
+    CModifica history;
+    Type(*field, "XY");
+    Enter(*field);
+    SavedLines(*field, history);
+    ASSERT_EQ(history.GetCount(), 1);
+    EXPECT_EQ(history.GetList().back().PRECEDENTE, u"0x0900000000000000");
+    EXPECT_EQ(history.GetList().back().CORRENTE, u"XY");
 }
 
 // What the program sets is never a user edit; what the user types is one

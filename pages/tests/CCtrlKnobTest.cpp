@@ -129,6 +129,8 @@ TEST_F(KnobPage, TheScaleComesFromBothLimitsOrNotAtAll)
         {"1.5 and a letter", u"1.5", u"2x", plain.GetMinimum(), plain.GetMaximum()},
         {"-20 and 40", u"-20", u"40", -20.0, 40.0},
         {"a lone sign", u"-", u"40", plain.GetMinimum(), plain.GetMaximum()},
+        {"1.2.3 and 40", u"1.2.3", u"40", plain.GetMinimum(), plain.GetMaximum()},
+        {"an overflowing maximum", u"0", u"1" + std::u16string(400, u'0'), plain.GetMinimum(), plain.GetMaximum()},
     };
     int row = 0;
     for (const Case& c : cases) {

@@ -150,6 +150,44 @@ TEST_F(ListsOnLine, ATypedNameReachesTheEcuInOneBlockWrite)
     EXPECT_EQ(BlockWrites().size(), 1u);
 }
 
+// A name the ECU holds with a TAB and a line feed: saved to a calibration
+// file and loaded back after the user renamed it, the ECU gets back the
+// bytes it held, not a text split at the TAB or the line end.
+TEST_F(ListsOnLine, ANameHoldingATabAndALineFeedSavesAndLoadsBackAsTheEcuHoldsIt)
+{
+    std::vector<std::uint8_t> held = {'C', 'I', 'T', 'Y', '\t', '1', '.', '2', '\n', 'G', 'P', 'L'};
+    held.resize(16, 0);
+    rig.sim().WriteImage(Image::Parameters, 0, held);
+    Connect();
+    const std::u16string text(held.begin(), held.end());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return nameField->StoredText() == text; }, 10000));
+
+    vexar::testing::TempDir dir;
+    CParametriFile file("", u"InfoFileParametri");
+    file.SetControls(static_cast<std::int32_t>(par.size()), par.data(), 0, nullptr);
+    ASSERT_EQ(file.Write(u"VXSIM", u"VXSIM-00001", dir.file("Name.DAT")), 0);
+
+    nameField->setFocus();
+    nameField->selectAll();
+    QTest::keyClicks(nameField, "OTHER");
+    QTest::keyClick(nameField, Qt::Key_Return);
+    std::vector<std::uint8_t> other = {'O', 'T', 'H', 'E', 'R'};
+    other.resize(16, 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return rig.sim().ReadImage(Image::Parameters, 0, 16) == other; }, 10000));
+
+    std::u16string fileFirmware;
+    bool nameFound = false;
+    ASSERT_EQ(file.Read(u"VXSIM", u"VXSIM-00001", fileFirmware, dir.file("Name.DAT"), nameFound), 0);
+    EXPECT_TRUE(nameFound);
+    EXPECT_EQ(nameField->StoredText(), text);
+    // The view stores what a load read and writes the whole image.
+    vexar::ui::WindowMessage store{WM_CTRL_STORE, 0, 0, nullptr};
+    nameField->Dispatch(store);
+    app.PostLinkRequest(WM_LINK_WRITE_ALL);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return rig.sim().ReadImage(Image::Parameters, 0, 16) == held; }, 10000))
+        << "the ECU holds what it held when the file was saved";
+}
+
 // A reset pulse: RESET and then NORMAL written to the ECU, the two frames
 // the delay apart. The button posts NORMAL no sooner than the delay after
 // RESET (its own tests time that); each write then waits for the worker
