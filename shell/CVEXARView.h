@@ -57,9 +57,14 @@ public:
     // Lays the command bar out from the button states; `capture` takes the
     // slot positions first (once, at the start-up notice).
     void BuildFunctionKeyMenu(bool capture);
+    // Removes a command's item from the menu bar; the remote-assistance
+    // item takes its Tools popup with it.
     void SetMenuItemKey(unsigned command);
     void SetMenuKeyTexts(unsigned command, int text, int& position, vexar::ui::Menu target,
                          vexar::ui::Menu tools, bool adjust);
+    // The view's menu texts: the remote-assistance popup stands in Tools
+    // (Master and Slave) while its button state is not 0.
+    void ApplyMenuTexts();
     // Runs the command of a function key (1 to 12, 13 to 24 with Shift);
     // false when the key is not the view's.
     bool RunFunctionKey(int key);
