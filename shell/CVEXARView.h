@@ -9,6 +9,7 @@
 // buttons, disabled.
 
 #include "config/CCentralineInstallate.h"
+#include "config/CParametriFile.h"
 #include "config/RecInterfaccia.h"
 #include "pages/core/LayoutSettings.h"
 #include "platform/ui/Menu.h"
@@ -69,6 +70,14 @@ public:
     // false when the key is not the view's.
     bool RunFunctionKey(int key);
     void CloseAllWindows();
+    // The calibration name into the calibration-name field, which takes it
+    // as typed; nothing without the field.
+    void SetCalibrationNameField();
+    // Writes the calibration file `path` from the parameter controls and
+    // the recovery-action lists, headed by the ECU family and the
+    // configuration; the file's name becomes the calibration name. False
+    // when the file could not be written (the previous one is kept).
+    bool SaveParameterFile(const std::string& path);
     void UpdateTitle();
     void UpdateStatusPanes();
 
@@ -77,6 +86,8 @@ public:
     void OnBtnSelectEcu() { OnSelectEcu(); }
     void LoadConfiguration();
     void ReadCalibrationName();
+    // Closes the page windows and hands them the operator profile now set.
+    void CloseProfileWindows();
     // The size of a map on a page, as the layout of the pages measures it.
     vexar::shell::GridMeasure GridSize() const;
 
@@ -184,6 +195,7 @@ public:
     bool m_bSessionPending = false;
     bool m_bReconnectPending = false;
     CCentralineInstallate m_catalogue;
+    CParametriFile m_parFile;
     std::int32_t m_nDtrSeconds = 8;
     std::u16string m_strStartFolder;
     std::u16string m_strStartName;

@@ -9,9 +9,11 @@
 #include "config/CInterfacciaParametri.h"
 #include "config/CParser.h"
 #include "dialogs/CDlgSelCentr.h"
+#include "pages/CDlgTabSB.h"
 #include "platform/ProgramNames.h"
 #include "platform/ui/CUtilityUi.h"
 #include "platform/ui/DialogResponder.h"
+#include "platform/ui/Messages.h"
 #include "platform/ui/WindowState.h"
 #include "shell/CMainFrame.h"
 #include "shell/CVEXARApp.h"
@@ -296,6 +298,18 @@ void CVEXARView::FindBootLoader(CControlliConfigurati& par, bool inFolder)
     } else {
         EnableAction(kActionPrgEcu, false);
     }
+}
+
+// The diagnosis window is not among the view's windows yet: the page
+// windows alone are closed and take the profile.
+void CVEXARView::CloseProfileWindows()
+{
+    for (CDlgTabSB* host : {m_wndParams.get(), m_wndVars.get()})
+        if (host && host->IsCreated())
+            ui::PostMessage(host, ui::WindowMessage{ui::WM_CLOSE, 0, 0, nullptr});
+    for (CDlgTabSB* host : {m_wndParams.get(), m_wndVars.get()})
+        if (host && host->IsCreated())
+            host->ApplyProfile(m_app.m_nOperator);
 }
 
 void CVEXARView::ApplyLoadResult(bool success)
