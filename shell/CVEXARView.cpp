@@ -122,7 +122,7 @@ void CVEXARView::RegisterPendingCommands()
 void CVEXARView::OnInitialUpdate()
 {
     ReadSettings();
-    m_layoutFile = m_layout;
+    m_layoutFile = m_layoutRead;
     for (int action = 0; action < kActionCount; ++action)
         Button(action).m_textColour = m_layout.textColour;
     m_form->SetLabelColour(m_layout.textColour);

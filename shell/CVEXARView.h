@@ -166,7 +166,11 @@ public:
     std::u16string m_strCalibFolder;
     std::u16string m_strCalibName;
     std::u16string m_strEcuFamily;
+    // The display settings in use: after a load, scaled to the screen.
     LAYOUT_SETTINGS m_layout;
+    // The same as the settings files last gave them, unscaled: every read
+    // goes over these, and every load scales them to the screen once.
+    LAYOUT_SETTINGS m_layoutRead;
     LAYOUT_SETTINGS m_layoutFile;
     // The lines of VEXAR.cfg after its value 49, as last read; written back.
     std::vector<std::u16string> m_settingsTail;
@@ -253,6 +257,9 @@ private:
                                  std::span<const REC_CONTROLLO> second);
     vexar::shell::SETTINGS_VALUES CurrentSettings() const;
     void TakeSettings(const vexar::shell::SETTINGS_VALUES& values);
+    // The settings in use become those last read, unscaled; the periods of
+    // the loaded configuration stay.
+    void UseSettingsAsRead();
     void RegisterPendingCommands();
     bool IsEnabledByRule(int action) const;
     void ApplyLoadResult(bool success);

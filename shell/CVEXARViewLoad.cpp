@@ -227,9 +227,13 @@ void CVEXARView::LoadConfiguration()
     SetWaitCursor(false);
 }
 
-// Step 10: the layouts scaled and measured, the images sized.
+// Step 10: the settings and the layouts scaled and measured, the images
+// sized.
 void CVEXARView::SizeConfiguration(CControlliConfigurati& par, CControlliConfigurati& var, CControlliConfigurati& diag)
 {
+    // Scaled once from the values as read: a reload never scales what an
+    // earlier load has scaled already.
+    UseSettingsAsRead();
     const QSize screen = m_app.ScreenSize();
     ScaleLayoutToScreen(m_parLayout, m_varLayout, m_layout, screen.width(), screen.height());
     QFont windowFont;

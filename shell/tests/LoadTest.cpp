@@ -123,6 +123,52 @@ TEST(Load, TheLayoutIsScaledToTheScreen)
     EXPECT_EQ(shell.View().m_layoutFile.knob.width, 120);
 }
 
+// Every load scales the settings as the files gave them, once: at 1280 x
+// 1024, with an ECU.cfg that stops after value 10, a language change, a
+// new selection and a plain reload leave every size as the first load
+// made it.
+TEST(Load, EveryReloadScalesTheSettingsAsReadOnce)
+{
+    ShellHarness shell;
+    shell.MakeApp();
+    shell.App().m_screenSize = [] { return QSize(1280, 1024); };
+    shell.StartWithConfiguration("VXG4", "VXG4_R0107", [](const fixtures::SyntheticConfiguration& installed) {
+        std::string error;
+        ASSERT_TRUE(crypt::WriteCipherText(installed.folder + "ECU.cfg",
+                                           u"\"DejaVu Sans\"\n9\n0\n\"DejaVu Sans\"\n8\n1\n0 0 0\n128 0 0\n", error))
+            << error;
+    });
+    CVEXARView& view = shell.View();
+    auto sizes = [&] {
+        const LAYOUT_SETTINGS& l = view.m_layout;
+        return std::vector<std::int32_t>{l.pageFontSize, l.barFontSize, l.margin, l.barHeight, l.knob.width,
+                                         l.knob.height, l.edit.width, l.edit.height, l.gridMax.width,
+                                         l.gridColumnWidth, l.vmeter.width, l.vmeter.height};
+    };
+    const std::vector<std::int32_t> first = sizes();
+    EXPECT_EQ(view.m_layout.knob.width, 120 * 1365 / 1024);
+    EXPECT_EQ(view.m_layout.knob.height, 120 * 1024 / 768);
+
+    shell.Dialogs().ExpectMessageBox(ui::IDYES, u"E3094");
+    ui::SendMessage(&shell.Frame(), ui::CommandMessage(ID_LANGUAGE_FIRST + 1));
+    ASSERT_TRUE(WaitUntil([&] { return view.Label(0).text() == QStringLiteral("I3063") && !shell.App().m_bBusy; }));
+    EXPECT_EQ(sizes(), first) << "after a language change";
+
+    shell.Dialogs().ExpectMessageBox(ui::IDYES, u"I3094");
+    {
+        const auto answer = ShellHarness::AnswerSelection(u"VXG4", u"VXG4_R0107");
+        ui::SendMessage(&view, ui::CommandMessage(ID_CENTRALINA));
+    }
+    EXPECT_EQ(shell.Dialogs().pending(), 0u);
+    EXPECT_EQ(sizes(), first) << "after a new selection";
+
+    view.LoadConfiguration();
+    EXPECT_EQ(sizes(), first) << "after a reload";
+    EXPECT_NE(shell.App().m_pParMaster, nullptr);
+    EXPECT_EQ(view.m_layoutFile.knob.width, 120);
+    EXPECT_EQ(shell.Exit(), 0);
+}
+
 // The calibration file is written under the name given, which becomes the
 // calibration name; the name then goes into the calibration-name field,
 // which takes it into the working image.
