@@ -151,7 +151,10 @@ void CVEXARView::ApplyLanguage()
 void CVEXARView::OnLanguageChanged(std::string langFile)
 {
     m_strLangFile = std::move(langFile);
-    if (m_app.m_bLinked || m_app.m_bObdLinked)
+    // With the link up, or a connect with the worker that may bring it up,
+    // the worker closes the link first and answers: the reload never waits
+    // for a link-down that may not come.
+    if (m_app.m_bLinked || m_app.m_bObdLinked || ConnectWithWorker())
         m_app.PostLinkRequest(link::WM_LINK_RELOAD);
     else
         OnReload();

@@ -229,6 +229,9 @@ private:
     void RegisterCommands();
     // Runs the command of an action, as its button does.
     void RunAction(int action);
+    // A connect is with the worker: it has not yet reported the attempt
+    // ended, and may still bring the link up.
+    bool ConnectWithWorker() const { return m_nConnectsPosted > 0; }
     // While the link is up or a connect is with the worker, the worker
     // may use the images: a load must wait.
     bool WorkerMayUseImages() const;

@@ -84,7 +84,10 @@ void CheckPart(DefinitionPart& part, std::span<const REC_CONTROLLO> operands, CI
 
 void CVEXARView::OnSelectEcu()
 {
-    if (m_hProgram != 0 || m_app.m_bRecording || m_app.m_bBusy)
+    // While a connect is with the worker the selection is refused: its
+    // load would have to wait for that attempt, which may bring the link up
+    // on the configuration being left.
+    if (m_hProgram != 0 || m_app.m_bRecording || m_app.m_bBusy || ConnectWithWorker())
         return;
     if (!m_bFirstStart && !ConfirmInterruption())
         return;
@@ -134,7 +137,7 @@ void CVEXARView::SetConfigurationPaths(const std::u16string& ecu, const std::u16
 
 // ---- Loading ------------------------------------------------------------------------
 
-bool CVEXARView::WorkerMayUseImages() const { return m_app.m_bLinked || m_nConnectsPosted > 0; }
+bool CVEXARView::WorkerMayUseImages() const { return m_app.m_bLinked || ConnectWithWorker(); }
 
 void CVEXARView::RunDeferredLoad()
 {
@@ -163,6 +166,7 @@ void CVEXARView::LoadConfiguration()
         m_bLoadPending = true;
         return;
     }
+    m_bLoadPending = false;
     SetWaitCursor(true);
     m_app.m_bBusy = true;
     m_app.m_bNotifyLinked = false;

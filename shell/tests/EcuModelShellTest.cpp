@@ -190,6 +190,44 @@ TEST_F(EcuModelShell, TheChoiceWaitsForTheWorkerToEndItsAttempt)
     EXPECT_EQ(Master(), EcuImage());
 }
 
+// While a connect is with the worker, the ECU selection is refused, and a
+// language change has the worker close the link it brings up before the
+// reload: the pages are always those of the configuration named in the
+// panes and the session, and no load is left waiting on the link.
+TEST_F(EcuModelShell, NoLoadWaitsOnALinkThatAConnectBringsUp)
+{
+    const BENCH bench{.revision = "VXG4_R01071", .moreRevisions = {"VXG4_R01070"}, .ident = "VXG4_R01071",
+                      .sessionPort = 3};
+    StartBench(bench);
+    CVEXARView& view = m_shell.View();
+    const auto answer = ShellHarness::AnswerSelection(u"KD02_ECU", u"VXG4_R01070");
+    Command(ID_CONNETTI);
+    ASSERT_GT(view.m_nConnectsPosted, 0);
+    Command(ID_CENTRALINA);
+    EXPECT_EQ(m_shell.Dialogs().shown().size(), 0u);
+
+    m_shell.Dialogs().ExpectMessageBox(ui::IDYES, u"E3094");
+    ui::SendMessage(&m_shell.Frame(), ui::CommandMessage(ID_LANGUAGE_FIRST + 1));
+    TestApp& app = m_shell.App();
+    ASSERT_TRUE(WaitUntil([&] {
+        return view.m_nConnectsPosted == 0 && !app.m_bBusy && !app.m_bLinked && !view.m_parRecords.empty() &&
+               view.m_parRecords.front().ETICHETTA == u"Nome calibrazione";
+    }));
+    EXPECT_FALSE(view.m_bLoadPending);
+    ExpectConfiguration("KD02_ECU", "VXG4_R01071");
+    EXPECT_EQ(view.m_strParserFile, RevisionFolder("KD02_ECU", "VXG4_R01071") + "/Parser.txt");
+
+    // Once the link is up a selection closes it, and the chosen
+    // configuration is loaded.
+    Command(ID_CONNETTI);
+    ASSERT_TRUE(WaitUntil([&] { return app.m_bLinked && view.m_nConnectsPosted == 0 && !view.m_bConnecting; }));
+    m_shell.Dialogs().ExpectMessageBox(ui::IDYES, u"I3094");
+    Command(ID_CENTRALINA);
+    ASSERT_TRUE(WaitUntil([&] { return !app.m_bLinked && !view.m_bLoadPending && !app.m_bBusy; }));
+    ExpectConfiguration("KD02_ECU", "VXG4_R01070");
+    EXPECT_EQ(view.m_strParserFile, RevisionFolder("KD02_ECU", "VXG4_R01070") + "/Parser.txt");
+}
+
 // Nothing installed fits VXG4_R01570: the model and the identification
 // looked for, then the frame's unknown ECU on the red firmware pane; the
 // configuration stays, the automatic choice is armed again and the next
