@@ -77,6 +77,9 @@ std::vector<std::u16string> CipherLines(const std::string& path)
     return lines;
 }
 
+// The second protocol's identification request.
+constexpr std::uint8_t kIdentification = 7;
+
 QColor Face(QWidget& pane)
 {
     const QImage image = pane.grab().toImage();
@@ -201,13 +204,16 @@ TEST_F(EcuModelShell, NoLoadWaitsOnALinkThatAConnectBringsUp)
     StartBench(bench);
     CVEXARView& view = m_shell.View();
     const auto answer = ShellHarness::AnswerSelection(u"KD02_ECU", u"VXG4_R01070");
+    // The first identification request goes unanswered: the connect stays
+    // with the worker for one reply time-out, then links.
+    m_sim->InjectFault(kIdentification, ecusim::Fault{ecusim::FaultKind::NoReply, 0, std::chrono::milliseconds(0)},
+                       ecusim::Repeat::Once);
     Command(ID_CONNETTI);
     ASSERT_GT(view.m_nConnectsPosted, 0);
-    Command(ID_CENTRALINA);
-    EXPECT_EQ(m_shell.Dialogs().shown().size(), 0u);
-
     m_shell.Dialogs().ExpectMessageBox(ui::IDYES, u"E3094");
     ui::SendMessage(&m_shell.Frame(), ui::CommandMessage(ID_LANGUAGE_FIRST + 1));
+    Command(ID_CENTRALINA);
+    EXPECT_EQ(m_shell.Dialogs().shown().size(), 1u) << "the selection asked";
     TestApp& app = m_shell.App();
     ASSERT_TRUE(WaitUntil([&] {
         return view.m_nConnectsPosted == 0 && !app.m_bBusy && !app.m_bLinked && !view.m_parRecords.empty() &&
