@@ -7,6 +7,7 @@
 #include "common/Text.h"
 #include "platform/ProgramFolder.h"
 
+#include <algorithm>
 #include <array>
 #include <sys/stat.h>
 
@@ -57,6 +58,19 @@ bool IsRegularFile(const std::string& path)
 {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// The index of the entry named `name`: the one spelt so on disk, else the
+// first whose name matches regardless of case (two folders may differ in
+// case alone); the entry count when none matches.
+template <class Entry>
+std::int32_t IndexOfName(const std::vector<Entry>& entries, std::u16string Entry::*field, const std::u16string& name)
+{
+    auto found = std::find_if(entries.begin(), entries.end(), [&](const Entry& e) { return e.*field == name; });
+    if (found == entries.end())
+        found = std::find_if(entries.begin(), entries.end(),
+                             [&](const Entry& e) { return vexar::EqualsNoCase(e.*field, name); });
+    return static_cast<std::int32_t>(found - entries.begin());
 }
 
 }  // namespace
@@ -208,10 +222,8 @@ bool CCentralineInstallate::GetNextEcu(std::u16string& name)
 
 bool CCentralineInstallate::SelectEcu(const std::u16string& ecu)
 {
-    for (m_nEcuCursor = 0; m_nEcuCursor < static_cast<std::int32_t>(m_ecus.size()); ++m_nEcuCursor)
-        if (vexar::EqualsNoCase(m_ecus[static_cast<std::size_t>(m_nEcuCursor)].NOME_CENTRALINA, ecu))
-            return true;
-    return false;
+    m_nEcuCursor = IndexOfName(m_ecus, &REC_CENTRALINA::NOME_CENTRALINA, ecu);
+    return m_nEcuCursor < static_cast<std::int32_t>(m_ecus.size());
 }
 
 bool CCentralineInstallate::GetFirstFirmware(const std::u16string& ecu, std::u16string& name)
@@ -244,13 +256,9 @@ bool CCentralineInstallate::GetConfigFiles(const std::u16string& ecu, const std:
     if (!SelectEcu(ecu))
         return false;
     const auto& revisions = m_ecus[static_cast<std::size_t>(m_nEcuCursor)].REVISIONI;
-    for (m_nFirmwareCursor = 0; m_nFirmwareCursor < static_cast<std::int32_t>(revisions.size());
-         ++m_nFirmwareCursor) {
-        const REC_FIRMWARE& r = revisions[static_cast<std::size_t>(m_nFirmwareCursor)];
-        if (vexar::EqualsNoCase(r.NOME_FIRMWARE, revision)) {
-            files = r.FILES;
-            return true;
-        }
-    }
-    return false;
+    m_nFirmwareCursor = IndexOfName(revisions, &REC_FIRMWARE::NOME_FIRMWARE, revision);
+    if (m_nFirmwareCursor >= static_cast<std::int32_t>(revisions.size()))
+        return false;
+    files = revisions[static_cast<std::size_t>(m_nFirmwareCursor)].FILES;
+    return true;
 }

@@ -55,9 +55,10 @@ public:
     // value lines, ID_FIRMWARE naming `revision` regardless of case.
     bool CheckHeader(const std::string& folder, const std::u16string& fileName, const std::u16string& revision);
 
-    // Cursors over the ECUs and the revisions of the selected ECU. Names
-    // compare regardless of case. Past the end, or when nothing matches,
-    // they yield false with an empty name.
+    // Cursors over the ECUs and the revisions of the selected ECU. A name
+    // finds the folder spelt so on disk, else the first that matches it
+    // regardless of case. Past the end, or when nothing matches, they
+    // yield false with an empty name.
     bool GetFirstEcu(std::u16string& name);
     bool GetNextEcu(std::u16string& name);
     bool GetFirstFirmware(const std::u16string& ecu, std::u16string& name);
@@ -77,7 +78,8 @@ private:
     bool ScanRevision(const std::string& ecuName, const std::string& revisionName, REC_FIRMWARE& revision,
                       bool& valid);
     void LogCannotEnter(const std::string& folder);
-    // Moves the ECU cursor to the ECU of that name; false past the end.
+    // Moves the ECU cursor to the ECU of that name (as spelt first, then
+    // regardless of case); false past the end.
     bool SelectEcu(const std::u16string& ecu);
 
     std::string m_strConfigPath;

@@ -1,6 +1,5 @@
 #include "shell/CMainFrame.h"
 
-#include "common/CCriptFile.h"
 #include "common/CUtility.h"
 #include "common/CUtilityLang.h"
 #include "common/ErrorReporter.h"
@@ -17,6 +16,7 @@
 #include "shell/MainMenu.h"
 #include "shell/ShellBitmaps.h"
 #include "shell/core/CSessionFile.h"
+#include "shell/core/CSettingsFile.h"
 #include "shell/core/CommandTable.h"
 #include "shell/core/ShellMessages.h"
 
@@ -157,20 +157,8 @@ void CMainFrame::BuildLanguageMenu()
 
 void CMainFrame::ReadEdition()
 {
-    const std::string path = m_strExeFolder + "VEXAR.cfg";
-    CCriptFile file;
-    if (!file.Open(path, 1)) {
-        ReportError(Format(u"Error to open file %s!", path));
-        return;
-    }
-    std::u16string line;
-    for (int n = 0; n < 3; ++n)
-        if (!CUtility::ReadNextDataLine(file, line))
-            line.clear();
-    int edition = 0;
-    if (!line.empty() && std::sscanf(ToUtf8(line).c_str(), "%d", &edition) == 1)
-        m_app.m_nEdition = edition;
-    file.Close();
+    if (const std::optional<std::int32_t> edition = CSettingsFile::ReadEdition(m_strExeFolder + "VEXAR.cfg"))
+        m_app.m_nEdition = *edition;
 }
 
 // ---- Status bar ------------------------------------------------------------------

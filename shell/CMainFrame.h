@@ -69,6 +69,9 @@ public:
     // The prompt of a menu item in status pane 0.
     void OnMenuSelect(unsigned id);
     std::u16string FormatMenuPrompt(unsigned id) const;
+    // The status-bar prompts of a popup's items, for a popup put in the
+    // menu bar after the frame was made too.
+    void HookPrompts(QMenu& menu);
     void OnLinkState(std::uintptr_t linked, std::intptr_t result);
     void OnUnknownEcu();
     void OnBusyWindow(std::uintptr_t show);
@@ -119,7 +122,6 @@ private:
     void CreatePanes();
     void PlaceLogo(QRect& paneArea);
     CCtrlStatic* CreatePane(const std::u16string& text, bool centred);
-    void HookPrompts(QMenu& menu);
     void ShowMessage(const std::u16string& text);
     // The firmware and status panes and the logo for a link state.
     void ShowLinkState(bool linked);

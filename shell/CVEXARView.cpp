@@ -4,6 +4,7 @@
 #include "common/Text.h"
 #include "dialogs/CDlgECUProg.h"
 #include "link/LinkMessages.h"
+#include "pages/CCtrlEdit.h"
 #include "pages/CDlgTabSB.h"
 #include "pages/core/CUtilityTables.h"
 #include "platform/ui/CButtonMfc.h"
@@ -30,6 +31,7 @@ CVEXARView::CVEXARView(CVEXARApp& app, CMainFrame& frame)
       WindowBase(this),
       m_dlgProgress(std::make_unique<CDlgECUProg>()),
       m_catalogue(u"InfoCentraline"),
+      m_parFile("", u"InfoFileParametri"),
       m_app(app),
       m_frame(frame),
       m_form(new CVEXARForm)
@@ -120,7 +122,7 @@ void CVEXARView::RegisterPendingCommands()
 void CVEXARView::OnInitialUpdate()
 {
     ReadSettings();
-    m_layoutFile = m_layout;
+    m_layoutFile = m_layoutRead;
     for (int action = 0; action < kActionCount; ++action)
         Button(action).m_textColour = m_layout.textColour;
     m_form->SetLabelColour(m_layout.textColour);
@@ -149,7 +151,10 @@ void CVEXARView::ApplyLanguage()
 void CVEXARView::OnLanguageChanged(std::string langFile)
 {
     m_strLangFile = std::move(langFile);
-    if (m_app.m_bLinked || m_app.m_bObdLinked)
+    // With the link up, or a connect with the worker that may bring it up,
+    // the worker closes the link first and answers: the reload never waits
+    // for a link-down that may not come.
+    if (m_app.m_bLinked || m_app.m_bObdLinked || ConnectWithWorker())
         m_app.PostLinkRequest(link::WM_LINK_RELOAD);
     else
         OnReload();
@@ -192,6 +197,36 @@ void CVEXARView::CloseAllWindows()
     ClosePageHosts();
     if (m_dlgProgress->m_bCreated)
         m_dlgProgress->Close();
+}
+
+// ---- Calibration file ---------------------------------------------------------------
+
+void CVEXARView::SetCalibrationNameField()
+{
+    auto* field = dynamic_cast<CCtrlEdit*>(m_pCalibNameCtrl.data());
+    if (!field)
+        return;
+    field->SetWindowText(m_strCalibName);
+    ui::SendMessage(field, ui::WindowMessage{WM_EDIT_COMMIT, 0, 0, nullptr});
+}
+
+bool CVEXARView::SaveParameterFile(const std::string& path)
+{
+    if (const std::size_t slash = path.find_last_of('/'); slash != std::string::npos) {
+        m_strCalibName = ToUtf16(path.substr(slash + 1));
+        UpdateTitle();
+    }
+    auto count = [](const CTRL_TABLE* table) { return table ? static_cast<std::int32_t>(table->size()) : 0; };
+    auto entries = [](const CTRL_TABLE* table) { return table ? table->data() : nullptr; };
+    m_parFile.SetFileName(path);
+    m_parFile.SetControls(count(m_app.m_pParTable), entries(m_app.m_pParTable), count(m_app.m_pDiagTable3),
+                          entries(m_app.m_pDiagTable3));
+    std::u16string configName;
+    {
+        std::lock_guard lock(m_app.m_csIdent);
+        configName = m_app.m_strConfigName;
+    }
+    return m_parFile.Write(m_strEcuFamily, configName, std::string()) == 0;
 }
 
 void CVEXARView::UpdateTitle()

@@ -9,6 +9,7 @@
 // buttons, disabled.
 
 #include "config/CCentralineInstallate.h"
+#include "config/CParametriFile.h"
 #include "config/RecInterfaccia.h"
 #include "pages/core/LayoutSettings.h"
 #include "platform/ui/Menu.h"
@@ -57,13 +58,26 @@ public:
     // Lays the command bar out from the button states; `capture` takes the
     // slot positions first (once, at the start-up notice).
     void BuildFunctionKeyMenu(bool capture);
+    // Removes a command's item from the menu bar; the remote-assistance
+    // item takes its Tools popup with it.
     void SetMenuItemKey(unsigned command);
     void SetMenuKeyTexts(unsigned command, int text, int& position, vexar::ui::Menu target,
                          vexar::ui::Menu tools, bool adjust);
+    // The view's menu texts: the remote-assistance popup stands in Tools
+    // (Master and Slave) while its button state is not 0.
+    void ApplyMenuTexts();
     // Runs the command of a function key (1 to 12, 13 to 24 with Shift);
     // false when the key is not the view's.
     bool RunFunctionKey(int key);
     void CloseAllWindows();
+    // The calibration name into the calibration-name field, which takes it
+    // as typed; nothing without the field.
+    void SetCalibrationNameField();
+    // Writes the calibration file `path` from the parameter controls and
+    // the recovery-action lists, headed by the ECU family and the
+    // configuration; the file's name becomes the calibration name. False
+    // when the file could not be written (the previous one is kept).
+    bool SaveParameterFile(const std::string& path);
     void UpdateTitle();
     void UpdateStatusPanes();
 
@@ -72,6 +86,8 @@ public:
     void OnBtnSelectEcu() { OnSelectEcu(); }
     void LoadConfiguration();
     void ReadCalibrationName();
+    // Closes the page windows and hands them the operator profile now set.
+    void CloseProfileWindows();
     // The size of a map on a page, as the layout of the pages measures it.
     vexar::shell::GridMeasure GridSize() const;
 
@@ -150,7 +166,11 @@ public:
     std::u16string m_strCalibFolder;
     std::u16string m_strCalibName;
     std::u16string m_strEcuFamily;
+    // The display settings in use: after a load, scaled to the screen.
     LAYOUT_SETTINGS m_layout;
+    // The same as the settings files last gave them, unscaled: every read
+    // goes over these, and every load scales them to the screen once.
+    LAYOUT_SETTINGS m_layoutRead;
     LAYOUT_SETTINGS m_layoutFile;
     // The lines of VEXAR.cfg after its value 49, as last read; written back.
     std::vector<std::u16string> m_settingsTail;
@@ -179,6 +199,7 @@ public:
     bool m_bSessionPending = false;
     bool m_bReconnectPending = false;
     CCentralineInstallate m_catalogue;
+    CParametriFile m_parFile;
     std::int32_t m_nDtrSeconds = 8;
     std::u16string m_strStartFolder;
     std::u16string m_strStartName;
@@ -208,6 +229,9 @@ private:
     void RegisterCommands();
     // Runs the command of an action, as its button does.
     void RunAction(int action);
+    // A connect is with the worker: it has not yet reported the attempt
+    // ended, and may still bring the link up.
+    bool ConnectWithWorker() const { return m_nConnectsPosted > 0; }
     // While the link is up or a connect is with the worker, the worker
     // may use the images: a load must wait.
     bool WorkerMayUseImages() const;
@@ -238,6 +262,9 @@ private:
                                  std::span<const REC_CONTROLLO> second);
     vexar::shell::SETTINGS_VALUES CurrentSettings() const;
     void TakeSettings(const vexar::shell::SETTINGS_VALUES& values);
+    // The settings in use become those last read, unscaled; the periods of
+    // the loaded configuration stay.
+    void UseSettingsAsRead();
     void RegisterPendingCommands();
     bool IsEnabledByRule(int action) const;
     void ApplyLoadResult(bool success);

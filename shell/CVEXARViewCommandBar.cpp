@@ -11,6 +11,7 @@
 #include "shell/MainMenu.h"
 
 #include <QLabel>
+#include <QMenu>
 #include <QScrollBar>
 #include <QStyle>
 
@@ -24,6 +25,16 @@ constexpr int kSlotMargin = 20;
 QString KeyCaption(int key)
 {
     return key <= 12 ? QStringLiteral("F%1").arg(key) : QStringLiteral("Shift + F%1").arg(key - 12);
+}
+
+// The position of the remote-assistance popup in the Tools popup (the one
+// holding its Master item, whatever language its text is in), or -1.
+int RemotePopupPosition(ui::Menu tools)
+{
+    for (int position = 0; position < tools.GetMenuItemCount(); ++position)
+        if (ui::Menu popup = tools.GetSubMenu(position); popup.IsValid() && popup.FindCommand(ID_REMOTE_MASTER))
+            return position;
+    return -1;
 }
 
 }  // namespace
@@ -124,9 +135,34 @@ void CVEXARView::SetMenuItemKey(unsigned command)
     const bool fifth = m_app.m_nEdition == 5;
     if (!bar.IsValid() || command == 0 || (command == ID_CARICA_CNF && fifth) || !bar.FindCommand(command))
         return;
-    // The remote-assistance popup stays where it is: the profile's menu
-    // rules, which put it back after a removal, are not here yet.
     bar.RemoveCommand(command);
+    // Without its item the remote assistance leaves the Tools popup too.
+    if (command == ID_ASS_REM && !fifth) {
+        ui::Menu tools = bar.GetSubMenu(kMenuTools);
+        if (const int position = RemotePopupPosition(tools); position >= 0)
+            tools.RemovePosition(position);
+    }
+}
+
+void CVEXARView::ApplyMenuTexts()
+{
+    if (m_app.m_nEdition == 5)
+        return;
+    ui::Menu tools = m_frame.MenuBar().GetSubMenu(kMenuTools);
+    const std::int32_t state =
+        m_layout.buttonStates[static_cast<std::size_t>(kCommandButtons[kActionRemote].stateIndex)];
+    if (!tools.IsValid() || state == 0 || RemotePopupPosition(tools) >= 0)
+        return;
+    // Without a language file the items take the menu's own texts.
+    auto text = [this](int id, std::u16string_view resource) {
+        std::u16string caption = LangText(id);
+        return caption.empty() ? std::u16string(resource) : caption;
+    };
+    ui::Menu popup = tools.InsertPopup(kToolsRemote, text(3185, u"&Assistenza remota"));
+    popup.InsertCommand(-1, ID_REMOTE_MASTER, text(3186, u"&Master"));
+    popup.InsertCommand(-1, ID_REMOTE_SLAVE, text(3188, u"&Slave"));
+    if (QMenu* menu = popup.popup())
+        m_frame.HookPrompts(*menu);
 }
 
 void CVEXARView::SetMenuKeyTexts(unsigned command, int text, int& position, ui::Menu target, ui::Menu tools,
@@ -153,6 +189,8 @@ void CVEXARView::SetMenuKeyTexts(unsigned command, int text, int& position, ui::
         --position;
     target.InsertCommand(position, command, caption);
     ++position;
+    if (command == ID_ASS_REM)
+        ApplyMenuTexts();
 }
 
 bool CVEXARView::RunFunctionKey(int key)

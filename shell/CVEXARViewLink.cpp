@@ -60,7 +60,7 @@ void CVEXARView::EnumeratePorts()
 
 void CVEXARView::OnConnect()
 {
-    if (m_bConnecting || m_hProgram != 0 || m_app.m_bLinked)
+    if (m_bConnecting || m_hProgram != 0 || m_app.m_bLinked || ConnectWithWorker())
         return;
     m_bConnecting = true;
     // The newest installed revision of the selected configuration's model

@@ -9,9 +9,11 @@
 #include "config/CInterfacciaParametri.h"
 #include "config/CParser.h"
 #include "dialogs/CDlgSelCentr.h"
+#include "pages/CDlgTabSB.h"
 #include "platform/ProgramNames.h"
 #include "platform/ui/CUtilityUi.h"
 #include "platform/ui/DialogResponder.h"
+#include "platform/ui/Messages.h"
 #include "platform/ui/WindowState.h"
 #include "shell/CMainFrame.h"
 #include "shell/CVEXARApp.h"
@@ -82,7 +84,10 @@ void CheckPart(DefinitionPart& part, std::span<const REC_CONTROLLO> operands, CI
 
 void CVEXARView::OnSelectEcu()
 {
-    if (m_hProgram != 0 || m_app.m_bRecording || m_app.m_bBusy)
+    // While a connect is with the worker the selection is refused: its
+    // load would have to wait for that attempt, which may bring the link up
+    // on the configuration being left.
+    if (m_hProgram != 0 || m_app.m_bRecording || m_app.m_bBusy || ConnectWithWorker())
         return;
     if (!m_bFirstStart && !ConfirmInterruption())
         return;
@@ -132,7 +137,7 @@ void CVEXARView::SetConfigurationPaths(const std::u16string& ecu, const std::u16
 
 // ---- Loading ------------------------------------------------------------------------
 
-bool CVEXARView::WorkerMayUseImages() const { return m_app.m_bLinked || m_nConnectsPosted > 0; }
+bool CVEXARView::WorkerMayUseImages() const { return m_app.m_bLinked || ConnectWithWorker(); }
 
 void CVEXARView::RunDeferredLoad()
 {
@@ -161,6 +166,7 @@ void CVEXARView::LoadConfiguration()
         m_bLoadPending = true;
         return;
     }
+    m_bLoadPending = false;
     SetWaitCursor(true);
     m_app.m_bBusy = true;
     m_app.m_bNotifyLinked = false;
@@ -225,9 +231,13 @@ void CVEXARView::LoadConfiguration()
     SetWaitCursor(false);
 }
 
-// Step 10: the layouts scaled and measured, the images sized.
+// Step 10: the settings and the layouts scaled and measured, the images
+// sized.
 void CVEXARView::SizeConfiguration(CControlliConfigurati& par, CControlliConfigurati& var, CControlliConfigurati& diag)
 {
+    // Scaled once from the values as read: a reload never scales what an
+    // earlier load has scaled already.
+    UseSettingsAsRead();
     const QSize screen = m_app.ScreenSize();
     ScaleLayoutToScreen(m_parLayout, m_varLayout, m_layout, screen.width(), screen.height());
     QFont windowFont;
@@ -296,6 +306,18 @@ void CVEXARView::FindBootLoader(CControlliConfigurati& par, bool inFolder)
     } else {
         EnableAction(kActionPrgEcu, false);
     }
+}
+
+// The diagnosis window is not among the view's windows yet: the page
+// windows alone are closed and take the profile.
+void CVEXARView::CloseProfileWindows()
+{
+    for (CDlgTabSB* host : {m_wndParams.get(), m_wndVars.get()})
+        if (host && host->IsCreated())
+            ui::PostMessage(host, ui::WindowMessage{ui::WM_CLOSE, 0, 0, nullptr});
+    for (CDlgTabSB* host : {m_wndParams.get(), m_wndVars.get()})
+        if (host && host->IsCreated())
+            host->ApplyProfile(m_app.m_nOperator);
 }
 
 void CVEXARView::ApplyLoadResult(bool success)

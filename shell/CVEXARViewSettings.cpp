@@ -35,7 +35,7 @@ SETTINGS_VALUES CVEXARView::CurrentSettings() const
     values.version = m_app.m_strVersion;
     values.kLine = m_app.m_bKLine;
     values.editionView = m_nEditionView;
-    values.layout = m_layout;
+    values.layout = m_layoutRead;
     values.listUpload = m_app.m_bListUpload;
     values.shift = m_app.m_nSettingsShift;
     return values;
@@ -46,9 +46,19 @@ void CVEXARView::TakeSettings(const SETTINGS_VALUES& values)
     m_app.m_strVersion = values.version;
     m_app.m_bKLine = values.kLine;
     m_nEditionView = values.editionView;
-    m_layout = values.layout;
+    m_layoutRead = values.layout;
+    UseSettingsAsRead();
     m_app.m_bListUpload = values.listUpload;
     m_app.m_nSettingsShift = values.shift;
+}
+
+void CVEXARView::UseSettingsAsRead()
+{
+    const std::int32_t pollPeriod = m_layout.pollPeriod;
+    const std::int32_t acqPeriod = m_layout.acqPeriod;
+    m_layout = m_layoutRead;
+    m_layout.pollPeriod = pollPeriod;
+    m_layout.acqPeriod = acqPeriod;
 }
 
 void CVEXARView::ReadSettings()

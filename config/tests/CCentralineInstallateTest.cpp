@@ -157,6 +157,41 @@ TEST_F(CatalogueTest, CursorsWalkEcusAndRevisions)
     EXPECT_EQ(path, Config());
 }
 
+// Folders whose names differ only in letter case: the name as spelt on
+// disk finds its own folder; a name spelt as neither finds the first that
+// matches regardless of case.
+TEST_F(CatalogueTest, ANameFindsTheFolderSpeltSoBeforeOneInAnotherCase)
+{
+    Revision("ECU/ABC123", u"ABC123", "UPPER");
+    Revision("ECU/abc123", u"abc123", "lower");
+    Revision("ecu/ABC123", u"ABC123", "other");
+    CCentralineInstallate catalogue(u"InfoCentraline");
+    ASSERT_TRUE(catalogue.ScanInstalled());
+    ASSERT_EQ(catalogue.Ecus().size(), 2u);
+
+    const struct {
+        std::u16string ecu;
+        std::u16string revision;
+        std::u16string par;
+    } cases[] = {
+        {u"ECU", u"ABC123", u"UPPER.PAR"},
+        {u"ECU", u"abc123", u"lower.PAR"},
+        {u"ecu", u"ABC123", u"other.PAR"},
+        {u"ecu", u"abc123", u"other.PAR"},
+        {u"Ecu", u"aBc123", u"UPPER.PAR"},
+    };
+    for (const auto& c : cases) {
+        FILE_CONFIGURAZIONE files;
+        ASSERT_TRUE(catalogue.GetConfigFiles(c.ecu, c.revision, files)) << vexar::ToUtf8(c.ecu + u"/" + c.revision);
+        EXPECT_EQ(files.FILE_PAR, c.par) << vexar::ToUtf8(c.ecu + u"/" + c.revision);
+    }
+    // The revision walk of an ECU named as spelt lists that folder's own.
+    std::u16string name;
+    ASSERT_TRUE(catalogue.GetFirstFirmware(u"ecu", name));
+    EXPECT_EQ(name, u"ABC123");
+    EXPECT_FALSE(catalogue.GetNextFirmware(name));
+}
+
 TEST_F(CatalogueTest, FirstMatchOfAPatternDecidesTheRevision)
 {
     Revision("ECU/R1", u"R1");

@@ -211,6 +211,31 @@ CSettingsFile::ReadResult CSettingsFile::ReadSettings(const std::string& path, S
     return result;
 }
 
+std::optional<std::int32_t> CSettingsFile::ReadEdition(const std::string& path)
+{
+    CCriptFile file;
+    if (!file.Open(path, 1)) {
+        ReportError(Format(u"Error to open file %s!", path));
+        return std::nullopt;
+    }
+    SETTINGS_VALUES values;
+    std::optional<std::int32_t> edition;
+    int n = 0;
+    std::u16string raw;
+    while (!edition && file.ReadLine(raw)) {
+        const std::u16string line = Trim(raw);
+        if (!IsDataLine(line))
+            continue;
+        if (!ParseSettingValue(n, line, values))
+            break;
+        if (n + values.shift == 2)
+            edition = values.editionView;
+        ++n;
+    }
+    file.Close();
+    return edition;
+}
+
 void CSettingsFile::ReadConfigurationLayout(const std::string& path, SETTINGS_VALUES& values,
                                             std::array<std::int32_t, kButtonCount>& savedStates,
                                             std::int32_t oprator)

@@ -16,6 +16,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -52,6 +53,12 @@ public:
     // that follow value 49 are kept, as read, in `tail`.
     static ReadResult ReadSettings(const std::string& path, SETTINGS_VALUES& values,
                                    std::vector<std::u16string>& tail);
+
+    // The edition (value 2) of "VEXAR.cfg", where the file's layout keeps
+    // it: its third data line, or its first in the old layout. Nothing when
+    // the file does not open (reported: "Error to open file %s!") or the
+    // value is not reached or does not decode.
+    static std::optional<std::int32_t> ReadEdition(const std::string& path);
 
     // Reads a configuration's "ECU.cfg": button states from `savedStates`,
     // grid column width 65 and list upload 0 first; then data lines as

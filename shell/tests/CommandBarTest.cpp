@@ -36,6 +36,15 @@ void SetStates(CVEXARView& view, std::initializer_list<std::pair<int, int>> stat
     view.BuildFunctionKeyMenu(false);
 }
 
+// The demonstration's settings: every button shown.
+void StartWithEveryButtonShown(ShellHarness& shell)
+{
+    shell.StartWithConfiguration("VXG4", "VXG4_R0107", [](const fixtures::SyntheticConfiguration& installed) {
+        std::string error;
+        ASSERT_TRUE(fixtures::InstallDemoSettings(installed, error)) << error;
+    });
+}
+
 }  // namespace
 
 // States 1, 2, 0, 1 for the ECU selection, the ECU programming, the connect
@@ -102,10 +111,7 @@ TEST(CommandBar, TheThirteenthButtonIsShiftF1AndRunsByItsKey)
 TEST(CommandBar, CommandsWhoseWorkIsNotHereStayDisabled)
 {
     ShellHarness shell;
-    shell.StartWithConfiguration("VXG4", "VXG4_R0107", [](const fixtures::SyntheticConfiguration& installed) {
-        std::string error;
-        ASSERT_TRUE(fixtures::InstallDemoSettings(installed, error)) << error;
-    });
+    StartWithEveryButtonShown(shell);
     CVEXARView& view = shell.View();
     for (int action = 0; action < kActionCount; ++action) {
         EXPECT_FALSE(view.Button(action).isHidden()) << action;
@@ -120,6 +126,48 @@ TEST(CommandBar, CommandsWhoseWorkIsNotHereStayDisabled)
                         ID_APP_EXIT, ID_VIEW_STATUS_BAR, ID_IDENT_CENTR, ID_CONFIG_VETTURA, ID_ACQUISIZIONE})
         EXPECT_TRUE(ItemEnabled(shell.Frame(), id)) << id;
     EXPECT_FALSE(ItemEnabled(shell.Frame(), ID_DISCONNETTI));
+    EXPECT_EQ(shell.Exit(), 0);
+}
+
+// The remote-assistance item leaving the bar takes its Tools popup with
+// it; when the item comes back, shown or moved to Functions, the popup is
+// back in its place with Master and Slave, once.
+TEST(CommandBar, TheRemoteAssistancePopupGoesAndComesBackWithItsItem)
+{
+    ShellHarness shell;
+    StartWithEveryButtonShown(shell);
+    CVEXARView& view = shell.View();
+    ui::Menu bar = shell.Frame().MenuBar();
+    ui::Menu tools = bar.GetSubMenu(kMenuTools);
+    auto popups = [&] {
+        int count = 0;
+        for (int position = 0; position < tools.GetMenuItemCount(); ++position)
+            count += tools.GetMenuString(position) == u"E3185";
+        return count;
+    };
+    ASSERT_EQ(popups(), 1);
+
+    SetStates(view, {{kActionRemote, 0}});
+    EXPECT_FALSE(bar.FindCommand(ID_ASS_REM).has_value());
+    EXPECT_EQ(popups(), 0);
+    EXPECT_FALSE(bar.FindCommand(ID_REMOTE_MASTER).has_value());
+    EXPECT_FALSE(bar.FindCommand(ID_REMOTE_SLAVE).has_value());
+
+    for (const int state : {2, 1}) {
+        SetStates(view, {{kActionRemote, state}});
+        EXPECT_TRUE(bar.FindCommand(ID_ASS_REM).has_value()) << state;
+        EXPECT_EQ(popups(), 1) << state;
+        // Last in Tools: the ECU selection's item is not there either.
+        EXPECT_EQ(tools.FindText(u"E3185"), tools.GetMenuItemCount() - 1) << state;
+        ui::Menu popup = tools.GetSubMenu(tools.FindText(u"E3185"));
+        ASSERT_TRUE(popup.IsValid()) << state;
+        EXPECT_EQ(popup.GetMenuItemID(0), static_cast<int>(ID_REMOTE_MASTER)) << state;
+        EXPECT_EQ(popup.GetMenuString(0), u"E3186") << state;
+        EXPECT_EQ(popup.GetMenuItemID(1), static_cast<int>(ID_REMOTE_SLAVE)) << state;
+        EXPECT_EQ(popup.GetMenuString(1), u"E3188") << state;
+        // Their work is not here yet: the items stay disabled.
+        EXPECT_FALSE(ItemEnabled(shell.Frame(), ID_REMOTE_MASTER)) << state;
+    }
     EXPECT_EQ(shell.Exit(), 0);
 }
 

@@ -77,6 +77,9 @@ std::vector<std::u16string> CipherLines(const std::string& path)
     return lines;
 }
 
+// The second protocol's identification request.
+constexpr std::uint8_t kIdentification = 7;
+
 QColor Face(QWidget& pane)
 {
     const QImage image = pane.grab().toImage();
@@ -188,6 +191,47 @@ TEST_F(EcuModelShell, TheChoiceWaitsForTheWorkerToEndItsAttempt)
     ASSERT_TRUE(WaitLinked(true));
     ExpectConfiguration("KD02_ECU", "VXG4_R01171");
     EXPECT_EQ(Master(), EcuImage());
+}
+
+// While a connect is with the worker, the ECU selection is refused, and a
+// language change has the worker close the link it brings up before the
+// reload: the pages are always those of the configuration named in the
+// panes and the session, and no load is left waiting on the link.
+TEST_F(EcuModelShell, NoLoadWaitsOnALinkThatAConnectBringsUp)
+{
+    const BENCH bench{.revision = "VXG4_R01071", .moreRevisions = {"VXG4_R01070"}, .ident = "VXG4_R01071",
+                      .sessionPort = 3};
+    StartBench(bench);
+    CVEXARView& view = m_shell.View();
+    const auto answer = ShellHarness::AnswerSelection(u"KD02_ECU", u"VXG4_R01070");
+    // The first identification request goes unanswered: the connect stays
+    // with the worker for one reply time-out, then links.
+    m_sim->InjectFault(kIdentification, ecusim::Fault{ecusim::FaultKind::NoReply, 0, std::chrono::milliseconds(0)},
+                       ecusim::Repeat::Once);
+    Command(ID_CONNETTI);
+    ASSERT_GT(view.m_nConnectsPosted, 0);
+    m_shell.Dialogs().ExpectMessageBox(ui::IDYES, u"E3094");
+    ui::SendMessage(&m_shell.Frame(), ui::CommandMessage(ID_LANGUAGE_FIRST + 1));
+    Command(ID_CENTRALINA);
+    EXPECT_EQ(m_shell.Dialogs().shown().size(), 1u) << "the selection asked";
+    TestApp& app = m_shell.App();
+    ASSERT_TRUE(WaitUntil([&] {
+        return view.m_nConnectsPosted == 0 && !app.m_bBusy && !app.m_bLinked && !view.m_parRecords.empty() &&
+               view.m_parRecords.front().ETICHETTA == u"Nome calibrazione";
+    }));
+    EXPECT_FALSE(view.m_bLoadPending);
+    ExpectConfiguration("KD02_ECU", "VXG4_R01071");
+    EXPECT_EQ(view.m_strParserFile, RevisionFolder("KD02_ECU", "VXG4_R01071") + "/Parser.txt");
+
+    // Once the link is up a selection closes it, and the chosen
+    // configuration is loaded.
+    Command(ID_CONNETTI);
+    ASSERT_TRUE(WaitUntil([&] { return app.m_bLinked && view.m_nConnectsPosted == 0 && !view.m_bConnecting; }));
+    m_shell.Dialogs().ExpectMessageBox(ui::IDYES, u"I3094");
+    Command(ID_CENTRALINA);
+    ASSERT_TRUE(WaitUntil([&] { return !app.m_bLinked && !view.m_bLoadPending && !app.m_bBusy; }));
+    ExpectConfiguration("KD02_ECU", "VXG4_R01070");
+    EXPECT_EQ(view.m_strParserFile, RevisionFolder("KD02_ECU", "VXG4_R01070") + "/Parser.txt");
 }
 
 // Nothing installed fits VXG4_R01570: the model and the identification

@@ -6,11 +6,15 @@
 // is up, which waits for the link to go down.
 #include "ShellHarness.h"
 
+#include "CryptFixtures.h"
 #include "SessionLogText.h"
 
 #include "common/Text.h"
+#include "config/CParametriFile.h"
 #include "config/CtrlWnd.h"
+#include "config/IDataCtrl.h"
 #include "link/LinkMessages.h"
+#include "pages/CDlgTabSB.h"
 #include "pages/CUtilityFactory.h"
 #include "platform/ui/CButtonMfc.h"
 #include "platform/ui/CUtilityUi.h"
@@ -22,6 +26,7 @@
 #include "shell/core/PageLayout.h"
 #include "shell/core/ShellMessages.h"
 
+#include <QLineEdit>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -121,6 +126,114 @@ TEST(Load, TheLayoutIsScaledToTheScreen)
     EXPECT_EQ(shell.View().m_layout.knob.width, 120 * 1365 / 1024);
     EXPECT_EQ(shell.View().m_layout.knob.height, 120 * 1024 / 768);
     EXPECT_EQ(shell.View().m_layoutFile.knob.width, 120);
+}
+
+// Every load scales the settings as the files gave them, once: at 1280 x
+// 1024, with an ECU.cfg that stops after value 10, a language change, a
+// new selection and a plain reload leave every size as the first load
+// made it.
+TEST(Load, EveryReloadScalesTheSettingsAsReadOnce)
+{
+    ShellHarness shell;
+    shell.MakeApp();
+    shell.App().m_screenSize = [] { return QSize(1280, 1024); };
+    shell.StartWithConfiguration("VXG4", "VXG4_R0107", [](const fixtures::SyntheticConfiguration& installed) {
+        std::string error;
+        ASSERT_TRUE(crypt::WriteCipherText(installed.folder + "ECU.cfg",
+                                           u"\"DejaVu Sans\"\n9\n0\n\"DejaVu Sans\"\n8\n1\n0 0 0\n128 0 0\n", error))
+            << error;
+    });
+    CVEXARView& view = shell.View();
+    auto sizes = [&] {
+        const LAYOUT_SETTINGS& l = view.m_layout;
+        return std::vector<std::int32_t>{l.pageFontSize, l.barFontSize, l.margin, l.barHeight, l.knob.width,
+                                         l.knob.height, l.edit.width, l.edit.height, l.gridMax.width,
+                                         l.gridColumnWidth, l.vmeter.width, l.vmeter.height};
+    };
+    const std::vector<std::int32_t> first = sizes();
+    EXPECT_EQ(view.m_layout.knob.width, 120 * 1365 / 1024);
+    EXPECT_EQ(view.m_layout.knob.height, 120 * 1024 / 768);
+
+    shell.Dialogs().ExpectMessageBox(ui::IDYES, u"E3094");
+    ui::SendMessage(&shell.Frame(), ui::CommandMessage(ID_LANGUAGE_FIRST + 1));
+    ASSERT_TRUE(WaitUntil([&] { return view.Label(0).text() == QStringLiteral("I3063") && !shell.App().m_bBusy; }));
+    EXPECT_EQ(sizes(), first) << "after a language change";
+
+    shell.Dialogs().ExpectMessageBox(ui::IDYES, u"I3094");
+    {
+        const auto answer = ShellHarness::AnswerSelection(u"VXG4", u"VXG4_R0107");
+        ui::SendMessage(&view, ui::CommandMessage(ID_CENTRALINA));
+    }
+    EXPECT_EQ(shell.Dialogs().pending(), 0u);
+    EXPECT_EQ(sizes(), first) << "after a new selection";
+
+    view.LoadConfiguration();
+    EXPECT_EQ(sizes(), first) << "after a reload";
+    EXPECT_NE(shell.App().m_pParMaster, nullptr);
+    EXPECT_EQ(view.m_layoutFile.knob.width, 120);
+    EXPECT_EQ(shell.Exit(), 0);
+}
+
+// The calibration file is written under the name given, which becomes the
+// calibration name; the name then goes into the calibration-name field,
+// which takes it into the working image.
+TEST(Load, ACalibrationIsSavedUnderItsNameAndANameGoesIntoItsField)
+{
+    ShellHarness shell;
+    shell.StartWithConfiguration();
+    CVEXARView& view = shell.View();
+    std::filesystem::create_directories(shell.Folder().File("Parameter"));
+    const std::string path = shell.Folder().File("Parameter/City.DAT");
+    ASSERT_TRUE(view.SaveParameterFile(path));
+    EXPECT_EQ(view.m_strCalibName, u"City.DAT");
+    EXPECT_EQ(shell.Frame().m_paneCalib->text(), QStringLiteral(" Calib: City.DAT"));
+    std::u16string text;
+    std::string error;
+    ASSERT_TRUE(crypt::ReadCipherText(path, text, error)) << error;
+    EXPECT_EQ(text.substr(0, text.find(u'\n')).find(u"VXG4") != std::u16string::npos, true) << ToUtf8(text);
+    CParametriFile file("", u"InfoFileParametri");
+    std::u16string firmware;
+    EXPECT_EQ(file.ReadHeader(path, firmware), 0);
+    EXPECT_EQ(firmware, u"VXG4_R0107");
+
+    view.m_strCalibName = u"CITY 1.2";
+    view.SetCalibrationNameField();
+    auto* field = dynamic_cast<QLineEdit*>(view.m_pCalibNameCtrl.data());
+    ASSERT_NE(field, nullptr);
+    EXPECT_EQ(field->text(), QStringLiteral("CITY 1.2"));
+    ASSERT_TRUE(view.m_calibNameDefinition.has_value());
+    CVEXARApp& app = shell.App();
+    std::lock_guard lock(app.m_csParImage);
+    const char* bytes = reinterpret_cast<const char*>(app.m_pParWork.get()) + view.m_calibNameDefinition->LSB;
+    EXPECT_EQ(std::string(bytes, 8), "CITY 1.2");
+}
+
+// The page windows close and take the profile now set: a control of the
+// privileged profile shows for it and hides again for the public one.
+TEST(Load, TheProfileWindowsCloseAndTakeTheProfile)
+{
+    ShellHarness shell;
+    shell.StartWithConfiguration();
+    CVEXARView& view = shell.View();
+    CVEXARApp& app = shell.App();
+    ASSERT_NE(app.m_pParTable, nullptr);
+    QWidget* privileged = nullptr;
+    for (const CTRL_WND& entry : *app.m_pParTable)
+        if (entry.access == OPR_PRV && entry.wnd && !privileged)
+            privileged = dynamic_cast<QWidget*>(entry.wnd);
+    ASSERT_NE(privileged, nullptr);
+    EXPECT_TRUE(privileged->isHidden());
+
+    view.m_wndParams->show();
+    app.m_nOperator = OPR_PRV;
+    view.CloseProfileWindows();
+    EXPECT_TRUE(WaitUntil([&] { return view.m_wndParams->isHidden(); }));
+    EXPECT_FALSE(privileged->isHidden());
+
+    app.m_nOperator = OPR_PBL;
+    view.CloseProfileWindows();
+    EXPECT_TRUE(privileged->isHidden());
+    EXPECT_EQ(shell.Exit(), 0);
 }
 
 // A map on a page measures as its own rules size it: its rows in the page

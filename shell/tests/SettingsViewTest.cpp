@@ -14,6 +14,7 @@
 #include "shell/CMainFrame.h"
 #include "shell/CVEXARView.h"
 #include "shell/ShellBitmaps.h"
+#include "shell/core/CSettingsFile.h"
 #include "shell/core/CommandTable.h"
 
 #include <QComboBox>
@@ -120,6 +121,33 @@ TEST(SessionInUse, ASettingsRewriteThatFailsIsToldAndKeepsTheOldFile)
     ui::SendMessage(&shell.View(), ui::CommandMessage(ID_LINEA_K));
     unsetenv("VEXAR_FAULT_ATOMIC_WRITE");
     EXPECT_EQ(vexar::testing::ReadAll(path), before);
+    EXPECT_EQ(shell.Exit(), 0);
+}
+
+// A VEXAR.cfg of the old layout (no version and no K-line line: the
+// edition is its first data line): the frame and the view read the same
+// edition, and the K-line command's rewrite keeps it.
+TEST(SessionInUse, AnOldLayoutSettingsFileGivesOneEditionAndARewriteKeepsIt)
+{
+    ShellHarness shell;
+    const std::string path = shell.Folder().File("VEXAR.cfg");
+    shell.StartWithConfiguration("VXG4", "VXG4_R0107", [&](const fixtures::SyntheticConfiguration&) {
+        const std::u16string text = CSettingsFile::SettingsText(u"1.0.0", 0, 3, LAYOUT_SETTINGS{}, {});
+        std::string error;
+        ASSERT_TRUE(crypt::WriteCipherText(path, text.substr(text.find(u"// 0 = VELT")), error)) << error;
+    });
+    EXPECT_EQ(shell.App().m_nEdition, 3);
+    EXPECT_EQ(shell.View().m_nEditionView, 3);
+    EXPECT_EQ(shell.Frame().windowTitle(), QStringLiteral("E3218"));
+
+    ui::SendMessage(&shell.View(), ui::CommandMessage(ID_LINEA_K));
+    SETTINGS_VALUES values;
+    std::vector<std::u16string> tail;
+    ASSERT_EQ(CSettingsFile::ReadSettings(path, values, tail), CSettingsFile::ReadResult::Read);
+    EXPECT_EQ(values.version, u"0.0.0");
+    EXPECT_EQ(values.kLine, 1);
+    EXPECT_EQ(values.editionView, 3);
+    EXPECT_EQ(CSettingsFile::ReadEdition(path), 3);
     EXPECT_EQ(shell.Exit(), 0);
 }
 
