@@ -7,18 +7,16 @@
 
 #include "pages/CDlgTabWnd.h"
 #include "pages/PageScroller.h"
+#include "pages/widgets/tests/InstrumentTestSupport.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QScrollBar>
-#include <QSpontaneKeyEvent>
-#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -62,28 +60,6 @@ protected:
         if (auto* list = qobject_cast<QComboBox*>(&widget))
             shown += " item " + QString::number(list->currentIndex());
         return shown.toStdString();
-    }
-
-    // A turn of the wheel by `notches` (positive away from the user) with
-    // the pointer over a point of `control` that nothing covers, as the
-    // window system delivers it: to the top-level window, which hands it to
-    // the widget under the pointer and on to its parents while they leave
-    // it.
-    static void Turn(QWidget& control, int notches)
-    {
-        QWidget& top = *control.window();
-        std::optional<QPoint> at;
-        for (int y = 1; y < 8 && !at; ++y)
-            for (int x = 1; x < 8 && !at; ++x) {
-                const QPoint point = control.mapTo(&top, QPoint(control.width() * x / 8, control.height() * y / 8));
-                if (top.childAt(point) == &control)
-                    at = point;
-            }
-        ASSERT_TRUE(at) << "the control shows under the pointer";
-        QWheelEvent wheel(*at, top.mapToGlobal(*at), QPoint(), QPoint(0, 120 * notches), Qt::NoButton,
-                          Qt::NoModifier, Qt::NoScrollPhase, false);
-        QSpontaneKeyEvent::setSpontaneous(&wheel);
-        QApplication::instance()->notify(top.windowHandle(), &wheel);
     }
 
     std::size_t WriteFrames()
@@ -138,7 +114,7 @@ TEST_F(WheelOnLine, AWheelTurnOverAControlScrollsThePageAndChangesNoValue)
         // Away from the user the page moves down, as far as its top.
         int position = vertical.value();
         int y = control.y();
-        Turn(control, 1);
+        ASSERT_TRUE(instruments::TurnWheel(control, 1)) << "the control shows under the pointer";
         int moved = position - std::max(position - notch, 0);
         EXPECT_EQ(vertical.value(), position - moved);
         EXPECT_EQ(control.y(), y + moved);
@@ -147,7 +123,7 @@ TEST_F(WheelOnLine, AWheelTurnOverAControlScrollsThePageAndChangesNoValue)
         // Towards the user it moves up, as far as its bottom.
         position = vertical.value();
         y = control.y();
-        Turn(control, -1);
+        ASSERT_TRUE(instruments::TurnWheel(control, -1));
         moved = std::min(position + notch, vertical.maximum()) - position;
         EXPECT_EQ(vertical.value(), position + moved);
         EXPECT_EQ(control.y(), y - moved);
