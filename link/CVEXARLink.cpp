@@ -1,6 +1,7 @@
 #include "link/CVEXARLink.h"
 
 #include "common/Text.h"
+#include "config/ControlCodes.h"
 #include "link/LinkMessages.h"
 #include "link/SerialPort.h"
 
@@ -421,6 +422,11 @@ void CVEXARLink::NotifyBoundControls(bool enable)
     if (tables) {
         for (const CTRL_TABLE* table : {&tables->varTable2, &tables->parTable3})
             for (const CTRL_WND& entry : *table)
+                PostToControl(entry, WM_CTRL_ENABLE, enable ? 1u : 0u);
+        // A toggle starts closed so that it is never flipped offline; on a
+        // parameter page nothing else would open it.
+        for (const CTRL_WND& entry : tables->parTable)
+            if (entry.category == CTRL_BUTTON)
                 PostToControl(entry, WM_CTRL_ENABLE, enable ? 1u : 0u);
     }
     Post(UiWindow::DiagWindow, WM_CTRL_ENABLE, enable ? 1 : 0);

@@ -103,7 +103,8 @@ public:
     void DispatchLinkRequest(LinkMessage& request);
     // Posts WM_CTRL_ENABLE (1 link up, 0 down) to every control of the
     // variable window's placed table, then of the parameter window's
-    // status area, then to the diagnosis window.
+    // status area, then to every toggle of the parameter window (which
+    // waits for the link to take a flip), then to the diagnosis window.
     void NotifyBoundControls(bool enable);
     // Second protocol: asks the ECU for the baud chosen in the menu; on a
     // failure the menu falls back to the speed in use.

@@ -35,6 +35,7 @@ if(VEXAR_TESTS)
       ${CMAKE_CURRENT_LIST_DIR}/tests/CDlgTabWndTest.cpp
       ${CMAKE_CURRENT_LIST_DIR}/tests/CDlgTabSBTest.cpp
       ${CMAKE_CURRENT_LIST_DIR}/tests/HostsOnLineTest.cpp
+      ${CMAKE_CURRENT_LIST_DIR}/tests/WheelOnLineTest.cpp
     LIBS vexar_pages_fixture vexar_test_controls vexar_ecu_rig vexar_test_support)
   target_include_directories(pages_builder_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/tests)
 

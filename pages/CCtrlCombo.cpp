@@ -16,6 +16,7 @@
 
 #include <QAbstractItemView>
 #include <QFontMetrics>
+#include <QWheelEvent>
 
 #include <algorithm>
 #include <cmath>
@@ -381,6 +382,11 @@ void CCtrlCombo::paintEvent(QPaintEvent* event)
     CUtility::ApplyFieldColours(*view(), m_textColour, m_bkColour);
     QComboBox::paintEvent(event);
 }
+
+// The closed list would step to the next item and report it as chosen:
+// the turn is the page's, to scroll it. The open list is a window of its
+// own and scrolls its items.
+void CCtrlCombo::wheelEvent(QWheelEvent* event) { event->ignore(); }
 
 // ---- The elements of a recovery-action list ------------------------------------------------------
 

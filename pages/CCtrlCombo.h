@@ -20,8 +20,10 @@
 //
 // Dialogs embed the class as a plain list with a role that decides what a
 // change of selection posts to its owner (pickers, maintenance lists,
-// diagnosis lists). User changes come only from the user's own choice,
-// never from what the program selects.
+// diagnosis lists). User changes come only from the user's own choice in
+// the open list or by keys while the list has the focus, never from what
+// the program selects: a wheel turn over the closed list goes on to the
+// page, which scrolls.
 //
 // A list without a current item encodes nothing, so the image keeps bytes
 // whose value no item names; its calibration line still reads "-1".
@@ -126,6 +128,7 @@ protected:
     int EncodeValue(std::span<std::uint8_t> work, bool force) override;
 
     void paintEvent(QPaintEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     std::int32_t Category() const { return m_definition.CATEGORIA; }

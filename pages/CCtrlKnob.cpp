@@ -69,6 +69,7 @@ CCtrlKnob* MakeGauge(const CTRL_CREATE& args, const CONTROL_SIZE& size, CCWKnob:
     gauge->SetDiscrete(false);
     gauge->StartAtDefault();
     gauge->SetProfileEnabled(false);
+    gauge->StartDisabled();
     return gauge;
 }
 

@@ -40,8 +40,9 @@ namespace CUtility {
 // The creators: each places the widget at its cell in the settings' size
 // for its kind, with the caption above; the knob in the second font,
 // taking input as the profile and the limited flag allow; the gauges in
-// the page font, never taking input. The scale is MIN to MAX when both
-// are numbers; the value starts at DEFAULT.
+// the page font, never taking input, their windows closed until the link
+// comes up. The scale is MIN to MAX when both are numbers; the value
+// starts at DEFAULT.
 bool CreateCtrlKnob(const CTRL_CREATE& args, CCtrlKnob*& control);
 bool CreateCtrlRpm(const CTRL_CREATE& args, CCtrlKnob*& control);
 bool CreateCtrlVmeter(const CTRL_CREATE& args, CCtrlKnob*& control);

@@ -8,6 +8,9 @@
 
 #include <QKeyEvent>
 
+#include <algorithm>
+#include <cmath>
+#include <limits>
 #include <new>
 
 namespace {
@@ -95,6 +98,15 @@ bool CCtrlLed::preTranslateMessage(QWidget& target, QEvent& event)
     return false;
 }
 
+std::int32_t CCtrlLed::ValueToRaw(double physical) const
+{
+    if (std::isnan(physical))
+        return 0;
+    constexpr double kMin = std::numeric_limits<std::int32_t>::min();
+    constexpr double kMax = std::numeric_limits<std::int32_t>::max();
+    return static_cast<std::int32_t>(std::clamp(std::trunc(physical), kMin, kMax));
+}
+
 void CCtrlLed::ShowRaw(std::int32_t raw)
 {
     CCWButton::SetValue(raw != 0);
@@ -172,6 +184,8 @@ bool CreateCtrlButton(const CTRL_CREATE& args, CCtrlLed*& control)
     toggle->MakeCaptionAbove(args, !input);
     if (block)
         toggle->MakeSideLabels(args, block->ETICHETTA_ON, block->ETICHETTA_OFF, !input);
+    // Not flipped offline: the window opens when the link comes up.
+    toggle->StartDisabled();
     toggle->AttachToolTip();
     toggle->setVisible(args.visible && !args.hidden);
     control = toggle;
@@ -193,6 +207,7 @@ bool CreateCtrlLed(const CTRL_CREATE& args, CCtrlLed*& control)
         lamp->SetOffColor(block->OFF_COLOR.Value());
     }
     lamp->SetProfileEnabled(false);
+    lamp->StartDisabled();
     lamp->AttachToolTip();
     lamp->setVisible(args.visible && !args.hidden);
     control = lamp;

@@ -38,6 +38,9 @@ public:
     void CommitEdit();
     // The lamp's raw value from the variable image, unconverted.
     double ReadImageValue() { return ReadRawValue(); }
+    // The state is the raw value itself: a shown value truncated toward
+    // zero, never through the conversion.
+    std::int32_t ValueToRaw(double physical) const override;
 
     bool IsPlain() const { return m_bPlain; }
     bool IsToggle() const { return m_definition.CATEGORIA == CTRL_BUTTON; }
@@ -75,11 +78,12 @@ namespace CUtility {
 
 // The CTRL_BUTTON creator: the toggle at its cell in the settings' button
 // size, with its caption above and its state labels on each side, taking
-// input as the profile and the limited flag allow.
+// input as the profile and the limited flag allow; its window stays closed
+// until the link comes up, so that it is never flipped offline.
 bool CreateCtrlButton(const CTRL_CREATE& args, CCtrlLed*& control);
 // The CTRL_LED creator: the lamp at its cell in the settings' LED size,
 // round or square, in its on and off colours, with its caption above;
-// never taking input.
+// never taking input, its window closed until the link comes up.
 bool CreateCtrlLed(const CTRL_CREATE& args, CCtrlLed*& control);
 
 }  // namespace CUtility

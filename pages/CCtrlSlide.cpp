@@ -92,6 +92,7 @@ void SetUpDisplay(const CTRL_CREATE& args, CCtrlSlide& display, const Block* blo
     display.SetDiscrete(false);
     display.SetBorderVisible(false);
     display.SetProfileEnabled(false);
+    display.StartDisabled();
 }
 
 }  // namespace

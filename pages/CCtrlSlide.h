@@ -49,8 +49,8 @@ namespace CUtility {
 // The creators: each places the widget at its cell in the settings' size
 // for its kind and form, with the caption above; the slide taking input
 // as the profile and the limited flag allow, the bar and the thermometer
-// never. The scale is MIN to MAX when both are numbers; the value starts
-// at DEFAULT.
+// never, their windows closed until the link comes up. The scale is MIN
+// to MAX when both are numbers; the value starts at DEFAULT.
 bool CreateCtrlSlide(const CTRL_CREATE& args, CCtrlSlide*& control);
 bool CreateCtrlBar(const CTRL_CREATE& args, CCtrlSlide*& control);
 bool CreateCtrlTerm(const CTRL_CREATE& args, CCtrlSlide*& control);

@@ -1,10 +1,13 @@
 #include "pages/PageScroller.h"
 
+#include <QCoreApplication>
 #include <QScrollBar>
 #include <QStyle>
+#include <QWheelEvent>
 #include <QWidget>
 
 #include <algorithm>
+#include <cstdlib>
 #include <utility>
 
 PageScroller::PageScroller(QWidget& window)
@@ -19,6 +22,9 @@ PageScroller::PageScroller(QWidget& window)
         const Qt::Orientation orientation = bar->orientation();
         connect(bar, &QScrollBar::valueChanged, this, [this, orientation](int value) { OnValue(orientation, value); });
     }
+    // A turn that a control leaves alone comes on to its parent, the
+    // window: seen here before the window's own handling.
+    window.installEventFilter(this);
 }
 
 PageScroller::~PageScroller() = default;
@@ -67,6 +73,29 @@ void PageScroller::PlaceBars()
     m_vertical->setGeometry(width - thickness, 0, thickness, height - (m_x.shown ? thickness : 0));
     m_horizontal->raise();
     m_vertical->raise();
+}
+
+bool PageScroller::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == &m_window && event->type() == QEvent::Wheel)
+        return Wheel(static_cast<QWheelEvent&>(*event));
+    return QObject::eventFilter(watched, event);
+}
+
+// The turn goes to the bar of its main direction, which steps by its
+// lines and keeps within the content; a turn that bar cannot take (at a
+// limit, or not shown) is left for the parent.
+bool PageScroller::Wheel(QWheelEvent& event)
+{
+    const QPoint delta = event.angleDelta();
+    const bool sideways = std::abs(delta.x()) > std::abs(delta.y());
+    QScrollBar* bar = sideways ? m_horizontal : m_vertical;
+    if (!(sideways ? m_x.shown : m_y.shown)) {
+        event.ignore();
+        return false;
+    }
+    QCoreApplication::sendEvent(bar, &event);
+    return event.isAccepted();
 }
 
 void PageScroller::OnValue(Qt::Orientation orientation, int value)

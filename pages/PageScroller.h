@@ -5,7 +5,10 @@
 // area; a line is 10 pixels, a page the client's extent, the thumb scrolls
 // as it is dragged, the position stays within the content; scrolling
 // moves every child of the window by the difference, as the content
-// moves under a fixed view.
+// moves under a fixed view. A wheel turn over the window or over a control
+// on it that leaves the turn alone scrolls the content as a turn over the
+// bar would; a turn the shown bars cannot take goes on to the window's
+// parent.
 
 #include "pages/core/CUtilityBuild.h"
 
@@ -14,6 +17,7 @@
 #include <QSize>
 
 class QScrollBar;
+class QWheelEvent;
 class QWidget;
 
 class PageScroller : public QObject {
@@ -37,7 +41,13 @@ public:
     // content.
     void PlaceBars();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    // Hands a wheel turn to the bar it scrolls; false when no shown bar
+    // took it.
+    bool Wheel(QWheelEvent& event);
     void OnValue(Qt::Orientation orientation, int value);
     void MoveContent(int dx, int dy);
     void ShowPositions();

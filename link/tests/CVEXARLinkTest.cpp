@@ -12,6 +12,7 @@
 #include "RecordingUiSink.h"
 #include "TempDir.h"
 #include "link/LinkMessages.h"
+#include "config/ControlCodes.h"
 #include "config/IDataCtrl.h"
 #include "link/SerialPort.h"
 #include "common/Text.h"
@@ -509,7 +510,8 @@ TEST_F(LinkWorkerTest, ResetUsesTheActiveProtocol)
 }
 
 // Link up and down reach the variable window's placed controls, then the
-// parameter window's status-area controls, then the diagnosis window;
+// parameter window's status-area controls, then the parameter window's
+// toggles (no other control of its pages), then the diagnosis window;
 // entries without a control are passed over.
 TEST_F(LinkWorkerTest, BoundControlsHearOfTheLinkState)
 {
@@ -519,17 +521,20 @@ TEST_F(LinkWorkerTest, BoundControlsHearOfTheLinkState)
         bool SaveParam(CCriptFile&, CModifica&) override { return true; }
         bool LoadParam(std::u16string) override { return false; }
         REC_CONTROLLO definition;
-    } a, b, c;
-    CTRL_TABLE variables(3), status(1);
+    } a, b, c, toggle, box;
+    CTRL_TABLE variables(3), status(1), parameters(2);
     variables[0].wnd = &a;
     variables[2].wnd = &b;
     status[0].wnd = &c;
+    parameters[0] = {.key = 1, .category = CTRL_CHECK, .wnd = &box};
+    parameters[1] = {.key = 2, .category = CTRL_BUTTON, .wnd = &toggle};
 
     CVEXARLink app;
     app.m_pUiSink = &m_sink;
     app.NotifyBoundControls(true);  // no tables yet: the diagnosis window only
     app.m_pVarTable2 = &variables;
     app.m_pParTable3 = &status;
+    app.m_pParTable = &parameters;
     app.PublishCtrlTables();
     app.NotifyBoundControls(false);
 
@@ -543,6 +548,7 @@ TEST_F(LinkWorkerTest, BoundControlsHearOfTheLinkState)
                                  {UiWindow::Control, &a, 0},
                                  {UiWindow::Control, &b, 0},
                                  {UiWindow::Control, &c, 0},
+                                 {UiWindow::Control, &toggle, 0},
                                  {UiWindow::DiagWindow, nullptr, 0}};
     ASSERT_EQ(posts.size(), std::size(expected));
     for (std::size_t i = 0; i < posts.size(); ++i) {

@@ -98,7 +98,9 @@ public:
     // unconverted; 0 without images.
     std::int32_t ReadRawValue();
     double ReadImageValue();
-    std::int32_t ValueToRaw(double physical) const { return m_conversion.ToRaw(physical); }
+    // A shown value as the datum's raw integer: through the conversion,
+    // where the class converts.
+    virtual std::int32_t ValueToRaw(double physical) const { return m_conversion.ToRaw(physical); }
     // The export (checklist) line; a map writes one per cell.
     virtual void ExportText(CStdioFileEx& file) const;
     // Sets the value as a load or a program does: no user edit, no write.

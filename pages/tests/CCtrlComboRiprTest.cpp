@@ -220,6 +220,29 @@ TEST_F(RiprPage, AnIndexOutsideTheArrayIsRefused)
     app.m_bLinked = 0;
 }
 
+// A wheel turn over the closed list of an element chooses no action:
+// nothing is stored, written or reported to the window.
+TEST_F(RiprPage, AWheelTurnChoosesNoAction)
+{
+    CCtrlCombo* list = ActionList();
+    SetElements({0, 1, 2});
+    Send(*list, WM_COMBO_SELECT_ELEMENT, 1, 1);
+    Deliver();
+    ASSERT_EQ(list->currentIndex(), 1);
+    app.m_bLinked = 1;
+    app.requests.clear();
+    const std::size_t posts = owner.posts.size();
+    for (const int notches : {1, -1, -1}) {
+        ASSERT_TRUE(instruments::TurnWheel(*list, notches));
+        Deliver();
+    }
+    EXPECT_EQ(list->currentIndex(), 1);
+    EXPECT_EQ(Elements(), (std::vector<std::uint8_t>{0, 1, 2}));
+    EXPECT_TRUE(app.requests.empty());
+    EXPECT_TRUE(Actions(posts).empty());
+    app.m_bLinked = 0;
+}
+
 // The whole array: one write request per element; a refresh of the array
 // after a whole-image read; element values and positions for the window.
 TEST_F(RiprPage, TheWholeArray)

@@ -66,12 +66,18 @@ TEST_F(ComboPage, ARefreshSelectsTheFirstItemOfTheConvertedValue)
     EXPECT_EQ(ExportedLines(*signedList), "LIST3\tA label\t-5\n");
 }
 
-// What the program sets writes nothing; the user's choice of another item
-// writes once, of the current item not at all.
+// What the program sets writes nothing, nor does a wheel turn over the
+// closed list; the user's choice of another item writes once, of the
+// current item not at all.
 TEST_F(ComboPage, OnlyTheUsersChoiceOfAnotherItemWrites)
 {
     CCtrlCombo* list = List(ComboDef(1, 4, kThree, u"4"));
     std::vector<WriteCase> cases = ProgramSets(*list, *list, 4, u"LIST1");
+    cases.push_back({"a wheel turn either way", [&] {
+                         ASSERT_TRUE(instruments::TurnWheel(*list, 1));
+                         ASSERT_TRUE(instruments::TurnWheel(*list, -1));
+                     },
+                     0});
     cases.push_back({"choosing the current item", [&] { Choose(*list, list->currentIndex()); }, 0});
     cases.push_back({"choosing another item", [&] { Choose(*list, 2); }, 1});
     cases.push_back({"the keyboard's next item", [&] {

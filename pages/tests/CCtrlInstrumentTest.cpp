@@ -204,6 +204,31 @@ TEST_F(InstrumentPage, TheLinkEnablesTheWindowAndTheProfileTheInput)
     }
 }
 
+// The toggle, the lamp and the gauges, bars and thermometers start with
+// their windows closed until the link comes up: a click on a new toggle
+// flips nothing and stores nothing. The knob, the slide and the fields
+// start open, for edits offline.
+TEST_F(InstrumentPage, TheToggleAndTheDisplaysWaitForTheLink)
+{
+    int row = 0;
+    for (const Kind& kind : kKinds) {
+        CCtrlInstrument* control = Create(kind, {.row = row++});
+        QWidget& widget = *control->widget();
+        const bool waits = kind.category == CTRL_BUTTON || kind.category == CTRL_LED || kind.category == CTRL_RPM ||
+                           kind.category == CTRL_VMETER || kind.category == CTRL_BAR || kind.category == CTRL_TERM;
+        EXPECT_EQ(widget.isEnabled(), !waits) << kind.name;
+        if (kind.category == CTRL_BUTTON) {
+            const std::vector<std::uint8_t> parameters = ParImage();
+            const double before = control->GetValue();
+            QTest::mouseClick(&widget, Qt::LeftButton);
+            EXPECT_EQ(control->GetValue(), before) << "not flipped offline";
+            EXPECT_EQ(ParImage(), parameters);
+        }
+        Send(*control, WM_CTRL_ENABLE, 1);
+        EXPECT_TRUE(widget.isEnabled()) << kind.name;
+    }
+}
+
 // The creators' say on input: always for the privileged profiles, else
 // closed by ABILITATO or the limited profile; the computed value of the
 // parameters unless limited.

@@ -36,9 +36,12 @@ struct CountedSample : ACQ_SAMPLE_MESSAGE {
 
 class LedPage : public GaugePage {
 protected:
+    // A toggle as the link's coming up leaves it: open to flips.
     CCtrlLed* Toggle(const REC_CONTROLLO& definition, const Place& place = {})
     {
-        return Make(&CUtility::CreateCtrlButton, definition, &par, place);
+        CCtrlLed* toggle = Make(&CUtility::CreateCtrlButton, definition, &par, place);
+        Send(*toggle, WM_CTRL_ENABLE, 1);
+        return toggle;
     }
     CCtrlLed* Lamp(const REC_CONTROLLO& definition, const Place& place = {})
     {
@@ -195,8 +198,10 @@ TEST_F(LedPage, TheLampsShowTheirColoursAndShapes)
     app.m_nOperator = OPR_PBL;
     CCtrlLed* round = Lamp(LampDef(1, 10, STL_TONDO, {0xFF, 0x00, 0x00}, {0x40, 0x00, 0x00}));
     CCtrlLed* square = Lamp(LampDef(2, 10, STL_QUADR, {0x00, 0xFF, 0x00}, {0x00, 0x40, 0x00}), {.row = 2});
-    for (CCtrlLed* lamp : {round, square})
+    for (CCtrlLed* lamp : {round, square}) {
         lamp->resize(60, 60);
+        Send(*lamp, WM_CTRL_ENABLE, 1);  // as the link's coming up leaves them
+    }
     EXPECT_EQ(round->GetOnColor(), RGB(255, 0, 0));
 
     Var(10) = 2;
@@ -240,6 +245,23 @@ TEST_F(LedPage, RecordingSamplesOfALamp)
     ASSERT_EQ(app.m_acqFile.WriteComments(), 0);
     const std::u16string field = u"2.000000" + std::u16string(25, u' ') + u"\t\n";
     EXPECT_EQ(Utf16File(dir.file("a.acq")), header + field);
+}
+
+// The lamp's state is its raw value: a shown value goes back to the raw
+// value truncated toward zero, whatever the conversion says.
+TEST_F(LedPage, ALampsShownValueIsItsRawValueTruncated)
+{
+    REC_CONTROLLO definition = LampDef(1, 10, STL_TONDO, {}, {});
+    Scale(definition, 2.0);
+    CCtrlLed* lamp = Lamp(definition);
+    const CTRL_WND entry = lamp->Entry();
+    struct Case {
+        double shown;
+        std::int32_t raw;
+    };
+    const Case cases[] = {{1.0, 1}, {2.7, 2}, {-1.9, -1}, {0.4, 0}, {6.0, 6}};
+    for (const Case& c : cases)
+        EXPECT_EQ(CUtility::ValueToRaw(entry, c.shown), c.raw) << c.shown;
 }
 
 // The dialogs' plain switch: the dialog sets and reads it and hears its

@@ -189,6 +189,7 @@ TEST_F(SlidePage, TheBarShowsEachSignThroughItsOwnItem)
     block.NUM_TICK = 4;
     CCtrlSlide* bar = Make(&CUtility::CreateCtrlBar, definition, &var);
     bar->resize(300, 50);
+    Send(*bar, WM_CTRL_ENABLE, 1);  // as the link's coming up leaves it
     const auto blue = [&] { return FindColour(Shot(*bar), RGB(0, 0, 255), 40); };
 
     Var(4) = static_cast<std::uint8_t>(-3);

@@ -7,6 +7,7 @@
 #include "PagesOnLine.h"
 
 #include "pages/CCtrlCheck.h"
+#include "pages/CCtrlLed.h"
 #include "pages/CUtilityFactory.h"
 #include "pages/core/CUtilityTables.h"
 
@@ -21,13 +22,15 @@ namespace {
 
 class HostsOnLine : public PagesOnLine {
 protected:
-    CCtrlCheck& Changeover()
+    template <class Control>
+    Control& Find(std::int32_t key)
     {
         for (const CTRL_WND& entry : fixture->Params().m_allTable)
-            if (entry.key == 102)
-                return dynamic_cast<CCtrlCheck&>(*entry.wnd);
-        throw std::runtime_error("no changeover box");
+            if (entry.key == key)
+                return dynamic_cast<Control&>(*entry.wnd);
+        throw std::runtime_error("no such control");
     }
+    CCtrlCheck& Changeover() { return Find<CCtrlCheck>(102); }
 
     // A live value on a page or in the status area, where the classes of
     // the synthetic variables will stand, listed as the host lists it.
@@ -70,6 +73,34 @@ TEST_F(HostsOnLine, ACheckBoxClickWritesItsByteAndAReadShowsTheEcusBit)
     rig.sim().WriteImage(Image::Parameters, 16, flipped);
     app.PostLinkRequest(WM_LINK_READ_ALL);
     EXPECT_TRUE(QTest::qWaitFor([&] { return box.IsChecked() == !bit; }, 20000));
+}
+
+// The engine-start toggle is bit 1 of byte 16. While the link is down its
+// window is closed: a click flips nothing and stores nothing. The link's
+// coming up opens it, and a click then writes the bit to the ECU; the
+// link's going down closes it again.
+TEST_F(HostsOnLine, TheToggleTakesAFlipOnlyWhileTheLinkIsUp)
+{
+    const std::uint8_t ecuByte[] = {0x00};
+    rig.sim().WriteImage(Image::Parameters, 16, ecuByte);
+    ShowAndWait(fixture->Params());
+    CCtrlLed& toggle = Find<CCtrlLed>(103);
+    ASSERT_TRUE(toggle.isVisible());
+    ASSERT_EQ(toggle.GetState(), 0);
+    const std::uint8_t stored = app.m_pParMaster[16];
+    QTest::mouseClick(&toggle, Qt::LeftButton);
+    EXPECT_EQ(toggle.GetState(), 0) << "not flipped offline";
+    EXPECT_EQ(app.m_pParMaster[16], stored);
+
+    Connect();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return toggle.isEnabled(); }, 10000));
+    QTest::mouseClick(&toggle, Qt::LeftButton);
+    EXPECT_EQ(toggle.GetState(), 1);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return (rig.sim().ReadImage(Image::Parameters, 16, 1)[0] & 0x02) != 0; }, 10000));
+
+    app.PostLinkRequest(WM_LINK_DISCONNECT);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !toggle.isEnabled(); }, 10000));
 }
 
 // The worker polls the variable window's controls while the window shows

@@ -18,15 +18,16 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <utility>
 
 namespace vexar::pagestest {
 
 class PagesOnLine : public ::testing::Test {
 protected:
-    PagesOnLine() : rig(SecondProtocol())
+    explicit PagesOnLine(pagesfixture::PagesFixtureOptions options = {}) : rig(SecondProtocol())
     {
         app.m_pUiSink = &adapter;
-        fixture = std::make_unique<pagesfixture::PagesFixture>(app, std::getenv("VEXAR_HOME"));
+        fixture = std::make_unique<pagesfixture::PagesFixture>(app, std::getenv("VEXAR_HOME"), std::move(options));
         std::string error;
         EXPECT_TRUE(fixture->Load(error)) << error;
         view = std::make_unique<ViewStandIn>(app, fixture->Params().m_allTable);

@@ -1,17 +1,22 @@
 #pragma once
 
 // Helpers of the instrument tests: a shown top-level host, key events with
-// the auto-repeat flag that QTest cannot set, and looks at rendered pixels.
+// the auto-repeat flag that QTest cannot set, a turn of the mouse wheel as
+// the window system delivers it, and looks at rendered pixels.
 
 #include "platform/ui/ColorRef.h"
 
 #include <QApplication>
 #include <QImage>
 #include <QKeyEvent>
+#include <QSpontaneKeyEvent>
 #include <QTest>
+#include <QWheelEvent>
 #include <QWidget>
+#include <QWindow>
 
 #include <cstdlib>
+#include <optional>
 
 namespace instruments {
 
@@ -41,6 +46,30 @@ inline void HoldKey(QWidget& widget, int key, int repeats)
         SendKey(widget, QEvent::KeyPress, key, true);
     }
     SendKey(widget, QEvent::KeyRelease, key, false);
+}
+
+// A turn of the wheel by `notches` (positive away from the user) with the
+// pointer over a point of `widget` that nothing covers, as the window
+// system delivers it: to the top-level window, which hands it to the widget
+// under the pointer and on to its parents while they leave it. False when
+// no point of the widget shows.
+inline bool TurnWheel(QWidget& widget, int notches)
+{
+    QWidget& top = *widget.window();
+    std::optional<QPoint> at;
+    for (int y = 1; y < 8 && !at; ++y)
+        for (int x = 1; x < 8 && !at; ++x) {
+            const QPoint point = widget.mapTo(&top, QPoint(widget.width() * x / 8, widget.height() * y / 8));
+            if (top.childAt(point) == &widget)
+                at = point;
+        }
+    if (!at || !top.windowHandle())
+        return false;
+    QWheelEvent wheel(*at, top.mapToGlobal(*at), QPoint(), QPoint(0, 120 * notches), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QSpontaneKeyEvent::setSpontaneous(&wheel);
+    QApplication::instance()->notify(top.windowHandle(), &wheel);
+    return true;
 }
 
 inline QImage Shot(QWidget& widget) { return widget.grab().toImage().convertToFormat(QImage::Format_RGB32); }
