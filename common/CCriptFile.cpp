@@ -41,9 +41,9 @@ struct LibraryBuffer {
 };
 using LibraryBytes = std::unique_ptr<unsigned char, LibraryBuffer>;
 
-// The first part of a file read to find its first lines: enough for a
-// header many times over.
-constexpr std::size_t kHeadBytes = 1024;
+// The first part of a file read to find its first lines (8 blocks): a
+// header's two tag lines with room to spare.
+constexpr std::size_t kHeadBytes = 256;
 
 // The text of a deciphered file: the byte-order mark is skipped unchecked,
 // the rest is UTF-16LE.

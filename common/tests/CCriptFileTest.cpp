@@ -167,7 +167,7 @@ TEST(CCriptFile, HeadLinesAreThoseOfTheWholeFile)
     const std::string cipher = ReadAll(dir.file("good.cfg"));
     ASSERT_GT(cipher.size(), 4096u);  // several times the part first read
     std::string damaged = cipher;
-    for (std::size_t i = 1024; i < damaged.size(); i += 7)
+    for (std::size_t i = 256; i < damaged.size(); i += 7)
         damaged[i] = static_cast<char>(damaged[i] ^ 0x5A);
     const std::u16string lMarker = u"<LLLLLL FINE FILE LLLLLL>";
     const std::u16string longLine(3000, u'b');
@@ -182,8 +182,9 @@ TEST(CCriptFile, HeadLinesAreThoseOfTheWholeFile)
         {"whole file", cipher},
         {"later blocks damaged", damaged},
         {"cut short inside its last block", cipher.substr(0, cipher.size() - 5)},
-        {"cut to the blocks first read", cipher.substr(0, 1024)},
-        {"one byte past the blocks first read", cipher.substr(0, 1025)},
+        {"cut to the blocks first read", cipher.substr(0, 256)},
+        {"one byte past the blocks first read", cipher.substr(0, 257)},
+        {"one byte past twice those blocks", cipher.substr(0, 513)},
         {"cut inside the second line", cipher.substr(0, 100)},
         {"cut inside the first block", cipher.substr(0, 20)},
         {"one byte", cipher.substr(0, 1)},
