@@ -1,8 +1,12 @@
 #include "common/CCriptFile.h"
 
 #include "platform/AtomicFile.h"
+#include "platform/FileRead.h"
 #include "sigilkit.h"
 
+#include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -37,6 +41,45 @@ struct LibraryBuffer {
 };
 using LibraryBytes = std::unique_ptr<unsigned char, LibraryBuffer>;
 
+// The first part of a file read to find its first lines (8 blocks): a
+// header's two tag lines with room to spare.
+constexpr std::size_t kHeadBytes = 256;
+
+// The text of a deciphered file: the byte-order mark is skipped unchecked,
+// the rest is UTF-16LE.
+std::u16string DecodeText(const unsigned char* plain, int length)
+{
+    const std::size_t units = length > 2 ? static_cast<std::size_t>(length - 2) / 2 : 0;
+    std::u16string text(units, u'\0');
+    for (std::size_t i = 0; i < units; ++i)
+        text[i] = static_cast<char16_t>(plain[2 + 2 * i] | (plain[3 + 2 * i] << 8));
+    return text;
+}
+
+// The text ends at the first pound end marker, else at the first L one.
+void CutAtEndMarker(std::u16string& text)
+{
+    std::size_t end = text.find(kEndMarker);
+    if (end == std::u16string::npos)
+        end = text.find(kEndMarkerL);
+    if (end != std::u16string::npos)
+        text.resize(end);
+}
+
+// Just past the line feed that ends line `lines` of the text; npos when the
+// text holds fewer line feeds.
+std::size_t EndOfLines(const std::u16string& text, int lines)
+{
+    std::size_t end = 0;
+    for (int line = 0; line < lines; ++line) {
+        end = text.find(u'\n', end);
+        if (end == std::u16string::npos)
+            return end;
+        ++end;
+    }
+    return end;
+}
+
 }  // namespace
 
 CCriptFile::CCriptFile() = default;
@@ -61,23 +104,55 @@ int CCriptFile::Open(std::string path, unsigned char read)
     LibraryBytes plain(FileDecrypt(path.c_str(), &length, SIGILKIT_CFB));
     if (!plain)
         return 0;
-
-    // The byte-order mark is skipped unchecked; the rest is UTF-16LE.
-    const std::size_t units = length > 2 ? static_cast<std::size_t>(length - 2) / 2 : 0;
-    std::u16string text(units, u'\0');
-    for (std::size_t i = 0; i < units; ++i)
-        text[i] = static_cast<char16_t>(plain.get()[2 + 2 * i] | (plain.get()[3 + 2 * i] << 8));
-
-    std::size_t end = text.find(kEndMarker);
-    if (end == std::u16string::npos)
-        end = text.find(kEndMarkerL);
-    if (end != std::u16string::npos)
-        text.resize(end);
-
-    m_readText = std::move(text);
+    m_readText = DecodeText(plain.get(), length);
+    CutAtEndMarker(m_readText);
     m_readPos = 0;
     m_mode = 1;
     return 1;
+}
+
+int CCriptFile::OpenHead(std::string path, int lines)
+{
+    Clear();
+    m_writePending = false;
+    std::lock_guard<std::mutex> lock(CipherMutex());
+    // CFB deciphers each block from the ciphertext before it, so the
+    // leading blocks alone give the same text as the whole file. A larger
+    // part is read only while the lines wanted may run past it or an end
+    // marker in them may be overruled by one further on.
+    for (std::size_t limit = kHeadBytes;; limit *= 2) {
+        std::string cipher;
+        std::uint64_t size = 0;
+        if (vexar::platform::ReadRegularFile(path, cipher, limit, nullptr, &size) !=
+            vexar::platform::ReadFileResult::Ok)
+            return 0;
+        // What deciphering the whole file refuses: an empty file, and one
+        // larger than the cipher library's buffers.
+        if (size == 0 || (size + kBlockLength - 1) / kBlockLength * kBlockLength > INT_MAX)
+            return 0;
+        if (!KeyCipher())
+            return 0;
+        int length = 0;
+        LibraryBytes plain(DataDecrypt(reinterpret_cast<const unsigned char*>(cipher.data()),
+                                       static_cast<std::uint32_t>(cipher.size()), &length, SIGILKIT_CFB));
+        if (!plain)
+            return 0;
+        std::u16string text = DecodeText(plain.get(), length);
+        const bool whole = cipher.size() == size;
+        if (whole)
+            CutAtEndMarker(text);
+        const std::size_t end = EndOfLines(text, lines);
+        const bool settled =
+            end != std::u16string::npos && std::min(text.find(kEndMarker), text.find(kEndMarkerL)) >= end;
+        if (whole || settled) {
+            if (end != std::u16string::npos)
+                text.resize(end);
+            m_readText = std::move(text);
+            m_readPos = 0;
+            m_mode = 1;
+            return 1;
+        }
+    }
 }
 
 int CCriptFile::ReadLine(std::u16string& line)

@@ -1,8 +1,9 @@
 #pragma once
 
 // The enciphered UTF-16 text file of the main program. Reading deciphers
-// the whole file at Open and hands it out line by line; writing collects
-// the text and enciphers and replaces the file whole at Close.
+// the whole file at Open and hands it out line by line (or, for a look at
+// its first lines, only the blocks that hold them); writing collects the
+// text and enciphers and replaces the file whole at Close.
 
 #include <string>
 
@@ -16,6 +17,11 @@ public:
     // read != 0: decipher `path` (UTF-8) now; read == 0: remember the path
     // for Close. 1 on success, 0 on failure.
     int Open(std::string path, unsigned char read);
+    // Opens `path` for reading its first `lines` lines: deciphers only the
+    // blocks that hold them, and more only where they cannot tell. The
+    // result and those lines are exactly what Open(path, 1) and ReadLine
+    // give; ReadLine then ends.
+    int OpenHead(std::string path, int lines);
     // 1 with the next line (without its line end), 0 at the end of the text.
     int ReadLine(std::u16string& line);
     // Appends the text as it stands; the caller adds the line feeds.

@@ -19,8 +19,13 @@ struct DirCloser {
     void operator()(DIR* dir) const { ::closedir(dir); }
 };
 
-bool IsKind(int dirFd, const char* name, EntryKind kind)
+bool IsKind(int dirFd, const dirent& entry, EntryKind kind)
 {
+    // The folder's own record of the type, where the file system keeps
+    // one; a link is followed.
+    if (entry.d_type == DT_DIR || entry.d_type == DT_REG)
+        return entry.d_type == (kind == EntryKind::Folder ? DT_DIR : DT_REG);
+    const char* name = entry.d_name;
     struct stat st {};
     if (::fstatat(dirFd, name, &st, 0) != 0)  // follows links; a broken link is neither kind
         return false;
@@ -39,7 +44,7 @@ bool ListNames(const std::string& folder, std::optional<EntryKind> kind, std::ve
         const std::string_view name = entry->d_name;
         if (name == "." || name == "..")
             continue;
-        if (!kind || IsKind(fd, entry->d_name, *kind))
+        if (!kind || IsKind(fd, *entry, *kind))
             names.emplace_back(name);
         errno = 0;
     }

@@ -167,8 +167,10 @@ bool CCentralineInstallate::CheckHeader(const std::string& folder, const std::u1
         m_log.Write(Format(kMsgHeaderNoAccess, fileName));
         return false;
     }
+    // Only the blocks that hold the two lines are deciphered: the check
+    // reads nothing else, and the start of the program waits on it.
     CCriptFile file;
-    if (!file.Open(path, 1)) {
+    if (!file.OpenHead(path, 2)) {
         m_log.Write(Format(kMsgCannotOpen, fileName));
         return false;
     }

@@ -19,8 +19,11 @@ using namespace vexar;
 namespace {
 
 // The smallest width of a field: an identification and a calibration name
-// fit with room to spare.
+// fit with room to spare; longer ones wrap in their fields.
 constexpr int kFieldChars = 24;
+// The lines the firmware and configuration fields show at once; more
+// scroll.
+constexpr int kFieldLines = 3;
 
 }  // namespace
 
@@ -50,6 +53,7 @@ CDlgIdentCentr::CDlgIdentCentr(const link::CVEXARLink& app, QWidget* parent)
         fields[i]->setReadOnly(true);
         fields[i]->setAlignment(Qt::AlignCenter);
         fields[i]->setFocusPolicy(Qt::NoFocus);
+        fields[i]->SetMultiLine(fields[i] != m_link);
         auto* row = new QHBoxLayout(m_boxes[i]);
         row->addWidget(m_labels[i]);
         row->addWidget(fields[i], 1);
@@ -115,9 +119,8 @@ void CDlgIdentCentr::FillFields()
     int labelWidth = 0;
     for (CCtrlStatic* label : m_labels)
         labelWidth = std::max(labelWidth, metrics.horizontalAdvance(label->text()) + 4);
-    int fieldWidth = metrics.averageCharWidth() * kFieldChars;
-    for (CCtrlEditInfo* field : {m_firmware, m_config, m_link})
-        fieldWidth = std::max(fieldWidth, metrics.horizontalAdvance(field->text()) + 4 * metrics.averageCharWidth());
+    const int fieldWidth = std::max(metrics.averageCharWidth() * kFieldChars,
+                                    metrics.horizontalAdvance(m_link->text()) + 4 * metrics.averageCharWidth());
     for (std::size_t i = 0; i < m_boxes.size(); ++i) {
         m_labels[i]->setMinimumWidth(labelWidth);
         const int captionWidth = metrics.horizontalAdvance(u' ' + LangText(boxTexts[i]) + u' ') + 24;
@@ -126,7 +129,7 @@ void CDlgIdentCentr::FillFields()
     }
     for (CCtrlEditInfo* field : {m_firmware, m_config, m_link}) {
         field->setMinimumWidth(fieldWidth);
-        field->setMinimumHeight(metrics.height() + 8);
+        field->setFixedHeight(field->IsMultiLine() ? field->HeightForLines(kFieldLines) : metrics.height() + 8);
     }
     m_ok->setMinimumSize(metrics.horizontalAdvance(m_ok->text()) + 40, metrics.height() + 12);
     adjustSize();

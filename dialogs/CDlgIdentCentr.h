@@ -2,7 +2,8 @@
 
 // The identification of the connected ECU: three framed groups, each a
 // caption and a read-only centred field: the firmware the ECU reported,
-// the name of the loaded calibration, and the state of the connection.
+// the name of the loaded calibration (both fields of several lines, which
+// wrap and scroll), and the state of the connection (one line).
 // Without a link the first two say that nothing is known. Only OK is
 // shown; Esc ends the dialog as the hidden Cancel does.
 

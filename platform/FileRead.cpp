@@ -9,7 +9,8 @@
 
 namespace vexar::platform {
 
-ReadFileResult ReadRegularFile(const std::string& path, std::string& bytes, std::size_t limit, mode_t* mode)
+ReadFileResult ReadRegularFile(const std::string& path, std::string& bytes, std::size_t limit, mode_t* mode,
+                               std::uint64_t* size)
 {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
@@ -21,6 +22,8 @@ ReadFileResult ReadRegularFile(const std::string& path, std::string& bytes, std:
     }
     if (mode)
         *mode = st.st_mode & 07777;
+    if (size)
+        *size = static_cast<std::uint64_t>(st.st_size);
 
     ReadFileResult result = ReadFileResult::Ok;
     try {

@@ -4,6 +4,7 @@
 #include "TempDir.h"
 #include "Utf16File.h"
 #include "common/CUtility.h"
+#include "common/Text.h"
 #include "sigilkit.h"
 
 #include <gtest/gtest.h>
@@ -149,6 +150,82 @@ TEST(CCriptFile, ReadsFilesOfAnIndependentCipher)
         WriteAll(path, McryptEncipher(SystemPlaintext(c.text, c.marker)));
         EXPECT_EQ(ReadLines(path), c.lines) << c.name;
     }
+}
+
+// The first lines read from the leading blocks alone are those that the
+// whole file gives, whatever follows them: damaged or cut-short blocks, a
+// line that runs on past the blocks first read, end markers that cut or do
+// not cut the text, a file that is not enciphered, an empty file.
+TEST(CCriptFile, HeadLinesAreThoseOfTheWholeFile)
+{
+    TempDir dir;
+    const std::u16string header = u"<CODICE_ECU>\tGAS-4CIL\t</CODICE_ECU>\n<ID_FIRMWARE>\tR01\t</ID_FIRMWARE>\n";
+    std::u16string body;
+    for (int i = 0; i < 200; ++i)
+        body += u"<RIGA>\t" + vexar::ToUtf16(std::to_string(i)) + u"\t</RIGA>\r\n";
+    ASSERT_TRUE(WriteText(dir.file("good.cfg"), header + body));
+    const std::string cipher = ReadAll(dir.file("good.cfg"));
+    ASSERT_GT(cipher.size(), 4096u);  // several times the part first read
+    std::string damaged = cipher;
+    for (std::size_t i = 256; i < damaged.size(); i += 7)
+        damaged[i] = static_cast<char>(damaged[i] ^ 0x5A);
+    const std::u16string lMarker = u"<LLLLLL FINE FILE LLLLLL>";
+    const std::u16string longLine(3000, u'b');
+    const auto independent = [](std::u16string_view text, std::u16string_view marker) {
+        return McryptEncipher(SystemPlaintext(text, marker));
+    };
+
+    const struct {
+        const char* name;
+        std::string bytes;
+    } cases[] = {
+        {"whole file", cipher},
+        {"later blocks damaged", damaged},
+        {"cut short inside its last block", cipher.substr(0, cipher.size() - 5)},
+        {"cut to the blocks first read", cipher.substr(0, 256)},
+        {"one byte past the blocks first read", cipher.substr(0, 257)},
+        {"one byte past twice those blocks", cipher.substr(0, 513)},
+        {"cut inside the second line", cipher.substr(0, 100)},
+        {"cut inside the first block", cipher.substr(0, 20)},
+        {"one byte", cipher.substr(0, 1)},
+        {"empty", ""},
+        {"second line runs past the blocks first read", independent(u"a\n" + longLine + u"\nc\n", kMarker)},
+        {"no line feed after a long second line", independent(u"a\n" + longLine, kMarker)},
+        {"no marker and no second line feed", independent(u"a\nb", u"")},
+        {"L marker in a line, pound marker further on", independent(u"a\nb" + lMarker + u"c\n" + longLine + u"\n", kMarker)},
+        {"L marker in a line, no other", independent(u"a\nb" + lMarker + u"c\n" + longLine + u"\n", u"")},
+        {"pound marker in the first line", independent(u"a" + kMarker + u"b\nc\n" + longLine, u"")},
+        {"marker right after the header", independent(header + kMarker + body, lMarker)},
+        {"not enciphered", std::string(5000, 'x')},
+    };
+    const std::string path = dir.file("f.cfg");
+    for (const auto& c : cases) {
+        WriteAll(path, c.bytes);
+        for (int count = 1; count <= 3; ++count) {
+            CCriptFile whole;
+            CCriptFile head;
+            const int opened = whole.Open(path, 1);
+            EXPECT_EQ(head.OpenHead(path, count), opened) << c.name;
+            std::vector<std::u16string> expected;
+            std::u16string line;
+            while (static_cast<int>(expected.size()) < count && whole.ReadLine(line))
+                expected.push_back(line);
+            std::vector<std::u16string> lines;
+            while (head.ReadLine(line))
+                lines.push_back(line);
+            EXPECT_EQ(lines, expected) << c.name << ", " << count << " lines";
+        }
+    }
+
+    CCriptFile head;
+    EXPECT_EQ(head.OpenHead(dir.file("missing.cfg"), 2), 0);
+    EXPECT_EQ(head.OpenHead(dir.path(), 2), 0);
+    // Larger than the cipher library deciphers whole: refused as well,
+    // without reading it.
+    WriteAll(path, cipher);
+    std::filesystem::resize_file(path, std::uintmax_t{1} << 31);
+    EXPECT_EQ(head.OpenHead(path, 2), 0);
+    std::filesystem::remove(path);
 }
 
 TEST(CCriptFile, OpeningForReadingFailsCleanly)

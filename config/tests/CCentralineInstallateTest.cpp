@@ -248,6 +248,50 @@ TEST_F(CatalogueTest, HeaderCheckTable)
                   u"Durante la verifica intestazione \u00E8 stato impossibile accedere al file:\nMISSING.PAR"});
 }
 
+// Files whose header lines read well but whose later blocks are damaged,
+// cut short or missing: the header check reads the leading blocks alone
+// and comes to what deciphering the whole file came to.
+TEST_F(CatalogueTest, HeaderCheckOfDamagedFiles)
+{
+    Folder("E/ABC123");
+    const std::string folder = Config() + "E/ABC123/";
+    std::u16string text = Header(u"ABC123");
+    for (int i = 0; i < 300; ++i)
+        text += u"<RIGA>\t" + vexar::ToUtf16(std::to_string(i)) + u"\t</RIGA>\n";
+    Enciphered("E/ABC123/F.PAR", text);
+    const std::string good = vexar::testing::ReadAll(folder + "F.PAR");
+    std::string damaged = good;
+    for (std::size_t i = 512; i < damaged.size(); ++i)
+        damaged[i] = static_cast<char>(~damaged[i]);
+    const std::u16string noEcuCode = u"Marcatore CODICE_ECU non trovato";
+    const std::u16string noFirmwareId = u"Marcatore ID_FIRMWARE non trovato";
+
+    const struct {
+        const char* name;
+        std::string bytes;
+        std::u16string entry;  // none: the check passes
+    } cases[] = {
+        {"later blocks damaged", damaged, u""},
+        {"length not a whole number of blocks", good.substr(0, good.size() - 7), u""},
+        {"cut after the header lines", good.substr(0, 160), u""},
+        {"cut inside the second line", good.substr(0, 96), noFirmwareId},
+        {"cut inside the first line", good.substr(0, 32), noEcuCode},
+        {"a single byte", good.substr(0, 1), noEcuCode},
+        {"empty", "", u"Impossibile aprire il file \"F.PAR\" in lettura"},
+    };
+    for (const auto& c : cases) {
+        WriteAll(folder + "F.PAR", c.bytes);
+        {
+            CCentralineInstallate catalogue(u"InfoCentraline");
+            EXPECT_EQ(catalogue.CheckHeader(folder, u"F.PAR", u"ABC123"), c.entry.empty()) << c.name;
+        }
+        std::vector<std::u16string> entries = SessionLogEntries(LogPath());
+        entries.pop_back();  // the closing banner
+        EXPECT_EQ(entries, c.entry.empty() ? std::vector<std::u16string>{} : std::vector<std::u16string>{c.entry})
+            << c.name;
+    }
+}
+
 TEST_F(CatalogueTest, MissingOrEmptyConfigurationFolder)
 {
     {

@@ -1,8 +1,9 @@
-// dialogs_shots FOLDER: shows the identification dialog linked and not
-// linked and the two comment dialogs on the display, with the shipped
-// Italian texts (the longer ones) and the settings' page font, writes a
-// picture of each into FOLDER for a person to look at, and checks that
-// every control lies inside its dialog and every text fits its control.
+// dialogs_shots FOLDER: shows the identification dialog linked, not
+// linked and with texts longer than its fields, and the two comment
+// dialogs on the display, with the shipped Italian texts (the longer ones)
+// and the settings' page font, writes a picture of each into FOLDER for a
+// person to look at, and checks that every control lies inside its dialog
+// and every text fits its control.
 // The exit status is the number of problems found.
 #include "dialogs/CDlgIdentCentr.h"
 #include "dialogs/CDlgInsComm.h"
@@ -121,15 +122,27 @@ int main(int argc, char** argv)
 
     int problems = 0;
     vexar::link::CVEXARLink link;
-    for (const bool linked : {true, false}) {
-        link.m_bLinked = linked ? 1 : 0;
+    const struct {
+        const char* name;
+        bool linked;
+        std::u16string ident;
+        std::u16string calib;
+    } idents[] = {
+        {"ident_linked", true, u"VXG4_R01170", u"CITY 1.4 GPL"},
+        {"ident_not_linked", false, u"VXG4_R01170", u"CITY 1.4 GPL"},
+        // Longer than their fields: wrapped, the first scrolling.
+        {"ident_long", true, u"VXG4_R01170 boot 2.03 hardware 7 serie 0123456789 prodotto il 03/11/2008 collaudo 17",
+         u"CALIBRAZIONE_CITTADINA_1400_GPL_INIETTORI_MAGGIORATI"},
+    };
+    for (const auto& ident : idents) {
+        link.m_bLinked = ident.linked ? 1 : 0;
         CDlgIdentCentr dialog(link);
         dialog.m_strLangFile = language;
         dialog.m_font = font;
         dialog.m_crText = text;
-        dialog.m_strEcuIdent = u"VXG4_R01170";
-        dialog.m_strCalibName = u"CITY 1.4 GPL";
-        problems += Shoot(dialog, folder, linked ? "ident_linked" : "ident_not_linked");
+        dialog.m_strEcuIdent = ident.ident;
+        dialog.m_strCalibName = ident.calib;
+        problems += Shoot(dialog, folder, ident.name);
     }
     CVEXARPages app;
     {

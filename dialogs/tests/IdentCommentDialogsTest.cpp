@@ -18,9 +18,15 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextLayout>
+#include <QWheelEvent>
+
+#include <cstdlib>
 
 using namespace vexar;
 using dialogtest::CountColour;
@@ -49,14 +55,14 @@ QPlainTextEdit& Editor(CCtrlEdit& field)
 
 class IdentificationDialog : public ::testing::Test {
 protected:
-    void Open(bool linked)
+    void Open(bool linked, const std::u16string& ident = u"VXG4_R01170", const std::u16string& calib = u"CITY 1.4")
     {
         app.m_bLinked = linked ? 1 : 0;
         dialog.m_strLangFile = home.LangFile();
         dialog.m_font = TestFont();
         dialog.m_crText = kText;
-        dialog.m_strEcuIdent = u"VXG4_R01170";
-        dialog.m_strCalibName = u"CITY 1.4";
+        dialog.m_strEcuIdent = ident;
+        dialog.m_strCalibName = calib;
         dialog.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
     }
@@ -117,6 +123,47 @@ TEST_F(IdentificationDialog, CaptionsFontAndColourComeFromTheOpener)
     EXPECT_EQ(dialog.Label(0).mapTo(&dialog, QPoint(0, 0)).x(), dialog.Label(2).mapTo(&dialog, QPoint(0, 0)).x());
     EXPECT_EQ(dialog.FirmwareField().mapTo(&dialog, QPoint(0, 0)).x(),
               dialog.LinkField().mapTo(&dialog, QPoint(0, 0)).x());
+}
+
+// The firmware and configuration fields hold several lines: a text longer
+// than the field wraps at its width and scrolls up and down inside it, the
+// dialog keeping its size; they are read-only and show no caret, and a
+// short text stands in the middle. The connection field is one line.
+TEST_F(IdentificationDialog, FirmwareAndConfigurationFieldsWrapAndScroll)
+{
+    Open(true);
+    const QSize size = dialog.size();
+    for (CCtrlEditInfo* field : {&dialog.FirmwareField(), &dialog.ConfigField()}) {
+        const QRect ink = dialogtest::BoxOf(Shot(*field), QColor(200, 0, 0).rgb());
+        EXPECT_LE(std::abs(ink.center().x() - field->rect().center().x()), 3) << field->text().toStdString();
+    }
+    dialog.hide();
+
+    Open(true, u"VXG4_R01170 boot 2.03 hardware 7 serie 0123456789 prodotto il 03/11/2008 collaudo 17",
+         u"CALIBRAZIONE_CITTADINA_1400_GPL_INIETTORI_MAGGIORATI_RIDUTTORE_TARATO");
+    EXPECT_EQ(dialog.size(), size);
+    for (CCtrlEditInfo* field : {&dialog.FirmwareField(), &dialog.ConfigField()}) {
+        auto* lines = field->findChild<QPlainTextEdit*>();
+        ASSERT_NE(lines, nullptr) << field->text().toStdString();
+        EXPECT_TRUE(lines->isVisible());
+        EXPECT_EQ(lines->geometry(), field->rect());
+        EXPECT_EQ(lines->toPlainText(), field->text());
+        EXPECT_TRUE(lines->isReadOnly());
+        EXPECT_FALSE(lines->textInteractionFlags() & (Qt::TextEditable | Qt::TextSelectableByKeyboard));
+        EXPECT_EQ(lines->focusPolicy(), Qt::NoFocus);
+        EXPECT_GT(lines->document()->firstBlock().layout()->lineCount(), 3) << field->text().toStdString();
+        EXPECT_EQ(lines->horizontalScrollBar()->maximum(), 0);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return lines->verticalScrollBar()->isVisible(); }, 1000));
+        EXPECT_GT(lines->verticalScrollBar()->maximum(), 0);
+        // The wheel brings the last lines into view.
+        const int before = lines->verticalScrollBar()->value();
+        QWheelEvent wheel(QPointF(10, 10), lines->viewport()->mapToGlobal(QPointF(10, 10)), QPoint(), QPoint(0, -360),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(lines->viewport(), &wheel);
+        EXPECT_GT(lines->verticalScrollBar()->value(), before);
+        EXPECT_GT(CountColour(Shot(*field), field->rect(), QColor(200, 0, 0).rgb()), 20);
+    }
+    EXPECT_EQ(dialog.LinkField().findChild<QPlainTextEdit*>(), nullptr);
 }
 
 TEST_F(IdentificationDialog, OkAndEscEndIt)
