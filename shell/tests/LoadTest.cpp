@@ -1,6 +1,7 @@
 // The load of a configuration: the synthetic configuration's images,
 // speed, byte order, protocol and periods; the list-upload speed; the
-// language it loads in; the layout scaled to the screen; a formula operand
+// language it loads in; the layout scaled to the screen; the parameter
+// window's status area high enough for its gauges; a formula operand
 // without a control, logged without unlinking the other controls; a load
 // that fails leaving nothing behind; and a load asked for while the link
 // is up, which waits for the link to go down.
@@ -11,6 +12,8 @@
 #include "common/Text.h"
 #include "config/CtrlWnd.h"
 #include "link/LinkMessages.h"
+#include "pages/CCtrlTab.h"
+#include "pages/CDlgTabSB.h"
 #include "pages/CUtilityFactory.h"
 #include "platform/ui/CButtonMfc.h"
 #include "platform/ui/CUtilityUi.h"
@@ -121,6 +124,28 @@ TEST(Load, TheLayoutIsScaledToTheScreen)
     EXPECT_EQ(shell.View().m_layout.knob.width, 120 * 1365 / 1024);
     EXPECT_EQ(shell.View().m_layout.knob.height, 120 * 1024 / 768);
     EXPECT_EQ(shell.View().m_layoutFile.knob.width, 120);
+}
+
+// The parameter window's status area, below its tab strip, holds its
+// gauges whole on the design screen and on a larger one, whatever height
+// the settings give it.
+TEST(Load, TheParameterWindowsStatusAreaHoldsItsControlsWhole)
+{
+    for (const QSize screen : {QSize(1024, 768), QSize(1280, 1024)}) {
+        ShellHarness shell;
+        shell.MakeApp();
+        shell.App().m_screenSize = [screen] { return screen; };
+        shell.StartWithConfiguration();
+        const CDlgTabSB& host = *shell.View().m_wndParams;
+        ASSERT_EQ(host.m_statusTable.size(), 2u);
+        const int statusTop = host.Strip().geometry().bottom() + 1;
+        for (const CTRL_WND& entry : host.m_statusTable) {
+            const QRect place = CUtility::CtrlWidget(entry)->geometry();
+            EXPECT_GE(place.top(), statusTop) << entry.key << " on " << screen.height();
+            EXPECT_LE(place.bottom(), host.height() - 1) << entry.key << " on " << screen.height();
+            EXPECT_GE(place.left(), 0) << entry.key;
+        }
+    }
 }
 
 // A map on a page measures as its own rules size it: its rows in the page
