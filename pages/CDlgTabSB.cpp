@@ -479,10 +479,16 @@ void CDlgTabSB::CalcLayout()
         setGeometry(m_rcWindow);
     const PAGE_RECT client{0, 0, width(), height()};
     m_rcContent = QRect(0, 0, std::max(width(), m_statusGrid.pageWidth), std::max(height(), m_statusGrid.pageHeight));
+    // The status area is as high as the settings make it, and at least as
+    // high as its page with the margins around it, so that no control of
+    // it is cut at the bottom.
+    const std::int32_t margin = m_settings.margin;
+    const std::int32_t statusHeight = m_statusGrid.present
+                                          ? std::max(m_settings.barHeight, m_statusGrid.pageHeight + 2 * margin)
+                                          : m_settings.barHeight;
     PAGE_RECT top;
     PAGE_RECT bottom;
-    CUtility::SplitClientRect(m_settings.barHeight, client, client, top, bottom);
-    const std::int32_t margin = m_settings.margin;
+    CUtility::SplitClientRect(statusHeight, client, client, top, bottom);
     m_statusGrid.area = {bottom.left + margin, bottom.top + margin, bottom.right - margin, bottom.bottom - margin};
     const PAGE_RECT strip = m_statusGrid.present ? top : client;
     m_strip->setGeometry(strip.left, strip.top, strip.Width(), strip.Height());

@@ -18,6 +18,7 @@
 #include "shell/core/CSessionFile.h"
 #include "shell/core/CSettingsFile.h"
 #include "shell/core/CommandTable.h"
+#include "shell/core/PageLayout.h"
 #include "shell/core/ShellMessages.h"
 
 #include <QApplication>
@@ -25,6 +26,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <QStatusBar>
 
 #include <sys/stat.h>
@@ -94,6 +96,8 @@ int CMainFrame::OnCreate()
     m_wndStatusBar->addWidget(m_prompt, 1);
     CUtility::CreateFontPt(m_fontPanes, u"Tahoma", 8, false);
     CreatePanes();
+    m_wndStatusBar->installEventFilter(this);
+    SetRestoredSize();
 
     CUtility::GetExePath(m_strExeFolder);
     ReadSessionLanguage();
@@ -201,7 +205,7 @@ void CMainFrame::PlaceLogo(QRect& paneArea)
     paneArea = QRect(QPoint(0, place.top()), QPoint(place.left() - kPaneGap - 1, place.bottom()));
 }
 
-void CMainFrame::OnLayoutBars()
+void CMainFrame::PlaceBars()
 {
     QRect area;
     PlaceLogo(area);
@@ -216,7 +220,36 @@ void CMainFrame::OnLayoutBars()
         pane->show();
         right = left;
     }
+}
+
+void CMainFrame::OnLayoutBars()
+{
+    PlaceBars();
+    m_bBarsLaid = true;
     m_paneLine->setText(QString::fromStdU16String(u" " + WithoutMnemonics(LangText(m_app.m_bKLine ? 3148 : 3150))));
+}
+
+// The window manager may maximise the frame only after it was first laid
+// out, and the user may restore it or change its size: the logo and the
+// panes follow the bar's width every time.
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_wndStatusBar && event->type() == QEvent::Resize && m_bBarsLaid)
+        PlaceBars();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// Restored from maximised, the frame takes the design size of the pages,
+// within the screen's free area and centred in it.
+void CMainFrame::SetRestoredSize()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect free = screen->availableGeometry();
+    QRect place(QPoint(0, 0), QSize(kDesignWidth, kDesignHeight).boundedTo(free.size()));
+    place.moveCenter(free.center());
+    setGeometry(place);
 }
 
 void CMainFrame::SetPaneText(CCtrlStatic& pane, const std::u16string& text)

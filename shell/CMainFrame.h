@@ -59,6 +59,8 @@ public:
     void ReadSessionLanguage();
     void BuildLanguageMenu();
     void ReadEdition();
+    // The logo and the panes on the bar's width, and the line-mode text;
+    // from then on the logo and the panes follow every resize of the bar.
     void OnLayoutBars();
     // Title, menu texts, status text, and WM_LANGUAGE_CHANGED to the view;
     // nothing without a language file.
@@ -117,10 +119,15 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void CreatePanes();
     void PlaceLogo(QRect& paneArea);
+    // The logo at the bar's right end, the panes right to left from it.
+    void PlaceBars();
+    // The size the frame has when it is not maximised.
+    void SetRestoredSize();
     CCtrlStatic* CreatePane(const std::u16string& text, bool centred);
     void ShowMessage(const std::u16string& text);
     // The firmware and status panes and the logo for a link state.
@@ -129,4 +136,5 @@ private:
     CVEXARApp& m_app;
     QPointer<CVEXARView> m_pView;
     bool m_bCloseAllowed = false;
+    bool m_bBarsLaid = false;
 };

@@ -391,7 +391,7 @@ TEST_F(WrittenHost, TheTablesOfStatusPlacedAndUnplacedControls)
     }
     for (const CTRL_WND& entry : host.m_statusTable) {
         EXPECT_TRUE(CUtility::CtrlWidget(entry)->isVisible());
-        EXPECT_GE(CUtility::CtrlWidget(entry)->y(), host.height() - 80) << "in the status area";
+        EXPECT_GT(CUtility::CtrlWidget(entry)->y(), host.Strip().geometry().bottom()) << "in the status area";
     }
 }
 

@@ -2,11 +2,12 @@
 // scripts/demo installs (VEXAR_DEMO_FOLDER), against the simulated ECU it
 // runs there on COM3 (its printed frame log in VEXAR_DEMO_ECUSIM_LOG, its
 // parameter image filled with VEXAR_DEMO_PAR_FILL): the program starts,
-// the ECU and revision are chosen in the selection dialog, F3 connects,
-// the master image is the simulator's, a click on the fast-changeover
-// check box writes its byte with the new bit, and the exit closes the ECU
-// session and the logs, ends with 0 and changes nothing in the folder but
-// the session file, the parser's dump and the logs.
+// the ECU and revision are chosen in the selection dialog, F3 connects at
+// once on the last port used, the master image is the simulator's, a click
+// on the fast-changeover check box writes its byte with the new bit, and
+// the exit closes the ECU session and the logs, ends with 0 and changes
+// nothing in the folder but the session file, the parser's dump and the
+// logs.
 #include "ShellHarness.h"
 
 #include "common/Text.h"
@@ -25,6 +26,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -125,9 +127,14 @@ TEST(Demo, StartSelectConnectClickAndExit)
     ASSERT_TRUE(WaitUntil([&] { return !view.m_bFirstStart && !app->m_bBusy && !view.m_bSlotsUnset; }));
     ASSERT_NE(app->m_pParTable, nullptr);
 
-    // CONN is the third shown button.
+    // CONN is the third shown button. The last session names COM3, where
+    // the ECU answers, as the last port used: the link comes up there at
+    // once, without first waiting out the silent COM1.
+    const auto asked = std::chrono::steady_clock::now();
     QTest::keyClick(&view.Button(0), Qt::Key_F3);
     ASSERT_TRUE(WaitUntil([&] { return app->m_bLinked && !view.m_bConnecting; }, std::chrono::seconds(30)));
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::seconds(2));
+    EXPECT_EQ(app->m_nComPort, 3);
     {
         std::lock_guard lock(app->m_csParImage);
         ASSERT_EQ(app->m_nParSize, static_cast<int>(kParameterSize));

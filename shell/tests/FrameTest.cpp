@@ -16,7 +16,9 @@
 #include "shell/core/CommandTable.h"
 #include "shell/core/ShellMessages.h"
 
+#include <QApplication>
 #include <QLabel>
+#include <QScreen>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QTest>
@@ -238,4 +240,48 @@ TEST(Frame, ThePanesLineUpLeftOfTheLogo)
     EXPECT_EQ(f.frame->m_paneFirmware->geometry().right() + 1, f.frame->m_paneStatus->geometry().left());
     EXPECT_EQ(f.frame->m_paneCalib->geometry().right() + 1, f.frame->m_paneLine->geometry().left());
     EXPECT_EQ(f.frame->m_paneLine->text(), QStringLiteral(" E3150"));
+}
+
+namespace {
+
+// The logo 8 pixels from the bar's right end and the panes right to left
+// from it, 5 pixels apart from the logo and without gaps between them; a
+// left edge that would fall below 0 is clipped there.
+void ExpectBarsOnWidth(CMainFrame& frame)
+{
+    const int bar = frame.m_wndStatusBar->width();
+    const QRect logo = frame.m_wndLogo->geometry();
+    EXPECT_EQ(logo.right(), bar - 9) << "bar " << bar;
+    int right = logo.left() - 6;
+    const std::pair<CCtrlStatic*, int> panes[] = {
+        {frame.m_paneStatus, CMainFrame::kStatusWidth}, {frame.m_paneFirmware, CMainFrame::kFirmwareWidth},
+        {frame.m_paneConfig, CMainFrame::kConfigWidth}, {frame.m_paneEcu, CMainFrame::kEcuWidth},
+        {frame.m_paneLine, CMainFrame::kLineWidth},     {frame.m_paneCalib, CMainFrame::kCalibWidth},
+    };
+    for (const auto& [pane, width] : panes) {
+        const QRect place = pane->geometry();
+        EXPECT_EQ(place.right(), right) << "bar " << bar;
+        EXPECT_EQ(place.left(), std::max(0, right + 1 - width)) << "bar " << bar;
+        EXPECT_EQ(place.top(), logo.top());
+        right = place.left() - 1;
+    }
+}
+
+}  // namespace
+
+// Shown normal, the frame has the pages' design size as far as the screen
+// allows, not the few pixels of its contents; when it is resized later (the
+// window manager maximising it, the user restoring it), the logo and the
+// panes follow the bar's new width.
+TEST(Frame, TheLogoAndThePanesFollowTheBarWhenTheFrameIsResized)
+{
+    FrameOnly f(0);
+    const QRect free = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_EQ(f.frame->size(), QSize(1024, 768).boundedTo(free.size()));
+    for (const int width : {1280, 1600, 700, 1024}) {
+        f.frame->resize(width, 700);
+        QApplication::processEvents();
+        ASSERT_EQ(f.frame->m_wndStatusBar->width(), width);
+        ExpectBarsOnWidth(*f.frame);
+    }
 }

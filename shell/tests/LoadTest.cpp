@@ -1,6 +1,7 @@
 // The load of a configuration: the synthetic configuration's images,
 // speed, byte order, protocol and periods; the list-upload speed; the
-// language it loads in; the layout scaled to the screen; a formula operand
+// language it loads in; the layout scaled to the screen; the parameter
+// window's status area high enough for its gauges; a formula operand
 // without a control, logged without unlinking the other controls; a load
 // that fails leaving nothing behind; and a load asked for while the link
 // is up, which waits for the link to go down.
@@ -14,6 +15,7 @@
 #include "config/CtrlWnd.h"
 #include "config/IDataCtrl.h"
 #include "link/LinkMessages.h"
+#include "pages/CCtrlTab.h"
 #include "pages/CDlgTabSB.h"
 #include "pages/CUtilityFactory.h"
 #include "platform/ui/CButtonMfc.h"
@@ -234,6 +236,28 @@ TEST(Load, TheProfileWindowsCloseAndTakeTheProfile)
     view.CloseProfileWindows();
     EXPECT_TRUE(privileged->isHidden());
     EXPECT_EQ(shell.Exit(), 0);
+}
+
+// The parameter window's status area, below its tab strip, holds its
+// gauges whole on the design screen and on a larger one, whatever height
+// the settings give it.
+TEST(Load, TheParameterWindowsStatusAreaHoldsItsControlsWhole)
+{
+    for (const QSize screen : {QSize(1024, 768), QSize(1280, 1024)}) {
+        ShellHarness shell;
+        shell.MakeApp();
+        shell.App().m_screenSize = [screen] { return screen; };
+        shell.StartWithConfiguration();
+        const CDlgTabSB& host = *shell.View().m_wndParams;
+        ASSERT_EQ(host.m_statusTable.size(), 2u);
+        const int statusTop = host.Strip().geometry().bottom() + 1;
+        for (const CTRL_WND& entry : host.m_statusTable) {
+            const QRect place = CUtility::CtrlWidget(entry)->geometry();
+            EXPECT_GE(place.top(), statusTop) << entry.key << " on " << screen.height();
+            EXPECT_LE(place.bottom(), host.height() - 1) << entry.key << " on " << screen.height();
+            EXPECT_GE(place.left(), 0) << entry.key;
+        }
+    }
 }
 
 // A map on a page measures as its own rules size it: its rows in the page
