@@ -59,15 +59,9 @@ protected:
         const std::string bytes = vexar::testing::ReadAll(DumpPath());
         EXPECT_GE(bytes.size(), 2u);
         EXPECT_EQ(bytes.substr(0, 2), "\xFF\xFE");
-        std::u16string text;
-        for (std::size_t i = 2; i + 1 < bytes.size(); i += 2)
-            text.push_back(static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
-                                                 (static_cast<unsigned char>(bytes[i + 1]) << 8)));
-        std::vector<std::u16string> lines;
-        std::size_t start = 0;
-        for (std::size_t end; (end = text.find(u'\n', start)) != std::u16string::npos; start = end + 1)
-            lines.push_back(text.substr(start, end - start));
-        EXPECT_EQ(start, text.size()) << "the dump ends with a line end";
+        std::u16string tail;
+        std::vector<std::u16string> lines = Utf16LeLines(bytes, &tail);
+        EXPECT_TRUE(tail.empty()) << "the dump ends with a line end";
         return lines;
     }
 

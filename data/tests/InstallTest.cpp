@@ -162,8 +162,9 @@ TEST_F(InstallTest, MakesTheProgramFolder)
                              "Lang/Italiano.lng", "VEXAR.cfg", "VEXARDef.cfg", "Remote.cfg"})
         EXPECT_TRUE(IsFile(At(file))) << file;
     EXPECT_TRUE(IsFile(At("prgbay/Update")) && IsExecutable(At("prgbay/Update")));
-    if (INSTALLS_VEXAR)
+    if (INSTALLS_VEXAR) {
         EXPECT_TRUE(IsFile(At("VEXAR")) && IsExecutable(At("VEXAR")));
+    }
     for (const char* folder : {"Configuration", "Parameter"}) {
         ASSERT_TRUE(fs::is_directory(At(folder))) << folder;
         EXPECT_TRUE(fs::is_empty(At(folder))) << folder;

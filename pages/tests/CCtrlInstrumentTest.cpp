@@ -198,8 +198,9 @@ TEST_F(InstrumentPage, TheLinkEnablesTheWindowAndTheProfileTheInput)
             Send(*control, WM_CTRL_ENABLE, 1);
             EXPECT_TRUE(widget.isEnabled()) << kind.name << " profile " << profile;
             const bool input = takesInput && profile != OPR_LIMIT;
-            if (kind.category != CTRL_NUMCALC)
+            if (kind.category != CTRL_NUMCALC) {
                 EXPECT_EQ(InputOf(widget), input) << kind.name << " profile " << profile;
+            }
         }
     }
 }

@@ -83,8 +83,9 @@ TEST_F(LedPage, ProgramSetsWriteNothingAndEachGestureWritesOnce)
         c.act();
         Deliver();
         EXPECT_EQ(Writes(), c.writes) << c.name;
-        if (c.flips)
+        if (c.flips) {
             EXPECT_NE(toggle->GetState(), before) << c.name;
+        }
     }
     app.m_bLinked = 0;
 }
