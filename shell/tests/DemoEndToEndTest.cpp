@@ -1,18 +1,22 @@
 // The demonstration end to end, off screen, on the program folder that
 // scripts/demo installs (VEXAR_DEMO_FOLDER), against the simulated ECU it
-// runs there on COM3 (its printed frame log in VEXAR_DEMO_ECUSIM_LOG, its
-// parameter image filled with VEXAR_DEMO_PAR_FILL): the program starts,
-// the ECU and revision are chosen in the selection dialog, F3 connects at
-// once on the last port used, the master image is the simulator's, a click
-// on the fast-changeover check box writes its byte with the new bit, and
-// the exit closes the ECU session and the logs, ends with 0 and changes
-// nothing in the folder but the session file, the parser's dump and the
-// logs.
+// runs there on COM3 (its printed frame log in VEXAR_DEMO_ECUSIM_LOG; its
+// parameter image the City calibration's, VEXAR_DEMO_PAR_IMAGE; its
+// variables the running engine's script): the program starts, the ECU and
+// revision are chosen in the selection dialog, F3 connects at once on the
+// last port used, the master image is the simulator's and the pages show
+// the calibration, the variable window shows the engine's speed moving, a
+// click on the fast-changeover check box writes its byte with the new bit,
+// and the exit closes the ECU session and the logs, ends with 0 and
+// changes nothing in the folder but the session file, the parser's dump
+// and the logs.
 #include "ShellHarness.h"
 
 #include "common/Text.h"
 #include "config/IDataCtrl.h"
 #include "dialogs/CDlgSelCentr.h"
+#include "pages/CCtrlEdit.h"
+#include "pages/CCtrlGrid.h"
 #include "pages/CDlgTabSB.h"
 #include "platform/FileRead.h"
 #include "platform/ui/CButtonMfc.h"
@@ -111,9 +115,13 @@ TEST(Demo, StartSelectConnectClickAndExit)
 {
     const std::string folder = Env("VEXAR_DEMO_FOLDER");
     const std::string ecusimLog = Env("VEXAR_DEMO_ECUSIM_LOG");
-    const std::string fill = Env("VEXAR_DEMO_PAR_FILL");
-    ASSERT_FALSE(folder.empty() || ecusimLog.empty() || fill.empty())
-        << "run by scripts/demo --offscreen, which names the demo folder, the simulator's log and its fill";
+    const std::string imagePath = Env("VEXAR_DEMO_PAR_IMAGE");
+    ASSERT_FALSE(folder.empty() || ecusimLog.empty() || imagePath.empty())
+        << "run by scripts/demo --offscreen, which names the demo folder, the simulator's log and its image";
+    std::string imageBytes;
+    ASSERT_EQ(platform::ReadRegularFile(imagePath, imageBytes), platform::ReadFileResult::Ok) << imagePath;
+    const std::vector<std::uint8_t> image(imageBytes.begin(), imageBytes.end());
+    ASSERT_EQ(image.size(), kParameterSize);
     setenv("VEXAR_HOME", folder.c_str(), 1);
     unsetenv("VEXAR_COM_DIR");
     const auto before = Snapshot(folder);
@@ -139,8 +147,35 @@ TEST(Demo, StartSelectConnectClickAndExit)
         std::lock_guard lock(app->m_csParImage);
         ASSERT_EQ(app->m_nParSize, static_cast<int>(kParameterSize));
         const std::vector<std::uint8_t> master(app->m_pParMaster.get(), app->m_pParMaster.get() + kParameterSize);
-        EXPECT_EQ(master, std::vector<std::uint8_t>(kParameterSize, static_cast<std::uint8_t>(std::stoi(fill))));
+        EXPECT_EQ(master, image);
     }
+
+    // The pages show the calibration: its name, a breakpoint and a cell of
+    // the gas correction map.
+    auto find = [](const CTRL_TABLE& table, std::u16string_view identifier) -> IDataCtrl* {
+        for (const CTRL_WND& entry : table)
+            if (entry.wnd && entry.wnd->GetDefinition().IDENTIFICATORE == identifier)
+                return entry.wnd;
+        return nullptr;
+    };
+    auto* name = dynamic_cast<CCtrlEdit*>(find(*app->m_pParTable, u"Nome_Calibrazione"));
+    auto* map = dynamic_cast<CCtrlGrid*>(find(*app->m_pParTable, u"Mappa_Correzione"));
+    ASSERT_TRUE(name && map);
+    EXPECT_TRUE(WaitUntil([&] { return name->text() == QStringLiteral("CITY 1.2 GPL"); })) << name->text().toStdString();
+    EXPECT_TRUE(WaitUntil([&] { return map->CellText(0, 3) == u"4500" && map->CellText(1, 2) == u"1.5"; }))
+        << ToUtf8(map->CellText(0, 3)) << " " << ToUtf8(map->CellText(1, 2));
+
+    // F10: the variable window, where the running engine's speed moves.
+    QTest::keyClick(&view.Button(0), Qt::Key_F10);
+    ASSERT_TRUE(WaitUntil([&] { return view.m_wndVars && view.m_wndVars->isVisible(); }));
+    ASSERT_NE(app->m_pVarTable, nullptr);
+    IDataCtrl* rpm = find(*app->m_pVarTable, u"Giri_Motore");
+    ASSERT_NE(rpm, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return rpm->GetValue() > 0; }, std::chrono::seconds(15)))
+        << "the engine does not run";
+    const double first = rpm->GetValue();
+    EXPECT_TRUE(WaitUntil([&] { return rpm->GetValue() > 0 && rpm->GetValue() != first; }, std::chrono::seconds(5)))
+        << "the engine's speed stays at " << first;
 
     // The parameter window shows its first page, where the box is.
     QCheckBox* box = nullptr;
@@ -158,7 +193,7 @@ TEST(Demo, StartSelectConnectClickAndExit)
     view.m_wndParams->show();
     ASSERT_TRUE(WaitUntil([&] { return box->isVisible(); }));
     const bool wasChecked = box->isChecked();
-    const std::uint8_t expected = static_cast<std::uint8_t>(std::stoi(fill) ^ mask);
+    const std::uint8_t expected = static_cast<std::uint8_t>(image[16] ^ mask);
     QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
     EXPECT_NE(box->isChecked(), wasChecked);
     EXPECT_TRUE(WaitUntil([&] {
