@@ -120,6 +120,8 @@ TEST_F(ParImageTool, TheCityImageHoldsTheCalibrationsValues)
     for (const auto& c : cases)
         EXPECT_NEAR(Value(image, c.identifier, c.index), c.value, 1e-9)
             << vexar::ToUtf8(c.identifier) << "[" << c.index << "]";
+    // The computed changeover temperature in Fahrenheit, as the ECU keeps it.
+    EXPECT_EQ(static_cast<unsigned char>(image[17]), 104);
     // 2.50 ms over the 1.15 injector factor, in 4 us steps.
     EXPECT_EQ(static_cast<unsigned char>(image[48]) * 256 + static_cast<unsigned char>(image[49]), 543);
 }

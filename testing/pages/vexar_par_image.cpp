@@ -24,6 +24,7 @@
 #include "link/ui/LinkUiSinkAdapter.h"
 #include "pages/CUtilityFactory.h"
 #include "pages/CtrlCreate.h"
+#include "pages/core/CUtilityTables.h"
 #include "pages/core/CVEXARPages.h"
 #include "platform/AtomicFile.h"
 #include "platform/ui/Messages.h"
@@ -174,6 +175,9 @@ int main(int argc, char** argv)
             // wrote each element as they read it); the image is then the
             // one a whole-image write carries to the ECU.
             SendToAll(*app.m_pParTable, link::WM_CTRL_STORE);
+            // The computed fields (the changeover temperature in
+            // Fahrenheit) from the values just stored, as after a load.
+            CUtility::RefreshAllCtrls(*app.m_pParTable);
             std::string image;
             {
                 std::lock_guard lock(app.m_csParImage);
