@@ -2,7 +2,7 @@
 // and on a 1280 x 1024 one, with the demonstration's display settings and
 // a profile that shows every page, control and text: on every configured
 // page of both windows and in the parameter window's status area, every
-// control and label lies inside what the window shows without scrolling,
+// control and label lies inside what the window shows, with no scroll bar,
 // no two of them overlap, and no caption, title, unit or free text is cut
 // (its text is no wider than its label); a button's and a check box's own
 // text fits the control; and every control's name shows.
@@ -14,6 +14,7 @@
 #include "pages/CDlgTabSB.h"
 #include "pages/CDlgTabWnd.h"
 #include "pages/CUtilityFactory.h"
+#include "pages/PageScroller.h"
 #include "pages/core/CCtrlCore.h"
 #include "pages/core/CUtilityTables.h"
 #include "platform/ui/WindowState.h"
@@ -22,6 +23,7 @@
 
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionButton>
 
@@ -185,6 +187,8 @@ TEST(PagesOnScreen, EveryCaptionTitleAndValueHasItsOwnPlace)
                 EXPECT_FALSE(items.empty());
                 const std::string name = host->windowTitle().toStdString() + ", page " + std::to_string(i + 1);
                 EXPECT_EQ(Faults(items, page.rect()), "") << name << " on " << where;
+                EXPECT_TRUE(page.Scroller().Horizontal()->isHidden()) << name << " on " << where;
+                EXPECT_TRUE(page.Scroller().Vertical()->isHidden()) << name << " on " << where;
                 EXPECT_EQ(cut, "") << name << " on " << where;
                 EXPECT_EQ(Unnamed(page.m_table, items), "") << name << " on " << where;
             }
