@@ -1,5 +1,5 @@
 // The demonstration's pages as a workshop sees them, on the design screen
-// and on a 1280 x 1024 one, with the demonstration's display settings and
+// and on a 1280 x 1024 one, in English and in Italian, with the demonstration's display settings and
 // a profile that shows every page, control and text: on every configured
 // page of both windows and in the parameter window's status area, every
 // control and label lies inside what the window shows, with no scroll bar,
@@ -160,20 +160,23 @@ std::string Faults(const std::vector<Item>& items, const QRect& shown)
 
 TEST(PagesOnScreen, EveryCaptionTitleAndValueHasItsOwnPlace)
 {
-    for (const QSize screen : {QSize(1024, 768), QSize(1280, 1024)}) {
+    for (const auto& [screen, language] :
+         {std::pair{QSize(1024, 768), u"English.lng"}, std::pair{QSize(1280, 1024), u"English.lng"},
+          std::pair{QSize(1024, 768), u"Italiano.lng"}, std::pair{QSize(1280, 1024), u"Italiano.lng"}}) {
         ShellHarness shell;
         shell.MakeApp();
         shell.App().m_screenSize = [screen] { return screen; };
         shell.StartWithConfiguration("VXG4", "VXG4_R0107", [&](const fixtures::SyntheticConfiguration& installed) {
             std::string error;
             ASSERT_TRUE(fixtures::InstallDemoSettings(installed, error)) << error;
-            shell.Folder().WriteSession(u"English.lng", {}, u"OPR_REM");
+            shell.Folder().WriteSession(language, {}, u"OPR_REM");
         });
         // The frame as the window manager maximises it, under its title
         // bar; the page windows are made again for it, as at every load.
         shell.Frame().setGeometry(0, kTitleBar, screen.width(), screen.height() - kTitleBar);
         shell.View().LoadConfiguration();
-        const std::string where = std::to_string(screen.width()) + " x " + std::to_string(screen.height());
+        const std::string where = std::to_string(screen.width()) + " x " + std::to_string(screen.height()) + ", " +
+                                  QString::fromUtf16(language).toStdString();
         for (CDlgTabSB* host : {shell.View().m_wndParams.get(), shell.View().m_wndVars.get()}) {
             ASSERT_NE(host, nullptr);
             host->show();
