@@ -322,7 +322,10 @@ void CCtrlGrid::ResetReferenceTexts()
         m_refTexts.AddRow(u"");
 }
 
-// An axis caption, when given, goes into its label, fitted to it.
+// An axis caption, when given, goes into its label, fitted to it. The
+// caption of the rows stands at the map's top left, on the line of the
+// title centred above the map: when the two would overlap, the title moves
+// up a line, above the caption, if the parent has room for it there.
 void CCtrlGrid::ShowAxisCaption(Label which, const std::u16string& caption)
 {
     CCtrlStatic* label = GetLabel(which);
@@ -330,6 +333,12 @@ void CCtrlGrid::ShowAxisCaption(Label which, const std::u16string& caption)
         return;
     const QPoint origin = parentWidget()->mapToGlobal(QPoint(0, 0));
     CUtility::FitWindowToText(*label, origin.x(), origin.y(), caption);
+    CCtrlStatic* title = GetLabel(kTitle);
+    if (which != kUpperLeftText || !title || !title->geometry().intersects(label->geometry()))
+        return;
+    const int top = label->y() - title->height() - 5;
+    if (top >= 0)
+        title->move(title->x(), top);
 }
 
 void CCtrlGrid::SetXBreakpoints(const std::vector<double>& values, const std::u16string& caption)

@@ -154,13 +154,13 @@ TEST_F(LayoutTest, ParameterWindowReadFieldByField)
     EXPECT_EQ(layout.TITOLO, u"Parametri di calibrazione VXG4");
     EXPECT_EQ(layout.PRESENTE, PRES_SI);
     const REC_PAGINA& bar = layout.BARRA_STATO;
-    EXPECT_EQ(bar.RIGHE, 30);
+    EXPECT_EQ(bar.RIGHE, 22);
     EXPECT_EQ(bar.COLONNE, 110);
     ASSERT_EQ(bar.NUM_CONTROL, 2);
     ASSERT_EQ(bar.CONTROLLI.size(), 2u);
     EXPECT_EQ(bar.CONTROLLI[1].ID_GUI, 203);
     EXPECT_EQ(bar.CONTROLLI[1].POS_X, 2);
-    EXPECT_EQ(bar.CONTROLLI[1].POS_Y, 0);
+    EXPECT_EQ(bar.CONTROLLI[1].POS_Y, 1);
     EXPECT_EQ(bar.CONTROLLI[1].TAB_INDEX, 2);
     EXPECT_EQ(bar.CONTROLLI[1].POSIZIONATO, 1);
     ASSERT_EQ(bar.TESTI.size(), 1u);
@@ -174,14 +174,14 @@ TEST_F(LayoutTest, ParameterWindowReadFieldByField)
     EXPECT_EQ(tab1.OPERATORE, OPR_PBL);
     EXPECT_EQ(tab1.ETICHETTA, u"Commutazione");
     EXPECT_EQ(tab1.PAGINA.RIGHE, 40);
-    EXPECT_EQ(tab1.PAGINA.COLONNE, 120);
+    EXPECT_EQ(tab1.PAGINA.COLONNE, 130);
     ASSERT_EQ(tab1.PAGINA.CONTROLLI.size(), 10u);
     EXPECT_EQ(tab1.PAGINA.CONTROLLI[7].ID_GUI, 106);
     EXPECT_EQ(tab1.PAGINA.CONTROLLI[7].POS_X, 5);
-    EXPECT_EQ(tab1.PAGINA.CONTROLLI[7].POS_Y, 5);
-    EXPECT_EQ(tab1.PAGINA.CONTROLLI[7].TAB_INDEX, 8);
+    EXPECT_EQ(tab1.PAGINA.CONTROLLI[7].POS_Y, 3);
+    EXPECT_EQ(tab1.PAGINA.CONTROLLI[7].TAB_INDEX, 10);
     EXPECT_EQ(tab1.PAGINA.CONTROLLI[9].ID_GUI, 118);
-    EXPECT_EQ(tab1.PAGINA.CONTROLLI[9].POS_Y, 4);
+    EXPECT_EQ(tab1.PAGINA.CONTROLLI[9].POS_Y, 6);
     ASSERT_EQ(tab1.PAGINA.TESTI.size(), 1u);
     EXPECT_EQ(tab1.PAGINA.TESTI[0].STRINGA, u"Commuta a gas quando entrambi sono raggiunti");  // 44 units: kept
     const REC_CARTELLA& tab2 = layout.CARTELLE[1];
@@ -190,7 +190,7 @@ TEST_F(LayoutTest, ParameterWindowReadFieldByField)
     ASSERT_EQ(tab2.PAGINA.NUM_TESTI, 2);
     EXPECT_EQ(tab2.PAGINA.TESTI[1].STRINGA, u"Eseguire a motore spento");
     EXPECT_EQ(tab2.PAGINA.TESTI[1].OPERATORE, OPR_REM);
-    EXPECT_EQ(tab2.PAGINA.TESTI[1].POS_X, 10);
+    EXPECT_EQ(tab2.PAGINA.TESTI[1].POS_X, 2);
     EXPECT_EQ(tab2.PAGINA.TESTI[1].POS_Y, 6);
 
     language = u"English";  // read again: the same record, not twice the tabs

@@ -39,7 +39,7 @@ struct LAYOUT_SETTINGS {
     CONTROL_SIZE barVertical{120, 40};
     CONTROL_SIZE barHorizontal{40, 150};
     CONTROL_SIZE button{40, 80};
-    CONTROL_SIZE buttonCmd{30, 120};
+    CONTROL_SIZE buttonCmd{30, 240};
     std::int32_t checkHeight = 20;
     std::int32_t comboHeight = 200;
     std::int32_t diagHeight = 200;

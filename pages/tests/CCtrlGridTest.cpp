@@ -95,6 +95,32 @@ TEST_F(MapTest, CreatedAtItsCellAndSizedToItsCells)
     EXPECT_EQ(map->GridToolTip()->Text(), QStringLiteral("The map's comment"));
 }
 
+// A narrow map whose rows' caption, at its top left, is wider than the
+// room the centred title leaves it: the title goes up a line, above the
+// caption, where it stays centred over the map. A wide map keeps its title
+// on the caption's line.
+TEST_F(MapTest, TheTitleStandsAboveALongCaptionOfTheRows)
+{
+    MapPlace narrow;
+    narrow.row = 2;
+    narrow.columnWidth = 30;
+    CCtrlGrid* map = Make(Map1(2, 1), Axes(2, 1), narrow);
+    ASSERT_NE(map, nullptr);
+    const QRect title = map->GetLabel(CCtrlGrid::kTitle)->geometry();
+    const QRect caption = map->GetLabel(CCtrlGrid::kUpperLeftText)->geometry();
+    EXPECT_EQ(caption.left(), map->x());
+    EXPECT_GT(caption.right(), title.left()) << "the caption reaches under the title";
+    EXPECT_FALSE(title.intersects(caption));
+    EXPECT_EQ(title.bottom() + 1 + 5, caption.top());
+    EXPECT_NEAR(title.center().x(), map->geometry().center().x(), 1) << "centred";
+
+    MapPlace wide;
+    wide.row = 8;
+    CCtrlGrid* roomy = Make(Map1(2, 6), Axes(2, 6), wide);
+    ASSERT_NE(roomy, nullptr);
+    EXPECT_EQ(roomy->GetLabel(CCtrlGrid::kTitle)->y(), roomy->GetLabel(CCtrlGrid::kUpperLeftText)->y());
+}
+
 // PRES_NO: the first grid row holds values; with the development flag the
 // title is the identifier; fixed labels from the second row or column when
 // the other header exists, from the first otherwise.
