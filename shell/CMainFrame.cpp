@@ -183,8 +183,8 @@ CCtrlStatic* CMainFrame::CreatePane(const std::u16string& text, bool centred)
 void CMainFrame::CreatePanes()
 {
     m_paneStatus = CreatePane(u"", true);
-    m_paneFirmware = CreatePane(u" Frmw ECU: ", false);
-    m_paneConfig = CreatePane(u" ConfigPC: ", false);
+    m_paneFirmware = CreatePane(std::u16string(kFirmwarePrefix), false);
+    m_paneConfig = CreatePane(std::u16string(kConfigPrefix), false);
     m_paneEcu = CreatePane(u" ECU: ", false);
     m_paneLine = CreatePane(u"", false);
     m_paneCalib = CreatePane(u" Calib: ", false);
@@ -205,16 +205,34 @@ void CMainFrame::PlaceLogo(QRect& paneArea)
     paneArea = QRect(QPoint(0, place.top()), QPoint(place.left() - kPaneGap - 1, place.bottom()));
 }
 
+// The widths were chosen for a narrow 8-point face; where the panes' font
+// sets wider, the two panes that show a ten-character identification after
+// their prefix grow so that it stays whole.
+int CMainFrame::PaneWidth(const CCtrlStatic& pane) const
+{
+    int width = 0;
+    std::u16string_view prefix;
+    if (&pane == m_paneStatus) width = kStatusWidth;
+    if (&pane == m_paneFirmware) width = kFirmwareWidth, prefix = kFirmwarePrefix;
+    if (&pane == m_paneConfig) width = kConfigWidth, prefix = kConfigPrefix;
+    if (&pane == m_paneEcu) width = kEcuWidth;
+    if (&pane == m_paneLine) width = kLineWidth;
+    if (&pane == m_paneCalib) width = kCalibWidth;
+    if (prefix.empty())
+        return width;
+    const QFontMetrics metrics(pane.font());
+    const QString widest = QString::fromStdU16String(std::u16string(prefix)) + QString(kIdentChars, QChar('X'));
+    const int frame = pane.width() - pane.contentsRect().width();
+    return std::max(width, metrics.horizontalAdvance(widest) + frame + metrics.averageCharWidth());
+}
+
 void CMainFrame::PlaceBars()
 {
     QRect area;
     PlaceLogo(area);
     int right = area.right() + 1;
-    const std::pair<CCtrlStatic*, int> panes[] = {
-        {m_paneStatus, kStatusWidth}, {m_paneFirmware, kFirmwareWidth}, {m_paneConfig, kConfigWidth},
-        {m_paneEcu, kEcuWidth},       {m_paneLine, kLineWidth},         {m_paneCalib, kCalibWidth},
-    };
-    for (const auto& [pane, width] : panes) {
+    for (CCtrlStatic* pane : {m_paneStatus, m_paneFirmware, m_paneConfig, m_paneEcu, m_paneLine, m_paneCalib}) {
+        const int width = PaneWidth(*pane);
         const int left = std::max(0, right - width);
         pane->setGeometry(left, area.top(), right - left, area.height());
         pane->show();
@@ -366,7 +384,7 @@ void CMainFrame::OnMenuSelect(unsigned id)
 
 void CMainFrame::ShowLinkState(bool linked)
 {
-    std::u16string firmware = u" Frmw ECU: ";
+    std::u16string firmware(kFirmwarePrefix);
     bool identRead = false;
     {
         std::lock_guard lock(m_app.m_csIdent);
@@ -400,7 +418,7 @@ void CMainFrame::OnUnknownEcu()
     {
         std::lock_guard lock(m_app.m_csIdent);
         message = Format(LangText(3095), m_app.m_strConfigName, m_app.m_strIdentRead);
-        SetPaneText(*m_paneFirmware, u" Frmw ECU: " + m_app.m_strIdentRead);
+        SetPaneText(*m_paneFirmware, std::u16string(kFirmwarePrefix) + m_app.m_strIdentRead);
     }
     m_paneFirmware->SetBkColor(m_crAlarm);
     ShowMessage(message);

@@ -23,6 +23,7 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <string_view>
 
 class CDlgWaitMsg;
 class CVEXARApp;
@@ -43,8 +44,14 @@ public:
     static constexpr int kEcuWidth = 130;
     static constexpr int kLineWidth = 50;
     static constexpr int kCalibWidth = 400;
+    // Characters of an ECU or configuration identification.
+    static constexpr int kIdentChars = 10;
+    static constexpr std::u16string_view kFirmwarePrefix = u" Frmw ECU: ";
+    static constexpr std::u16string_view kConfigPrefix = u" ConfigPC: ";
 
     explicit CMainFrame(CVEXARApp& app);
+    // A pane's width: its design width, or more where its font needs it.
+    int PaneWidth(const CCtrlStatic& pane) const;
     ~CMainFrame() override;
 
     // The creation steps: menu bar and status bar, the view, the language

@@ -238,7 +238,7 @@ void CVEXARView::UpdateStatusPanes()
 {
     m_frame.SetPaneText(*m_frame.m_paneEcu, u" ECU: " + m_strEcuFamily);
     std::lock_guard lock(m_app.m_csIdent);
-    m_frame.SetPaneText(*m_frame.m_paneConfig, u" ConfigPC: " + m_app.m_strConfigName);
+    m_frame.SetPaneText(*m_frame.m_paneConfig, std::u16string(CMainFrame::kConfigPrefix) + m_app.m_strConfigName);
 }
 
 void CVEXARView::OnProgressOpen(std::uintptr_t captionId)

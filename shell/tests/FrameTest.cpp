@@ -237,6 +237,7 @@ TEST(Frame, ThePanesLineUpLeftOfTheLogo)
     EXPECT_EQ(logo.right(), f.frame->m_wndStatusBar->width() - 9);
     EXPECT_EQ(f.frame->m_paneStatus->geometry().right(), logo.left() - 6);
     EXPECT_EQ(f.frame->m_paneStatus->width(), CMainFrame::kStatusWidth);
+    EXPECT_EQ(f.frame->m_paneLine->width(), CMainFrame::kLineWidth);
     EXPECT_EQ(f.frame->m_paneFirmware->geometry().right() + 1, f.frame->m_paneStatus->geometry().left());
     EXPECT_EQ(f.frame->m_paneCalib->geometry().right() + 1, f.frame->m_paneLine->geometry().left());
     EXPECT_EQ(f.frame->m_paneLine->text(), QStringLiteral(" E3150"));
@@ -253,12 +254,9 @@ void ExpectBarsOnWidth(CMainFrame& frame)
     const QRect logo = frame.m_wndLogo->geometry();
     EXPECT_EQ(logo.right(), bar - 9) << "bar " << bar;
     int right = logo.left() - 6;
-    const std::pair<CCtrlStatic*, int> panes[] = {
-        {frame.m_paneStatus, CMainFrame::kStatusWidth}, {frame.m_paneFirmware, CMainFrame::kFirmwareWidth},
-        {frame.m_paneConfig, CMainFrame::kConfigWidth}, {frame.m_paneEcu, CMainFrame::kEcuWidth},
-        {frame.m_paneLine, CMainFrame::kLineWidth},     {frame.m_paneCalib, CMainFrame::kCalibWidth},
-    };
-    for (const auto& [pane, width] : panes) {
+    for (CCtrlStatic* pane : {frame.m_paneStatus, frame.m_paneFirmware, frame.m_paneConfig, frame.m_paneEcu,
+                              frame.m_paneLine, frame.m_paneCalib}) {
+        const int width = frame.PaneWidth(*pane);
         const QRect place = pane->geometry();
         EXPECT_EQ(place.right(), right) << "bar " << bar;
         EXPECT_EQ(place.left(), std::max(0, right + 1 - width)) << "bar " << bar;
@@ -268,6 +266,24 @@ void ExpectBarsOnWidth(CMainFrame& frame)
 }
 
 }  // namespace
+
+// Whatever face the panes' font falls back to, an identification of the
+// ECU and of the configuration shows whole after its prefix; the other panes
+// keep their widths.
+TEST(Frame, TheIdentificationPanesShowTheirTextsWhole)
+{
+    FrameOnly f(0);
+    f.frame->resize(1280, 700);
+    QApplication::processEvents();
+    for (CCtrlStatic* pane : {f.frame->m_paneFirmware, f.frame->m_paneConfig}) {
+        const QString text = pane->text() + QStringLiteral("VXG4_R0107");
+        EXPECT_LE(QFontMetrics(pane->font()).horizontalAdvance(text), pane->contentsRect().width())
+            << text.toStdString();
+        EXPECT_GE(pane->width(), pane == f.frame->m_paneFirmware ? CMainFrame::kFirmwareWidth : CMainFrame::kConfigWidth);
+    }
+    EXPECT_EQ(f.frame->m_paneEcu->width(), CMainFrame::kEcuWidth);
+    EXPECT_EQ(f.frame->m_paneCalib->width(), CMainFrame::kCalibWidth);
+}
 
 // Shown normal, the frame has the pages' design size as far as the screen
 // allows, not the few pixels of its contents; when it is resized later (the
