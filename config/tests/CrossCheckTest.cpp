@@ -307,7 +307,7 @@ TEST_F(Synthetic, LoadsInBothLanguagesWithItsChecksAndAreas)
 
         const bool english = language == u"English";
         EXPECT_EQ(ById(par, 101).ETICHETTA, english ? u"Calibration name" : u"Nome calibrazione");
-        EXPECT_EQ(ById(par, 101).DEFAULT, u"STANDARD");
+        EXPECT_EQ(ById(par, 101).DEFAULT, u"STANDARD LPG 1.0");
         EXPECT_EQ(std::get<ComboBlock>(ById(par, 108).GRAFICA).ETICHETTE_ITEMS[1], english ? u"CNG" : u"Metano");
         EXPECT_EQ(std::get<GridBlock>(ById(par, 114).GRAFICA).PRIMA_COLONNA.VET_ETICHETTE[0],
                   english ? u"Cold" : u"Freddo");

@@ -43,7 +43,7 @@ struct LAYOUT_SETTINGS {
     std::int32_t checkHeight = 20;
     std::int32_t comboHeight = 200;
     std::int32_t diagHeight = 200;
-    CONTROL_SIZE edit{22, 120};
+    CONTROL_SIZE edit{22, 160};
     CONTROL_SIZE gridMax{300, 600};
     std::int32_t gridColumnWidth = 65;
     CONTROL_SIZE knob{120, 120};

@@ -76,7 +76,7 @@ TEST_F(SyntheticLists, EachCategoryStandsOnItsPage)
     const CTRL_TABLE& vars = fixture->Vars().m_placedTable;
     CCtrlEdit* name = Find<CCtrlEdit>(params, 101);
     ASSERT_NE(name, nullptr);
-    EXPECT_EQ(name->text(), QString("STANDARD"));
+    EXPECT_EQ(name->text(), QString("STANDARD LPG 1.0"));
     EXPECT_EQ(name->MaxLength(), 16);
     EXPECT_NE(Find<CCtrlCombo>(params, 107), nullptr);
     CCtrlCombo* fuel = Find<CCtrlCombo>(params, 108);

@@ -73,7 +73,7 @@ TEST(Load, TheSyntheticConfigurationSizesTheImagesAndSetsTheLink)
     EXPECT_FALSE(app.m_pVarTable->empty());
     ASSERT_NE(app.CtrlTables(), nullptr);
     EXPECT_EQ(shell.Frame().m_paneCalib->text().toStdU16String(), u" Calib: " + view.m_strCalibName);
-    EXPECT_EQ(view.m_strCalibName, u"STANDARD");
+    EXPECT_EQ(view.m_strCalibName, u"STANDARD LPG 1.0");
     EXPECT_NE(view.m_pCalibNameCtrl, nullptr);
     // The name field tells the view when its bytes change.
     {

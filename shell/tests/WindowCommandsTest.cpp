@@ -214,7 +214,7 @@ TEST_F(WindowCommands, TheIdentificationShowsTheEcuWhileLinked)
 
     Command(ID_CONNETTI);
     ASSERT_TRUE(WaitLinked(true));
-    EXPECT_EQ(IdentificationShown(), (std::array<QString, 3>{"VXG4_R01070", "STANDARD", "E3249"}));
+    EXPECT_EQ(IdentificationShown(), (std::array<QString, 3>{"VXG4_R01070", "STANDARD LPG 1.0", "E3249"}));
 
     Command(ID_DISCONNETTI);
     ASSERT_TRUE(WaitLinked(false));
