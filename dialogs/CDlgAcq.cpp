@@ -71,6 +71,8 @@ CDlgAcq::~CDlgAcq()
     }
 }
 
+void CDlgAcq::AttachSelection() { m_app.m_pAcqVarTable = &m_selection; }
+
 void CDlgAcq::SetLanguageFile(const std::string& path)
 {
     m_strLangFile = path;

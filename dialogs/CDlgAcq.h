@@ -97,6 +97,10 @@ public:
     // Offers to save the temporary recording; nothing when there is none.
     void SaveRecordingAs();
 
+    // The worker records the selection: m_pAcqVarTable points at it again
+    // after a configuration load has let it go.
+    void AttachSelection();
+
     // ---- What the view and the tests read ----
     const CTRL_TABLE& Selection() const { return m_selection; }
     const std::string& TemporaryPath() const { return m_strTempPath; }
