@@ -165,7 +165,9 @@ void Run()
     strip.show();
     page.show();
     CCtrlGraph& graph = page.Graph();
-    graph.setGeometry(0, 0, 1500, 1040);
+    // Where the page puts its graph on a 1920 x 1080 screen: the design's
+    // place scaled by 1080 / 768, beside the picker and the list.
+    graph.LayoutToolbar(14, 14, 14 + 1069, 14 + 872);
     QCoreApplication::processEvents();
 
     OpenRecording responder(path);
