@@ -53,6 +53,9 @@ CCWGraph::CCWGraph(QWidget* parent) : QWidget(parent)
 {
     setMouseTracking(true);  // the owner's readout follows the mouse in pointer mode
     setFocusPolicy(Qt::ClickFocus);
+    // Every paint fills the whole widget, so nothing behind it need be
+    // painted first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 CCWGraph::~CCWGraph() = default;
