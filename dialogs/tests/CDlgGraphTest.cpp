@@ -32,6 +32,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemView>
+#include <QLabel>
 #include <QPushButton>
 #include <QTest>
 #include <QTreeWidgetItem>
@@ -320,6 +321,18 @@ TEST_F(GraphPage, ARecordingReplaysWithItsValuesByIdentifier)
     ExpectTwinsAgree();
     page.AddSample(Point(5, u"Var_3", 1, 1));
     EXPECT_EQ(PointsOf(page.Graph(), u"Var_3").size(), 20u);
+
+    // The cursor steps through the played points; its labels read them.
+    ui::SendMessage(&page, ui::CommandMessage(CCtrlGraph::ID_TOOL_CURSOR));
+    page.Graph().setFocus();
+    QTest::keyClick(&page.Graph(), Qt::Key_Right);
+    QTest::keyClick(&page.Graph(), Qt::Key_Right);
+    const auto label = [&](int index) {
+        auto* shown = qobject_cast<QLabel*>(page.Graph().CursorLabel(index));
+        return shown && shown->isVisible() ? shown->text() : QString();
+    };
+    EXPECT_EQ(label(0), QStringLiteral("[0.200;0.200(0.200)]"));
+    EXPECT_EQ(label(1), QStringLiteral("[0.200;40.000(0.200)]"));
 
     // Back to live: the live picker and the first traces again.
     QTest::mouseClick(&page.LiveButton(), Qt::LeftButton);
