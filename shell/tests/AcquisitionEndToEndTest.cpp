@@ -179,7 +179,16 @@ TEST_F(AcquisitionEndToEnd, ARecordingIsSavedWithItsCommentAndReplaysItsValues)
     const std::string saved = m_shell.Folder().File("Prova su strada.acq");
     m_shell.Dialogs().ExpectFileDialog(true, saved);
     auto comment = AnswerComment(QStringLiteral("Prova su strada"));
-    Record(2000ms);
+    // While it records, the graph page runs the chosen variables live.
+    Record(2000ms, [&] {
+        ShowPage(&Graph());
+        QTest::mouseClick(&Graph().RunSwitch(), Qt::LeftButton);
+    });
+    ASSERT_EQ(Graph().Graph().Traces().Count(), 3u);
+    for (const TRACE_INFO& trace : Graph().Graph().Traces().Traces())
+        EXPECT_GE(trace.points.size(), 5u) << ToUtf8(trace.name);
+    EXPECT_EQ(Graph().Twin()->Graph().Traces().Traces()[0].points, Graph().Graph().Traces().Traces()[0].points);
+    ShowPage(&Acq());
     QTest::mouseClick(&Acq().Switch(), Qt::LeftButton);
     ASSERT_TRUE(WaitUntil([&] { return !m_shell.App().m_bRecording && m_shell.Dialogs().pending() == 0; }));
 
