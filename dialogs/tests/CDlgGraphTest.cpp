@@ -421,6 +421,14 @@ TEST_F(GraphPage, ToolsActOnTheirOwnGraphAndTheCursorKeysStepThePageGraph)
 
     ui::SendMessage(page.Twin(), ui::CommandMessage(CCtrlGraph::ID_TOOL_CURSOR));
     EXPECT_TRUE(page.Twin()->Graph().IsCursorMode());
+    // The twin's keys step its own cursor; the page's stays.
+    page.Twin()->show();
+    page.Twin()->Graph().setFocus();
+    for (int i = 0; i < 4; ++i)
+        QTest::keyClick(&page.Twin()->Graph(), Qt::Key_Right);
+    EXPECT_DOUBLE_EQ(page.Twin()->Graph().CursorPoint().x, 0.4);
+    EXPECT_EQ(page.Graph().CursorPoint(), first);
+    page.Twin()->hide();
     ui::SendMessage(page.Twin(), ui::CommandMessage(CCtrlGraph::ID_TOOL_POINTER));
     EXPECT_FALSE(page.Twin()->Graph().IsCursorMode());
     EXPECT_TRUE(page.Graph().IsCursorMode());
