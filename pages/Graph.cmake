@@ -6,6 +6,7 @@ target_sources(vexar_pages_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/core/GraphTraces.cpp
   ${CMAKE_CURRENT_LIST_DIR}/core/GraphView.cpp
   ${CMAKE_CURRENT_LIST_DIR}/core/CUtilityPicker.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/core/AcqSelection.cpp
 )
 list(APPEND PAGES_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/GraphToolImages.cpp
@@ -15,8 +16,8 @@ list(APPEND PAGES_SOURCES
 
 if(VEXAR_TESTS)
   vexar_add_test(NAME pages_graph_core_tests
-    SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/GraphCoreTest.cpp
-    LIBS vexar_pages_core vexar_test_controls)
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/GraphCoreTest.cpp ${CMAKE_CURRENT_LIST_DIR}/tests/AcqSelectionTest.cpp
+    LIBS vexar_pages_core vexar_test_controls vexar_test_support)
   target_include_directories(pages_graph_core_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/tests)
   vexar_add_test(NAME pages_graph_tests GUI
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/CCtrlGraphTest.cpp

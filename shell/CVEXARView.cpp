@@ -290,7 +290,7 @@ std::intptr_t CVEXARView::onMessage(unsigned id, std::uintptr_t wParam, std::int
         return 0;
     case WM_CALIB_NAME_CHANGED: OnCalibNameChanged(); return 0;
     case WM_CONNECT_ABORTED: OnConnectAborted(); return 0;
-    case link::WM_LIVE_SAMPLE: return 0;  // no live graph here: the record goes with the message
+    case link::WM_LIVE_SAMPLE: OnLiveSample(payload); return 0;
     default: return WindowBase::onMessage(id, wParam, lParam, payload);
     }
 }

@@ -31,6 +31,8 @@
 #include <vector>
 
 class CButtonMfc;
+class CDlgAcq;
+class CDlgGraph;
 class CDlgTabSB;
 class CControlliConfigurati;
 class CDlgECUProg;
@@ -160,6 +162,9 @@ public:
     // The parameter and the variable page windows.
     std::unique_ptr<CDlgTabSB> m_wndParams;
     std::unique_ptr<CDlgTabSB> m_wndVars;
+    // The variable window's acquisition and graph pages, which it owns.
+    CDlgAcq* m_pDlgAcq = nullptr;
+    CDlgGraph* m_pDlgGraph = nullptr;
     std::string m_strExeFolder;
     std::string m_strLangFile;
     std::string m_strParamFolder;
@@ -253,6 +258,15 @@ private:
     // to the log of the definitions its control comes from (`par` for the
     // parameter pages, `var` for the variables).
     void CreatePageHosts(CControlliConfigurati& par, CControlliConfigurati& var);
+    // The variable window's fixed pages, made once with the window; the
+    // link worker's posts to the two pages reach them.
+    void GiveVariablePages(CDlgTabSB& host);
+    // After a load: the pages learn the ECU, the configuration and the
+    // selection file, the worker records the acquisition page's choice, and
+    // both pages read their variables anew.
+    void ConfigureAcquisitionPages();
+    // WM_LIVE_SAMPLE: the point goes to the graph page.
+    void OnLiveSample(const std::unique_ptr<vexar::ui::MessagePayload>& payload);
     void SizeConfiguration(CControlliConfigurati& par, CControlliConfigurati& var, CControlliConfigurati& diag);
     void CheckParser();
     void ApplyLinkSettings(CControlliConfigurati& par);

@@ -77,8 +77,10 @@ void CVEXARView::CreatePageHosts(CControlliConfigurati& par, CControlliConfigura
 {
     if (!m_wndParams)
         m_wndParams = std::make_unique<CDlgTabSB>(m_app);
-    if (!m_wndVars)
+    if (!m_wndVars) {
         m_wndVars = std::make_unique<CDlgTabSB>(m_app);
+        GiveVariablePages(*m_wndVars);
+    }
 
     CreateAcquisitionWindow(0, *m_wndParams, false, kParameterIds, m_parLayout, m_parRecords, m_varRecords);
     if (m_wndParams->IsCreated()) {
@@ -95,6 +97,7 @@ void CVEXARView::CreatePageHosts(CControlliConfigurati& par, CControlliConfigura
         m_app.m_pVarTable = &m_wndVars->m_allTable;
         m_app.m_pVarTable2 = &m_wndVars->m_placedTable;
         PrepareTable(*m_app.m_pVarTable, var);
+        ConfigureAcquisitionPages();
     }
     if (m_app.m_pParTable)
         CUtility::UpdateSwitchCtrls(*m_app.m_pParTable);

@@ -126,20 +126,99 @@ void CWGraphPlot::BuildPolylines(const CWGraphMapping& mapping, std::vector<QPol
         BuildRaw(0, m_points.size(), mapping, out);
         return;
     }
-    // The visible run, with one point beyond each end so that the lines
-    // into and out of the view are drawn.
+    std::size_t first = 0;
+    std::size_t end = 0;
+    VisibleRange(mapping, first, end);
+    if (IsDense(mapping, first, end))
+        BuildReduced(first, end, mapping, out);
+    else
+        BuildRaw(first, end, mapping, out);
+}
+
+// The visible run, with one point beyond each end so that the lines into
+// and out of the view are drawn.
+void CWGraphPlot::VisibleRange(const CWGraphMapping& mapping, std::size_t& first, std::size_t& end) const
+{
     const auto byX = [](const QPointF& p, double x) { return p.x() < x; };
     const auto beforeX = [](double x, const QPointF& p) { return x < p.x(); };
-    std::size_t first = std::lower_bound(m_points.begin(), m_points.end(), mapping.xMinimum, byX) - m_points.begin();
-    std::size_t end = std::upper_bound(m_points.begin(), m_points.end(), mapping.xMaximum, beforeX) - m_points.begin();
+    first = std::lower_bound(m_points.begin(), m_points.end(), mapping.xMinimum, byX) - m_points.begin();
+    end = std::upper_bound(m_points.begin(), m_points.end(), mapping.xMaximum, beforeX) - m_points.begin();
     if (first > 0)
         --first;
     if (end < m_points.size())
         ++end;
-    if (end - first > 2 * static_cast<std::size_t>(std::max(mapping.area.width(), 1)))
-        BuildReduced(first, end, mapping, out);
-    else
-        BuildRaw(first, end, mapping, out);
+}
+
+bool CWGraphPlot::IsDense(const CWGraphMapping& mapping, std::size_t first, std::size_t end) const
+{
+    return end - first > 2 * static_cast<std::size_t>(std::max(mapping.area.width(), 1));
+}
+
+bool CWGraphPlot::BuildColumnRuns(const CWGraphMapping& mapping, std::vector<QRect>& runs,
+                                  std::vector<QLineF>& joins) const
+{
+    runs.clear();
+    joins.clear();
+    if (m_points.empty() || !m_xAscending)
+        return false;
+    std::size_t first = 0;
+    std::size_t end = 0;
+    VisibleRange(mapping, first, end);
+    if (!IsDense(mapping, first, end))
+        return false;
+
+    // The column being gathered: its pixel column, its rows from top to
+    // bottom, and its last point, where the line to the next one starts.
+    bool open = false;
+    long column = 0;
+    long top = 0;
+    long bottom = 0;
+    QPointF last;
+    const auto flush = [&] {
+        if (open)
+            runs.emplace_back(static_cast<int>(column), static_cast<int>(top), 1, static_cast<int>(bottom - top + 1));
+    };
+    for (std::size_t i = first; i < end; ++i) {
+        if (!IsFinite(m_points[i])) {
+            flush();
+            open = false;
+            continue;
+        }
+        const QPointF p = mapping.ToPixel(m_points[i].x(), m_points[i].y());
+        // Far outside the plot (a point beyond the view's ends) only its
+        // line in or out is drawn.
+        if (!std::isfinite(p.x()) || !std::isfinite(p.y()) || std::abs(p.x()) > 1e6 || std::abs(p.y()) > 1e6) {
+            flush();
+            if (open)
+                joins.emplace_back(last, p);
+            open = false;
+            continue;
+        }
+        const long x = std::lround(std::floor(p.x()));
+        const long y = std::lround(p.y());
+        if (open && x == column) {
+            top = std::min(top, y);
+            bottom = std::max(bottom, y);
+            last = p;
+            continue;
+        }
+        flush();
+        long from = y;
+        if (open && x == column + 1) {
+            // The line in from the column before rises or falls within
+            // this column, up to the last row of that one.
+            from = std::lround(last.y());
+        } else if (open) {
+            joins.emplace_back(last, p);
+        }
+        column = x;
+        top = std::min(from, y);
+        bottom = std::max(from, y);
+        last = p;
+        open = true;
+    }
+    flush();
+    return true;
 }
 
 void CWGraphPlot::BuildRaw(std::size_t first, std::size_t end, const CWGraphMapping& mapping,

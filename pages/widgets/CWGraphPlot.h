@@ -12,7 +12,9 @@
 #include "platform/ui/ColorRef.h"
 
 #include <QPointF>
+#include <QLineF>
 #include <QPolygonF>
+#include <QRect>
 #include <QString>
 
 #include <cstddef>
@@ -33,8 +35,17 @@ public:
     // The visible parts of the plot as polylines in pixels; a polyline of
     // one vertex is a lone point.
     void BuildPolylines(const CWGraphMapping& mapping, std::vector<QPolygonF>& out) const;
+    // A trace with more points in view than two per pixel column, drawn as
+    // what each column shows: one vertical run of pixels per column (its
+    // points and the line in from the column before), and a line across
+    // every gap of more than a column. False, nothing built, for any other
+    // plot, which BuildPolylines draws.
+    bool BuildColumnRuns(const CWGraphMapping& mapping, std::vector<QRect>& runs, std::vector<QLineF>& joins) const;
 
 private:
+    // The visible run of an ascending plot, a point beyond each end.
+    void VisibleRange(const CWGraphMapping& mapping, std::size_t& first, std::size_t& end) const;
+    bool IsDense(const CWGraphMapping& mapping, std::size_t first, std::size_t end) const;
     void BuildRaw(std::size_t first, std::size_t end, const CWGraphMapping& mapping,
                   std::vector<QPolygonF>& out) const;
     void BuildReduced(std::size_t first, std::size_t end, const CWGraphMapping& mapping,

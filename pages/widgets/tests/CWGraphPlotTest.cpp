@@ -136,3 +136,57 @@ TEST(CWGraphPlot, ColourAndPointsAsGiven)
 }
 
 }  // namespace
+
+namespace {
+
+// The column runs of a dense trace: each column covers the rows its points
+// reach and the line in from the column before; a gap of more than one
+// column is crossed by a line; sparse or unordered plots have none.
+TEST(CWGraphPlotRuns, ADenseTraceIsOneRunPerColumnWithItsExtremesAndTheLineIn)
+{
+    CWGraphPlot dense(QStringLiteral("d"), 0);
+    for (int i = 0; i <= 1000; ++i)
+        dense.Append(i * 0.1, i == 505 ? 40.0 : (i / 10) % 2 ? 20.0 : 10.0);
+    std::vector<QRect> runs;
+    std::vector<QLineF> joins;
+    ASSERT_TRUE(dense.BuildColumnRuns(UnitMapping(), runs, joins));
+    EXPECT_TRUE(joins.empty());
+    std::map<int, QRect> byColumn;
+    for (const QRect& run : runs) {
+        EXPECT_EQ(run.width(), 1);
+        EXPECT_TRUE(byColumn.emplace(run.left(), run).second) << "column " << run.left() << " twice";
+    }
+    EXPECT_EQ(byColumn.size(), 101u);  // columns 10 to 110
+    // Column 60 (x 50..51) holds the spike at 40: row 60 - 40 = 20, down to
+    // the level at 10 (row 50); the next steps up to 20 (row 40) and the
+    // one after back down, each with the line in from the level before.
+    EXPECT_EQ(byColumn.at(60).top(), 20);
+    EXPECT_EQ(byColumn.at(60).bottom(), 50);
+    EXPECT_EQ(byColumn.at(61).top(), 40);
+    EXPECT_EQ(byColumn.at(61).bottom(), 50);  // the line in from the column before
+    EXPECT_EQ(byColumn.at(62).top(), 40);
+    EXPECT_EQ(byColumn.at(62).bottom(), 50);
+    // The first column has no line in: one row.
+    EXPECT_EQ(byColumn.at(10).height(), 1);
+
+    // A gap of ten columns in a dense trace is crossed by one line.
+    CWGraphPlot gap(QStringLiteral("g"), 0);
+    for (int i = 0; i <= 1000; ++i)
+        if (i < 400 || i > 500)
+            gap.Append(i * 0.1, 5.0);
+    ASSERT_TRUE(gap.BuildColumnRuns(UnitMapping(), runs, joins));
+    ASSERT_EQ(joins.size(), 1u);
+    EXPECT_NEAR(joins[0].x2() - joins[0].x1(), 10.2, 1e-9);
+
+    // Few points, or X going back: drawn as polylines.
+    CWGraphPlot sparse(QStringLiteral("s"), 0);
+    for (int i = 0; i < 150; ++i)
+        sparse.Append(i * 0.5, 1.0);
+    EXPECT_FALSE(sparse.BuildColumnRuns(UnitMapping(), runs, joins));
+    CWGraphPlot back(QStringLiteral("b"), 0);
+    for (int i = 0; i <= 1000; ++i)
+        back.Append(i % 500 * 0.1, 1.0);
+    EXPECT_FALSE(back.BuildColumnRuns(UnitMapping(), runs, joins));
+}
+
+}  // namespace

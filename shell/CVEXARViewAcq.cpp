@@ -1,0 +1,58 @@
+// The variable window's acquisition and graph pages: made with the window,
+// told about each loaded configuration, and fed the live points.
+#include "shell/CVEXARView.h"
+
+#include "dialogs/CDlgAcq.h"
+#include "dialogs/CDlgGraph.h"
+#include "link/ui/LinkUiSinkAdapter.h"
+#include "pages/CDlgTabSB.h"
+#include "shell/CVEXARApp.h"
+
+#include <mutex>
+
+using namespace vexar;
+
+void CVEXARView::GiveVariablePages(CDlgTabSB& host)
+{
+    FIXED_PAGES pages;
+    auto acq = std::make_unique<CDlgAcq>(m_app);
+    auto graph = std::make_unique<CDlgGraph>(m_app);
+    m_pDlgAcq = acq.get();
+    m_pDlgGraph = graph.get();
+    m_app.Sink().RegisterWindow(link::UiWindow::AcqPage, m_pDlgAcq);
+    m_app.Sink().RegisterWindow(link::UiWindow::GraphPage, m_pDlgGraph);
+    pages.acq = std::move(acq);
+    pages.graph = std::move(graph);
+    host.SetFixedPages(std::move(pages));
+}
+
+void CVEXARView::ConfigureAcquisitionPages()
+{
+    std::u16string configName;
+    {
+        std::lock_guard lock(m_app.m_csIdent);
+        configName = m_app.m_strConfigName;
+    }
+    if (m_pDlgAcq && m_pDlgAcq->IsCreated()) {
+        m_pDlgAcq->m_strEcuFamily = m_strEcuFamily;
+        m_pDlgAcq->m_strConfigName = configName;
+        const std::string& par = m_strConfigPaths[0];
+        m_pDlgAcq->m_strSelectionPath = par.substr(0, par.find_last_of('/') + 1) + "Acq.cfg";
+        m_pDlgAcq->AttachSelection();
+        m_pDlgAcq->ReloadVariables();
+    }
+    if (m_pDlgGraph && m_pDlgGraph->IsCreated()) {
+        m_pDlgGraph->m_strEcuFamily = m_strEcuFamily;
+        m_pDlgGraph->m_strConfigName = configName;
+        m_pDlgGraph->ReloadVariables();
+    }
+    m_app.m_bLiveSampleTarget = m_pDlgGraph && m_pDlgGraph->IsCreated();
+    m_app.PublishCtrlTables();
+}
+
+void CVEXARView::OnLiveSample(const std::unique_ptr<ui::MessagePayload>& payload)
+{
+    const auto* point = link::LinkRecord<link::GRAPH_POINT_MESSAGE>(payload);
+    if (point && m_pDlgGraph && m_pDlgGraph->IsCreated())
+        m_pDlgGraph->AddSample(point->point);
+}
