@@ -885,6 +885,22 @@ void CDlgDiag::closeEvent(QCloseEvent* event)
     hide();
 }
 
+void CDlgDiag::showEvent(QShowEvent* event)
+{
+    CDialogBase::showEvent(event);
+    m_app.m_bDiagWindowShown = true;
+    m_app.PostLinkRequest(link::WM_LINK_REBUILD_POLL_LIST);
+}
+
+void CDlgDiag::hideEvent(QHideEvent* event)
+{
+    CDialogBase::hideEvent(event);
+    if (!m_app.m_bDiagWindowShown)
+        return;
+    m_app.m_bDiagWindowShown = false;
+    m_app.PostLinkRequest(link::WM_LINK_REBUILD_POLL_LIST);
+}
+
 void CDlgDiag::resizeEvent(QResizeEvent* event)
 {
     CDialogBase::resizeEvent(event);

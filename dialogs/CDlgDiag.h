@@ -136,6 +136,10 @@ protected:
     void OnOK() override { hide(); }
     void OnCancel() override { hide(); }
     void closeEvent(QCloseEvent* event) override;
+    // The worker polls the rows only while the window shows: both ways it
+    // rebuilds its polled lists.
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 

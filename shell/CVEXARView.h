@@ -31,6 +31,7 @@
 #include <vector>
 
 class CButtonMfc;
+class CDlgDiag;
 class CDlgTabSB;
 class CControlliConfigurati;
 class CDlgECUProg;
@@ -70,6 +71,19 @@ public:
     // false when the key is not the view's.
     bool RunFunctionKey(int key);
     void CloseAllWindows();
+
+    // ---- Gas-ECU diagnosis and error clearing (CVEXARViewDiag.cpp) ----
+    // The diagnosis window of the loaded configuration, with its rows.
+    bool CreateDiagnosisWindow(std::span<const REC_CONTROLLO> records);
+    // The window's tables to the application and the worker (none while
+    // it is closed).
+    void PublishDiagTables();
+    // Its tables taken from the worker, then its rows destroyed.
+    void CloseDiagnosisWindow();
+    void OnDiagnosis() { OnBtnDiagnosis(); }
+    void OnBtnDiagnosis();
+    void OnClearErrors() { OnBtnClearErrors(); }
+    void OnBtnClearErrors();
     // The calibration name into the calibration-name field, which takes it
     // as typed; nothing without the field.
     void SetCalibrationNameField();
@@ -160,6 +174,8 @@ public:
     // The parameter and the variable page windows.
     std::unique_ptr<CDlgTabSB> m_wndParams;
     std::unique_ptr<CDlgTabSB> m_wndVars;
+    // The gas-ECU diagnosis window.
+    std::unique_ptr<CDlgDiag> m_dlgDiag;
     std::string m_strExeFolder;
     std::string m_strLangFile;
     std::string m_strParamFolder;

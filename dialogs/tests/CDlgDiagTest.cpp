@@ -31,6 +31,7 @@
 
 #include <fstream>
 #include <optional>
+#include <stdexcept>
 #include <vector>
 
 using namespace vexar;
@@ -60,6 +61,14 @@ public:
     {
         return static_cast<std::size_t>(
             std::count_if(requests.begin(), requests.end(), [id](const Request& r) { return r.id == id; }));
+    }
+    // The last masked write queued.
+    const VARIABLE_WRITE& LastVariable() const
+    {
+        for (auto it = requests.rbegin(); it != requests.rend(); ++it)
+            if (it->variable)
+                return *it->variable;
+        throw std::runtime_error("no variable write");
     }
     std::vector<Request> requests;
 };
@@ -194,6 +203,7 @@ protected:
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
         Deliver();
+        app.requests.clear();
     }
 
     CCtrlCombo& Row(int key) const
@@ -546,10 +556,10 @@ TEST_F(DiagWindow, ResetButtonsFollowTheDefinitionsAndPulseOnTheirTimer)
     window->ResetButton(2).click();
     Deliver();
     ASSERT_EQ(app.Count(WM_LINK_WRITE_VARIABLE), 1u);
-    EXPECT_EQ(app.requests.back().variable->address, 21);
+    EXPECT_EQ(app.LastVariable().address, 21);
     Send(*window, ui::WM_TIMER, CDlgDiag::kPulseTimer);
     ASSERT_EQ(app.Count(WM_LINK_WRITE_VARIABLE), 2u);
-    EXPECT_EQ(app.requests.back().variable->engValue, 0);
+    EXPECT_EQ(app.LastVariable().engValue, 0);
     EXPECT_EQ(window->Resets().ChainStep(), 0);
 
     // The chain after a whole-image write, also where the buttons are
@@ -564,6 +574,7 @@ TEST_F(DiagWindow, ResetButtonsFollowTheDefinitionsAndPulseOnTheirTimer)
     Send(*window, ui::WM_TIMER, CDlgDiag::kPulseTimer);
     Send(*window, ui::WM_TIMER, CDlgDiag::kPulseTimer);
     ASSERT_EQ(app.requests.size(), 4u);
+    ASSERT_EQ(app.Count(WM_LINK_WRITE_VARIABLE), 4u);
     const std::int32_t addresses[] = {20, 20, 21, 21};
     const std::int32_t values[] = {1, 0, 1, 0};
     for (std::size_t i = 0; i < 4; ++i) {
@@ -582,7 +593,24 @@ TEST_F(DiagWindow, DestroyingTheRowsEndsARunningPulse)
     window->DestroyRows();
     window->Close();
     ASSERT_EQ(app.Count(WM_LINK_WRITE_VARIABLE), 2u);
-    EXPECT_EQ(app.requests.back().variable->engValue, 0);
+    EXPECT_EQ(app.LastVariable().engValue, 0);
     EXPECT_EQ(window->m_bCreated, 0);
     EXPECT_TRUE(window->m_allRows.empty());
+}
+
+// Shown or hidden, the window tells the worker to rebuild its polled lists,
+// and the flag the worker reads follows; OK and the close box only hide.
+TEST_F(DiagWindow, ShowAndHideRebuildThePoll)
+{
+    EXPECT_TRUE(app.m_bDiagWindowShown);
+    QTest::keyClick(window.get(), Qt::Key_Escape);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_FALSE(app.m_bDiagWindowShown);
+    window->show();
+    EXPECT_TRUE(app.m_bDiagWindowShown);
+    window->close();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(window->m_bCreated, 1);
+    EXPECT_EQ(app.Count(WM_LINK_REBUILD_POLL_LIST), 3u);
+    EXPECT_EQ(app.requests.size(), 3u);
 }
