@@ -32,13 +32,14 @@ using DiagRules::DiagControl;
 
 namespace {
 
-// The template's client area and its children, in design pixels.
-constexpr QSize kDesignClient{760, 470};
-constexpr QRect kListRect{10, 10, 740, 400};
-constexpr QRect kSwitchRect{10, 420, 70, 36};
-constexpr QRect kStateRect{90, 428, 170, 22};
-constexpr QRect kResetRects[3] = {{270, 422, 110, 32}, {385, 422, 110, 32}, {500, 422, 110, 32}};
-constexpr QRect kSplitRect{620, 422, 130, 32};
+// The template's client area and its children, in pixels of the 1024 x 768
+// design screen.
+constexpr QSize kDesignClient{1020, 600};
+constexpr QRect kListRect{10, 10, 1000, 520};
+constexpr QRect kSwitchRect{10, 544, 70, 36};
+constexpr QRect kStateRect{90, 551, 200, 22};
+constexpr QRect kResetRects[3] = {{300, 546, 185, 32}, {490, 546, 185, 32}, {680, 546, 185, 32}};
+constexpr QRect kSplitRect{875, 546, 135, 32};
 
 QString ToQ(std::u16string_view text)
 {
@@ -668,6 +669,8 @@ void CDlgDiag::SelectRow(int row)
     if (!combo)
         return;
     m_nSelRow = row;
+    if (m_list->currentItem() != item)
+        m_list->setCurrentItem(item);
     if (m_nViewMode == kCurrentValues) {
         m_pSelDiag = combo;
         combo->SetSelection(combo->findText(item->text(2)));
