@@ -614,3 +614,33 @@ TEST_F(DiagWindow, ShowAndHideRebuildThePoll)
     EXPECT_EQ(app.Count(WM_LINK_REBUILD_POLL_LIST), 3u);
     EXPECT_EQ(app.requests.size(), 3u);
 }
+
+// Fitted to a 1280 x 1024 screen the children scale by 1365/1024 and
+// 1024/768 (the height sets the scale, 4:3 kept); on the design screen
+// nothing moves; the window takes the rectangle it is given.
+TEST_F(DiagWindow, FittingScalesTheChildrenFromTheDesignScreen)
+{
+    const QRect list = window->List().geometry();
+    window->m_screenSize = [] { return QSize(1024, 768); };
+    window->FitToScreen(QRect(0, 0, 1100, 700));
+    EXPECT_EQ(window->List().geometry(), list);
+    EXPECT_EQ(window->geometry().size(), QSize(1100, 700));
+
+    window->m_screenSize = [] { return QSize(1280, 1024); };
+    window->FitToScreen(QRect(0, 0, 1400, 900));
+    EXPECT_EQ(window->List().geometry(),
+              QRect(list.x() * 1365 / 1024, list.y() * 1024 / 768, list.width() * 1365 / 1024,
+                    list.height() * 1024 / 768));
+    // The action column takes what the other three leave.
+    const QHeaderView& header = *window->List().header();
+    EXPECT_EQ(header.sectionSize(0), 300);
+    EXPECT_EQ(header.sectionSize(2), 300);
+    EXPECT_GT(header.sectionSize(3), 500);
+
+    // 120 pixels per inch: everything shrinks by 96/120.
+    const QRect split = window->SplitButton().geometry();
+    window->m_dpi = [] { return QSize(120, 120); };
+    window->FitToDpi();
+    EXPECT_EQ(window->SplitButton().geometry(),
+              QRect(split.x() * 96 / 120, split.y() * 96 / 120, split.width() * 96 / 120, split.height() * 96 / 120));
+}
