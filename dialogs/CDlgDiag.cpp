@@ -58,7 +58,8 @@ CDlgDiag::CDlgDiag(CVEXARPages& app, QWidget* parent)
       m_list(new CCtrlList(this)),
       m_switch(new CCtrlLed(app, this)),
       m_state(new CCtrlStatic(this)),
-      m_split(new CButtonMfc(QStringLiteral("Split errori"), this))
+      m_split(new CButtonMfc(QStringLiteral("Split errori"), this)),
+      m_scroll(std::make_unique<CScrollResizeFunc>())
 {
     setWindowFlag(Qt::Window);
     setModal(false);
@@ -208,8 +209,17 @@ void CDlgDiag::FitToScreen(const QRect& rect)
             children[i]->setGeometry(x, y, w, h);
         }
     }
+    // The scaled template is the content; a window smaller than it
+    // scrolls it.
+    int contentWidth = kDesignClient.width();
+    int contentHeight = kDesignClient.height();
+    CScrollResizeFunc::ScaleCoord(numX, CScrollResizeFunc::kDesignWidth, contentWidth);
+    CScrollResizeFunc::ScaleCoord(numY, CScrollResizeFunc::kDesignHeight, contentHeight);
+    resize(contentWidth, contentHeight);
+    m_scroll->Attach(this);
     if (rect.isValid())
         setGeometry(rect);
+    m_scroll->OnSize();
     SetColumnWidths();
     m_clientRect = this->rect();
 }
@@ -235,6 +245,13 @@ void CDlgDiag::SetLanguageFile(const std::string& path)
 
 void CDlgDiag::CreateRows(std::span<const REC_CONTROLLO> definitions)
 {
+    // Rows of an earlier configuration go first.
+    ClearSelection();
+    m_list->clear();
+    CUtility::DestroyCtrls(m_allActions);
+    CUtility::DestroyCtrls(m_allRows);
+    CUtility::DeleteCtrls(m_allActions);
+    CUtility::DeleteCtrls(m_allRows);
     m_rowDefs.clear();
     m_actionDefs.clear();
     std::array<REC_CONTROLLO, CResetSequence::kSources> sources{};
@@ -907,6 +924,7 @@ void CDlgDiag::hideEvent(QHideEvent* event)
 void CDlgDiag::resizeEvent(QResizeEvent* event)
 {
     CDialogBase::resizeEvent(event);
+    m_scroll->OnSize();
     m_clientRect = rect();
 }
 

@@ -31,6 +31,7 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
@@ -40,6 +41,7 @@ class CCtrlCombo;
 class CCtrlLed;
 class CCtrlList;
 class CCtrlStatic;
+class CScrollResizeFunc;
 class CStdioFileEx;
 class CVEXARPages;
 class QTreeWidgetItem;
@@ -129,6 +131,7 @@ public:
     CCtrlCombo* DiagEditor() const { return m_pSelDiag; }
     CCtrlCombo* ActionEditor() const { return m_pSelAction; }
     CResetSequence& Resets() { return m_resets; }
+    CScrollResizeFunc& Scroller() const { return *m_scroll; }
     // The cell rectangle of `row`, `column` in viewport coordinates.
     QRect CellRect(int row, int column) const;
 
@@ -194,6 +197,8 @@ private:
     std::array<CButtonMfc*, 3> m_reset{};
     CButtonMfc* m_split;
 
+    // Scrolls the content while the window is smaller than it.
+    std::unique_ptr<CScrollResizeFunc> m_scroll;
     QFont m_font;
     QRect m_clientRect;
     std::vector<DiagRules::DiagControl> m_rowDefs;

@@ -7,6 +7,7 @@
 
 #include "DialogTestSupport.h"
 #include "common/CStdioFileEx.h"
+#include "dialogs/CScrollResizeFunc.h"
 #include "link/LinkMessages.h"
 #include "link/LinkRequests.h"
 #include "link/ui/LinkUiSinkAdapter.h"
@@ -643,4 +644,22 @@ TEST_F(DiagWindow, FittingScalesTheChildrenFromTheDesignScreen)
     window->FitToDpi();
     EXPECT_EQ(window->SplitButton().geometry(),
               QRect(split.x() * 96 / 120, split.y() * 96 / 120, split.width() * 96 / 120, split.height() * 96 / 120));
+}
+
+// A window smaller than its content scrolls it, ten pixels a line.
+TEST_F(DiagWindow, ASmallWindowScrollsItsContent)
+{
+    window->m_screenSize = [] { return QSize(1024, 768); };
+    window->FitToScreen(QRect(0, 0, 1100, 300));
+    CScrollResizeFunc& scroller = window->Scroller();
+    ASSERT_NE(scroller.VerticalBar(), nullptr);
+    EXPECT_TRUE(scroller.VerticalBar()->isVisible());
+    EXPECT_FALSE(scroller.HorizontalBar()->isVisible());
+    const int top = window->List().y();
+    scroller.OnVScroll(CScrollResizeFunc::SB_LINEDOWN, 0);
+    EXPECT_EQ(window->List().y(), top - CScrollResizeFunc::kLineStep);
+    // Large enough again: back at the start, no bar.
+    window->resize(1100, 700);
+    EXPECT_EQ(window->List().y(), top);
+    EXPECT_FALSE(scroller.VerticalBar()->isVisible());
 }
