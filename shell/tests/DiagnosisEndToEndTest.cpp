@@ -8,6 +8,8 @@
 
 #include "dialogs/CDlgCancErr.h"
 #include "dialogs/CDlgDiag.h"
+#include "dialogs/CDlgTestRes.h"
+#include "link/SerialPort.h"
 #include "link/LinkMessages.h"
 #include "pages/CCtrlCombo.h"
 #include "pages/CCtrlLed.h"
@@ -24,6 +26,9 @@
 #include <QTreeWidget>
 
 #include <chrono>
+#include <cstdlib>
+#include <fcntl.h>
+#include <unistd.h>
 #include <vector>
 
 using namespace std::chrono_literals;
@@ -233,4 +238,59 @@ TEST_F(DiagnosisBench, AWholeImageWriteIsFollowedByTheChainedResets)
     EXPECT_GE(Apart(writes[5], writes[6]), 500ms);
     EXPECT_GE(Apart(writes[7], writes[8]), 500ms);
     EXPECT_EQ(Window().Resets().ChainStep(), 0);
+}
+
+// A passed test raises DTR on the auxiliary port (COM1, a pseudo-terminal
+// of its own: the serial layer records the line a pty does not have) for
+// the second Calib.cfg names; OK stays disabled until the line is down.
+TEST_F(DiagnosisBench, APassedTestPulsesDtrOnTheAuxiliaryPort)
+{
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(::grantpt(master), 0);
+    ASSERT_EQ(::unlockpt(master), 0);
+    const std::string com1 = m_shell.Folder().ComFolder() + "/COM1";
+    ASSERT_EQ(::symlink(::ptsname(master), com1.c_str()), 0);
+    EXPECT_EQ(m_shell.App().m_nAuxPort, 1);
+    WorkingImageAsTheEcus();
+
+    bool okAtFirst = true;
+    bool sawUp = false;
+    bool okWhileUp = false;
+    bool closedAfter = false;
+    std::chrono::milliseconds up{0};
+    QString text;
+    const auto answer = WhenModal<CDlgTestRes>([&](CDlgTestRes& dialog) {
+        text = dialog.ResultLabel().text();
+        okAtFirst = dialog.OkButton().isEnabled();
+        ecusim::SimClock::time_point raised;
+        EXPECT_TRUE(WaitUntil([&] {
+            link::PORT_LINE_STATE lines;
+            if (!sawUp && link::PortGetLineState(1, lines) == link::PORT_OK && lines.dtr) {
+                sawUp = true;
+                raised = ecusim::SimClock::now();
+            }
+            if (sawUp && !dialog.OkButton().isEnabled())
+                return false;
+            okWhileUp = okWhileUp || (sawUp && dialog.OkButton().isEnabled() &&
+                                      ecusim::SimClock::now() - raised < 900ms);
+            return dialog.OkButton().isEnabled();
+        }));
+        up = std::chrono::duration_cast<std::chrono::milliseconds>(ecusim::SimClock::now() - raised);
+        link::PORT_LINE_STATE lines;
+        closedAfter = link::PortGetLineState(1, lines) == link::PORT_NOT_OPEN;
+        QTest::mouseClick(&dialog.OkButton(), Qt::LeftButton);
+    });
+    Command(ID_TEST);
+    ASSERT_TRUE(WaitUntil([&] { return !text.isEmpty() && !QApplication::activeModalWidget(); }));
+    EXPECT_EQ(text, QStringLiteral("E3254"));
+    EXPECT_FALSE(okAtFirst);
+    EXPECT_TRUE(sawUp) << "DTR never went up on COM1";
+    EXPECT_FALSE(okWhileUp);
+    // One second of 10 ms ticks, less a tick for when the first one falls
+    // and the poll that saw the line go up.
+    EXPECT_GE(up, 950ms);
+    EXPECT_TRUE(closedAfter) << "the port stays open after the pulse";
+    ::unlink(com1.c_str());
+    ::close(master);
 }
