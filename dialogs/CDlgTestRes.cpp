@@ -37,11 +37,13 @@ void CDlgTestRes::OnInitDialog()
     m_ok->m_textColour = m_crText;
     m_result->m_textColour = m_crText;
     if (m_bPassed) {
-        ui::EnableWindow(*m_ok, false);
         m_result->setText(LangText(IDS_PASSED));
         m_result->SetBkColor(kPassColour);
-        if (m_app)
-            m_app->PostLinkRequest(link::WM_LINK_DTR_PULSE, static_cast<std::uintptr_t>(m_nDtrSeconds));
+        // OK waits for the end of a pulse only when one was asked for: no
+        // worker would ever report the end of a pulse it never got.
+        const bool asked =
+            m_app && m_app->PostLinkRequest(link::WM_LINK_DTR_PULSE, static_cast<std::uintptr_t>(m_nDtrSeconds));
+        ui::EnableWindow(*m_ok, !asked);
     } else {
         ui::EnableWindow(*m_ok, true);
         m_result->setText(LangText(IDS_FAILED));

@@ -240,6 +240,10 @@ void CVEXARLink::Disconnect(int code)
     else
         CloseNewProtocolSession();
     m_bLinked = 0;
+    // The diagnosis window turns its switch off without a request when it
+    // hears of the loss: a reconnect must not poll behind a switch that
+    // shows off.
+    m_bDiagPolling = 0;
     {
         std::lock_guard lock(m_csIdent);
         m_strEcuIdent.clear();

@@ -83,6 +83,9 @@ inline constexpr unsigned WM_OBD_LINK_STATE = WM_APP + 58;
 inline constexpr unsigned WM_OBD_PID_VALUE = WM_APP + 59;
 inline constexpr unsigned WM_OBD_DTC_LIST = WM_APP + 60;
 inline constexpr unsigned WM_DIAG_START_RESET = WM_APP + 62;
+// The view to the diagnosis window after a load or a memory reset: a shown
+// catalogue goes back to the current values.
+inline constexpr unsigned WM_DIAG_REFRESH_SPLIT = WM_APP + 63;
 
 // ---- Messages between the windows and the data-bound controls ----
 inline constexpr unsigned WM_CTRL_STORE_WRITE = WM_APP + 14;   // write to the ECU / force while hidden

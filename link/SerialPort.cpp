@@ -12,6 +12,7 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
+#include <mutex>
 #include <fcntl.h>
 #include <linux/serial.h>
 #include <poll.h>
@@ -58,6 +59,10 @@ struct PortSlot {
 };
 
 std::array<PortSlot, kLastPort + 1> g_ports;  // slot 0 is never used
+// Guards each slot's open state (its descriptor) and its recorded lines:
+// PortGetLineState may be asked from another thread than the one that
+// drives the port (a test watching the DTR pulse of the link worker).
+std::mutex g_lineStateLock;
 std::atomic<int> g_lastError{0};
 std::atomic<int> g_lastSystemError{0};
 
@@ -220,7 +225,10 @@ bool CloseSlot(PortSlot& slot)
     if (slot.wakeFd >= 0)
         ::close(slot.wakeFd);
     const int fd = slot.fd;
-    slot.fd = -1;
+    {
+        std::lock_guard lock(g_lineStateLock);
+        slot.fd = -1;
+    }
     slot.wakeFd = -1;
     return ::close(fd) == 0;
 }
@@ -251,13 +259,16 @@ int OpenDevice(int port, const char16_t* name, PortSlot& slot)
         ::close(fd);
         return PORT_NO_BUFFERS;
     }
-    slot.fd = fd;
+    {
+        std::lock_guard lock(g_lineStateLock);
+        slot.fd = fd;
+        // Opening a tty raises DTR and RTS.
+        slot.lines = PORT_LINE_STATE{true, true, false, false, 0};
+    }
     slot.wakeFd = wakeFd;
     slot.readTimeoutMs = kDefaultTimeoutMs;
     slot.writeTimeoutMs = kDefaultTimeoutMs;
     slot.eventMask = 0;
-    // Opening a tty raises DTR and RTS.
-    slot.lines = PORT_LINE_STATE{true, true, false, false, 0};
     slot.errorBase = serial_icounter_struct{};
     ::ioctl(fd, TIOCGICOUNT, &slot.errorBase);
     return PORT_OK;
@@ -311,6 +322,7 @@ bool SetModemLines(PortSlot& slot, int bits, bool on)
 {
     if (::ioctl(slot.fd, on ? TIOCMBIS : TIOCMBIC, &bits) != 0 && !IsUnsupported(errno))
         return false;
+    std::lock_guard lock(g_lineStateLock);
     if (bits & TIOCM_DTR)
         slot.lines.dtr = on;
     if (bits & TIOCM_RTS)
@@ -747,14 +759,18 @@ int PortEscapeFunction(int port, int function)
     case PORT_SETBREAK:
     case PORT_CLRBREAK:
         ok = ::ioctl(slot->fd, function == PORT_SETBREAK ? TIOCSBRK : TIOCCBRK) == 0;
-        if (ok)
+        if (ok) {
+            std::lock_guard lock(g_lineStateLock);
             slot->lines.breakOn = function == PORT_SETBREAK;
+        }
         break;
     case PORT_SETXOFF:
     case PORT_SETXON:
         ok = ::tcflow(slot->fd, function == PORT_SETXOFF ? TCOOFF : TCOON) == 0;
-        if (ok)
+        if (ok) {
+            std::lock_guard lock(g_lineStateLock);
             slot->lines.outputHeld = function == PORT_SETXOFF;
+        }
         break;
     default:
         errno = EINVAL;
@@ -900,7 +916,10 @@ int PortSetHandshake(int port, int mode)
         if (::tcsetattr(slot->fd, TCSANOW, &tio) != 0 || !SetModemLines(*slot, lines, true))
             return Record(PORT_IO_ERROR);
     }
-    slot->lines.handshake = mode;
+    {
+        std::lock_guard lock(g_lineStateLock);
+        slot->lines.handshake = mode;
+    }
     return Record(PORT_OK);
 }
 
@@ -916,11 +935,17 @@ int PortSendBreak(int port, int milliseconds)
         milliseconds = kDefaultBreakMs;
     if (::ioctl(slot->fd, TIOCSBRK) != 0)
         return Record(PORT_IO_ERROR);
-    slot->lines.breakOn = true;
+    {
+        std::lock_guard lock(g_lineStateLock);
+        slot->lines.breakOn = true;
+    }
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
     if (::ioctl(slot->fd, TIOCCBRK) != 0)
         return Record(PORT_IO_ERROR);
-    slot->lines.breakOn = false;
+    {
+        std::lock_guard lock(g_lineStateLock);
+        slot->lines.breakOn = false;
+    }
     return Record(PORT_OK);
 }
 
@@ -929,6 +954,7 @@ int PortGetLineState(int port, PORT_LINE_STATE& state)
     if (!ValidNumber(port))
         return PORT_BAD_NUMBER;
     const PortSlot& slot = g_ports[port];
+    std::lock_guard lock(g_lineStateLock);
     if (!slot.isOpen())
         return PORT_NOT_OPEN;
     state = slot.lines;

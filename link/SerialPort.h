@@ -131,6 +131,7 @@ int PortSetHandshake(int port, int mode);
 int PortSendBreak(int port, int milliseconds);
 
 // The requested line state of an open port: 0, or the code of PortCheck.
+// Safe from any thread, also while another drives the port.
 int PortGetLineState(int port, PORT_LINE_STATE& state);
 
 }  // namespace vexar::link

@@ -2,6 +2,7 @@
 
 #include "common/CUtilityLang.h"
 #include "common/Text.h"
+#include "dialogs/CDlgDiag.h"
 #include "dialogs/CDlgECUProg.h"
 #include "link/LinkMessages.h"
 #include "pages/CCtrlEdit.h"
@@ -55,7 +56,9 @@ CVEXARView::CVEXARView(CVEXARApp& app, CMainFrame& frame)
     RegisterCommands();
 }
 
-CVEXARView::~CVEXARView() = default;
+// The diagnosis window goes first: the page windows publish the tables
+// again as they go, and must find none of its rows there.
+CVEXARView::~CVEXARView() { CloseDiagnosisWindow(); }
 
 CButtonMfc& CVEXARView::Button(int action) const { return m_form->Button(action); }
 QLabel& CVEXARView::Label(int action) const { return m_form->Label(action); }
@@ -107,6 +110,12 @@ void CVEXARView::RegisterCommands()
            [this] { OnBtnVehicleConfiguration(); });
     map.On(ID_ACQUISIZIONE, [this] { OnDataAcquisition(); });
     map.On(static_cast<unsigned>(kCommandButtons[kActionAcquisition].button), [this] { OnBtnDataAcquisition(); });
+    map.On(ID_DIAGNOSI, [this] { OnDiagnosis(); });
+    map.OnUpdate(ID_DIAGNOSI, [](ui::CmdUI& item) { item.Enable(true); });
+    map.On(static_cast<unsigned>(kCommandButtons[kActionDiagGas].button), [this] { OnBtnDiagnosis(); });
+    map.On(ID_CANC_ERR, [this] { OnClearErrors(); });
+    map.OnUpdate(ID_CANC_ERR, [](ui::CmdUI& item) { item.Enable(true); });
+    map.On(static_cast<unsigned>(kCommandButtons[kActionClearErrors].button), [this] { OnBtnClearErrors(); });
     RegisterPendingCommands();
 }
 
@@ -143,6 +152,8 @@ void CVEXARView::ApplyLanguage()
     for (CDlgTabSB* host : {m_wndParams.get(), m_wndVars.get()})
         if (host && host->IsCreated())
             host->UpdateTabTitles(m_strLangFile);
+    if (m_dlgDiag && m_dlgDiag->m_bCreated)
+        m_dlgDiag->SetLanguageFile(m_strLangFile);
     m_form->repaint();
     if (!m_bFirstStart)
         WriteSession();
@@ -194,6 +205,7 @@ void CVEXARView::contextMenuEvent(QContextMenuEvent* event)
 
 void CVEXARView::CloseAllWindows()
 {
+    CloseDiagnosisWindow();
     ClosePageHosts();
     if (m_dlgProgress->m_bCreated)
         m_dlgProgress->Close();

@@ -33,6 +33,7 @@
 class CButtonMfc;
 class CDlgAcq;
 class CDlgGraph;
+class CDlgDiag;
 class CDlgTabSB;
 class CControlliConfigurati;
 class CDlgECUProg;
@@ -72,6 +73,19 @@ public:
     // false when the key is not the view's.
     bool RunFunctionKey(int key);
     void CloseAllWindows();
+
+    // ---- Gas-ECU diagnosis and error clearing (CVEXARViewDiag.cpp) ----
+    // The diagnosis window of the loaded configuration, with its rows.
+    bool CreateDiagnosisWindow(std::span<const REC_CONTROLLO> records);
+    // The window's tables to the application and the worker (none while
+    // it is closed).
+    void PublishDiagTables();
+    // Its tables taken from the worker, then its rows destroyed.
+    void CloseDiagnosisWindow();
+    void OnDiagnosis() { OnBtnDiagnosis(); }
+    void OnBtnDiagnosis();
+    void OnClearErrors() { OnBtnClearErrors(); }
+    void OnBtnClearErrors();
     // The calibration name into the calibration-name field, which takes it
     // as typed; nothing without the field.
     void SetCalibrationNameField();
@@ -165,6 +179,8 @@ public:
     // The variable window's acquisition and graph pages, which it owns.
     CDlgAcq* m_pDlgAcq = nullptr;
     CDlgGraph* m_pDlgGraph = nullptr;
+    // The gas-ECU diagnosis window.
+    std::unique_ptr<CDlgDiag> m_dlgDiag;
     std::string m_strExeFolder;
     std::string m_strLangFile;
     std::string m_strParamFolder;

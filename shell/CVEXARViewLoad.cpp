@@ -8,6 +8,8 @@
 #include "config/CControlliConfigurati.h"
 #include "config/CInterfacciaParametri.h"
 #include "config/CParser.h"
+#include "dialogs/CDlgDiag.h"
+#include "link/LinkMessages.h"
 #include "dialogs/CDlgSelCentr.h"
 #include "pages/CDlgTabSB.h"
 #include "platform/ProgramNames.h"
@@ -318,6 +320,11 @@ void CVEXARView::CloseProfileWindows()
     for (CDlgTabSB* host : {m_wndParams.get(), m_wndVars.get()})
         if (host && host->IsCreated())
             host->ApplyProfile(m_app.m_nOperator);
+    if (m_dlgDiag && m_dlgDiag->m_bCreated) {
+        m_dlgDiag->hide();
+        m_dlgDiag->SetOperatorType(m_app.m_nOperator);
+        PublishDiagTables();
+    }
 }
 
 void CVEXARView::ApplyLoadResult(bool success)
@@ -332,6 +339,8 @@ void CVEXARView::ApplyLoadResult(bool success)
         EnableAction(kActionLoadCalib, !m_app.m_bOprLimit);
         EnableAction(kActionPrgEcu, !m_app.m_bOprLimit);
         m_app.m_bNotifyLinked = true;
+        if (m_dlgDiag && m_dlgDiag->m_bCreated)
+            ui::PostMessage(m_dlgDiag.get(), ui::WindowMessage{link::WM_DIAG_REFRESH_SPLIT, 0, 0, nullptr});
     } else {
         // Nothing of a failed load stands: no images, no control tables.
         m_app.FreeImageBuffers();

@@ -516,7 +516,7 @@ TEST_F(ParserTest, SyntheticConfigurationAgreesWithItsDefinitions)
     CParser parser(cfg.folder + "Parser.txt", cfg.folder + "ParserOut.txt", u"InfoParserParVar");
     std::int32_t nParams = 0, nVars = 0;
     ASSERT_TRUE(parser.CountEntries(nParams, nVars));
-    EXPECT_EQ(nParams, 23);
+    EXPECT_EQ(nParams, 24);
     EXPECT_EQ(nVars, 17);
     ASSERT_EQ(parser.Load(), 0);
     EXPECT_EQ(parser.Params().back().offset, 63u);       // the temperature correction, 63 to 65

@@ -288,7 +288,7 @@ TEST_F(Synthetic, LoadsInBothLanguagesWithItsChecksAndAreas)
         EXPECT_TRUE(par.entries.empty() && var.entries.empty() && gdg.entries.empty());
         EXPECT_EQ(par.set->CountControls(), 21);
         EXPECT_EQ(var.set->CountControls(), 12);
-        EXPECT_EQ(gdg.set->CountControls(), 6);
+        EXPECT_EQ(gdg.set->CountControls(), 7);
 
         const std::span<const REC_CONTROLLO> params(par.records());
         EXPECT_TRUE(par.set->CheckConversionFormulas(params));
@@ -340,7 +340,12 @@ TEST_F(Synthetic, EveryCategoryAndConversionIsPresent)
               (std::vector<std::vector<double>>{{1500, 3000, 4500}}));
     EXPECT_EQ(std::get<ConvIntr>(ById(var, 202).CONVERSIONE).BREAKPS_Y, (std::vector<double>{-0.2, 0, 2.4, 2.7}));
     EXPECT_EQ(std::get<ConvFormExt>(ById(par, 115).CONVERSIONE).ID[1], 116);
-    EXPECT_EQ(std::get<RiprBlock>(ById(gdg, 303).GRAFICA).NUM_ERRORI, 7);
+    // Each diagnosis list has its own actions, one element per error.
+    EXPECT_EQ(std::get<RiprBlock>(ById(gdg, 303).GRAFICA).NUM_ERRORI, 3);
+    EXPECT_EQ(std::get<RiprBlock>(ById(gdg, 307).GRAFICA).NUM_ERRORI, 4);
+    EXPECT_EQ(std::get<DiagBlock>(ById(gdg, 301).GRAFICA).ID_AZIONE, 303);
+    EXPECT_EQ(std::get<DiagBlock>(ById(gdg, 302).GRAFICA).ID_AZIONE, 307);
+    EXPECT_EQ(ById(gdg, 307).LSB, 53);
 }
 
 // Every prefix of the parameter file that ends at a line boundary: only a

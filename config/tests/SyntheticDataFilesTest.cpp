@@ -99,7 +99,8 @@ TEST_F(SyntheticDataFiles, TheCalibrationLoadsIntoTheConfigurationAndSavesUnchan
     EXPECT_EQ(controls.Get<TestGridCtrl>(u"Mappa_Correzione").Cell(1, 0), -2.0);
     EXPECT_EQ(controls.Get<TestGridCtrl>(u"Mappa_Correzione").X(1), 3000.0);
     EXPECT_EQ(controls.Get<TestGridCtrl>(u"Anticipo_Gas").Cell(1, 3), 3.5);
-    EXPECT_EQ(controls.Get<TestListCtrl>(u"Azioni_Ripristino").Raw(6), 2);
+    EXPECT_EQ(controls.Get<TestListCtrl>(u"Azioni_Ripristino").Raw(2), 1);
+    EXPECT_EQ(controls.Get<TestListCtrl>(u"Azioni_Iniettori").Raw(3), 2);
     ASSERT_EQ(file.GetCommenti().GetCount(), 1);
     EXPECT_EQ(file.GetCommenti().GetList()[0].text, u"City car, LPG, first tuning.\nChangeover raised to 40 degrees.");
     EXPECT_EQ(file.GetModifiche().GetCount(), 3);

@@ -155,8 +155,11 @@ TEST_F(EngineTest, ConnectFallsBackToTheOtherProtocolAndTellsEveryWindow)
         // The user's disconnect: the session is closed and every window
         // that shows the link hears of it.
         const std::size_t beforeDisconnect = m_sink.Posts().size();
+        app.m_bDiagPolling = 1;
         app.Disconnect(LINK_OK);
         EXPECT_EQ(app.m_bLinked, 0);
+        // Diagnosis polling ends with the link.
+        EXPECT_EQ(app.m_bDiagPolling, 0);
         EXPECT_FALSE(sim.Session());
         {
             std::lock_guard lock(app.m_csIdent);

@@ -65,7 +65,7 @@ TEST(ListsWithFiles, TheSyntheticCalibrationSavesBackByteForByte)
             ++made;
             return control;
         });
-    ASSERT_EQ(made, 6);
+    ASSERT_EQ(made, 7);
     CParametriFile file("", u"InfoFileParametri");
     controls.Attach(file);
     bool nameFound = false;
@@ -73,6 +73,7 @@ TEST(ListsWithFiles, TheSyntheticCalibrationSavesBackByteForByte)
     EXPECT_TRUE(nameFound);
     EXPECT_EQ(controls.Get<CCtrlEdit>(u"Nome_Calibrazione").text(), QString("CITY 1.2 GPL"));
     EXPECT_EQ(controls.Get<CCtrlCombo>(u"Numero_Cilindri").currentText(), QString("4 cylinders"));
+    // The sensor errors' three actions, then the injectors' four.
     EXPECT_EQ(std::vector<std::uint8_t>(app.m_pParMaster.get() + 50, app.m_pParMaster.get() + 57),
               (std::vector<std::uint8_t>{0, 1, 1, 2, 0, 0, 2}));
 

@@ -156,9 +156,10 @@ TEST_F(SyntheticLists, TheDiagnosisListsTellTheirOwner)
     vexar::ui::WindowMessage refresh{WM_CTRL_REFRESH, 0, 0, nullptr};
     sensors->Dispatch(refresh);
     injectors->Dispatch(refresh);
-    const std::uint8_t elements[] = {0, 1, 1, 2, 0, 0, 2};
+    // The sensors' three actions, then the injectors' four.
+    const std::uint8_t elements[] = {0, 1, 2, 2, 0, 0, 2};
     std::copy(std::begin(elements), std::end(elements), app.m_pParMaster.get() + 50);
-    vexar::ui::WindowMessage select{WM_COMBO_SELECT_ELEMENT, 3, 8, nullptr};
+    vexar::ui::WindowMessage select{WM_COMBO_SELECT_ELEMENT, 2, 2, nullptr};
     actions->Dispatch(select);
     QCoreApplication::processEvents();
     EXPECT_EQ(sensors->currentText(), QString("Gas pressure sensor shorted"));
@@ -170,11 +171,11 @@ TEST_F(SyntheticLists, TheDiagnosisListsTellTheirOwner)
     EXPECT_EQ(owner.posts[1].id, WM_DIAG_BIT_CHANGED);
     EXPECT_EQ(owner.posts[1].wParam, 302u);
     EXPECT_EQ(owner.posts[2].id, WM_DIAG_ACTION);
-    EXPECT_EQ(owner.posts[2].value, 8);
+    EXPECT_EQ(owner.posts[2].value, 2);
     EXPECT_EQ(owner.posts[2].index, 2);
 
     const std::vector<std::uint8_t> before(app.m_pParMaster.get(), app.m_pParMaster.get() + app.m_nParSize);
-    for (const std::uintptr_t invalid : {static_cast<std::uintptr_t>(-1), std::uintptr_t{7}}) {
+    for (const std::uintptr_t invalid : {static_cast<std::uintptr_t>(-1), std::uintptr_t{3}}) {
         vexar::ui::WindowMessage outside{WM_COMBO_SELECT_ELEMENT, invalid, 0, nullptr};
         actions->Dispatch(outside);
         Choose(*actions, 1);

@@ -14,7 +14,9 @@ WindowTimers::WindowTimers(std::function<void(unsigned)> onTick, QObject* parent
 void WindowTimers::Set(unsigned id, unsigned milliseconds)
 {
     Kill(id);
-    const int qtId = startTimer(static_cast<int>(std::max(milliseconds, kMinimumPeriod)));
+    // Precise: a coarse timer may tick up to 5 % early, and a pulse timed
+    // by a window timer must last at least its period.
+    const int qtId = startTimer(static_cast<int>(std::max(milliseconds, kMinimumPeriod)), Qt::PreciseTimer);
     if (qtId != 0)
         m_qtIds[id] = qtId;
 }

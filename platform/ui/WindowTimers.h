@@ -1,7 +1,8 @@
 #pragma once
 
-// A window's timers by id: each one ticks at its period until it is killed;
-// setting an id that runs already restarts it with the new period. A tick
+// A window's timers by id: each one ticks at its period until it is killed,
+// never before its period has passed; setting an id that runs already
+// restarts it with the new period. A tick
 // that finds its handler still busy is not queued up behind it.
 
 #include <QObject>

@@ -44,7 +44,9 @@ bool IsActionBuilt(int action)
     case kActionTest:
     case kActionIdentification:
     case kActionVehicleConfig:
-    case kActionAcquisition: return true;
+    case kActionAcquisition:
+    case kActionDiagGas:
+    case kActionClearErrors: return true;
     default: return false;
     }
 }

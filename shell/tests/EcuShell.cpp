@@ -65,6 +65,11 @@ bool EcuShellBase::WaitLinked(bool linked)
     });
 }
 
+bool EcuShellBase::MasterAgreesWithEcu()
+{
+    return WaitUntil([&] { return Master() == EcuImage(); });
+}
+
 void EcuShellBase::WorkingImageAsTheEcus()
 {
     std::lock_guard lock(m_shell.App().m_csParImage);

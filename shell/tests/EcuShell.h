@@ -50,6 +50,9 @@ protected:
     // Whether the menu item is checked, after its update handler.
     bool Checked(unsigned id);
     std::vector<std::uint8_t> Master();
+    // Until the master image is the ECU's: after a connect the diagnosis
+    // window's reset sources go back to idle, a parameter one in both.
+    bool MasterAgreesWithEcu();
     std::vector<std::uint8_t> EcuImage() const;
 
     ShellHarness m_shell;

@@ -14,6 +14,7 @@
 #include "config/CParametriFile.h"
 #include "config/CtrlWnd.h"
 #include "config/IDataCtrl.h"
+#include "dialogs/CDlgDiag.h"
 #include "link/LinkMessages.h"
 #include "pages/CCtrlTab.h"
 #include "pages/CDlgTabSB.h"
@@ -226,15 +227,34 @@ TEST(Load, TheProfileWindowsCloseAndTakeTheProfile)
     ASSERT_NE(privileged, nullptr);
     EXPECT_TRUE(privileged->isHidden());
 
+    // The diagnosis window: the public injector actions only, yet every
+    // action list for the calibration file.
+    ASSERT_NE(view.m_dlgDiag, nullptr);
+    CDlgDiag& diag = *view.m_dlgDiag;
+    const auto keys = [](const CTRL_TABLE& table) {
+        std::vector<std::int32_t> found;
+        for (const CTRL_WND& entry : table)
+            found.push_back(entry.key);
+        return found;
+    };
+    EXPECT_EQ(keys(diag.m_visibleActions), std::vector<std::int32_t>{307});
+    EXPECT_EQ(app.m_pDiagTable3, &diag.m_allActions);
+    EXPECT_EQ(keys(diag.m_allActions), (std::vector<std::int32_t>{303, 307}));
+    diag.show();
+
     view.m_wndParams->show();
     app.m_nOperator = OPR_PRV;
     view.CloseProfileWindows();
     EXPECT_TRUE(WaitUntil([&] { return view.m_wndParams->isHidden(); }));
     EXPECT_FALSE(privileged->isHidden());
+    EXPECT_TRUE(diag.isHidden());
+    EXPECT_EQ(keys(diag.m_visibleActions), (std::vector<std::int32_t>{303, 307}));
+    EXPECT_EQ(app.m_pDiagTable2, &diag.m_visibleRows);
 
     app.m_nOperator = OPR_PBL;
     view.CloseProfileWindows();
     EXPECT_TRUE(privileged->isHidden());
+    EXPECT_EQ(keys(diag.m_visibleActions), std::vector<std::int32_t>{307});
     EXPECT_EQ(shell.Exit(), 0);
 }
 

@@ -7,7 +7,10 @@
 
 #include "CryptFixtures.h"
 #include "common/Text.h"
+#include "dialogs/CDlgDiag.h"
 #include "dialogs/CDlgSelCentr.h"
+#include "pages/CCtrlList.h"
+#include "platform/ui/CButtonMfc.h"
 #include "platform/ui/CmdUI.h"
 #include "platform/ui/Messages.h"
 #include "shell/CAboutDlg.h"
@@ -21,6 +24,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
+#include <QTreeWidget>
 
 #include <gtest/gtest.h>
 
@@ -202,6 +206,11 @@ TEST(LanguageChange, TheChosenLanguageReachesEverythingAndTheSession)
     ASSERT_TRUE(WaitUntil([&] { return !shell.App().m_bBusy && !view.m_parRecords.empty(); }));
     EXPECT_EQ(view.m_parRecords.front().ETICHETTA, u"Nome calibrazione");
     EXPECT_NE(Decipher(shell.Folder().File("VEXARDef.cfg")).find(u"\nItaliano.lng\n"), std::u16string::npos);
+    // The diagnosis window of the reload speaks the new language.
+    ASSERT_NE(view.m_dlgDiag, nullptr);
+    EXPECT_EQ(view.m_dlgDiag->windowTitle(), QStringLiteral("I3088"));
+    EXPECT_EQ(view.m_dlgDiag->List().headerItem()->text(0), QStringLiteral("I3084"));
+    EXPECT_EQ(view.m_dlgDiag->SplitButton().text(), QStringLiteral("I3291"));
 
     const std::uint8_t* images = shell.App().m_pParMaster.get();
     shell.Dialogs().ExpectMessageBox(ui::IDYES, u"I3094");

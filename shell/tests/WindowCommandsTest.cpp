@@ -6,6 +6,7 @@
 #include "EcuShell.h"
 
 #include "common/Text.h"
+#include "dialogs/CDlgDiag.h"
 #include "dialogs/CDlgIdentCentr.h"
 #include "dialogs/CDlgSelCentr.h"
 #include "link/LinkMessages.h"
@@ -245,9 +246,7 @@ TEST_F(WindowCommands, ASelectionCancelledWhileLinkedLeavesTheLinkDownAndTheConf
 // item, button and label, linked or not.
 TEST_F(WindowCommands, TheCommandsOfWindowsNotHereStayDisabled)
 {
-    const std::pair<unsigned, int> commands[] = {{ID_DIAGNOSI, kActionDiagGas},
-                                                 {ID_CANC_ERR, kActionClearErrors},
-                                                 {ID_ASS_REM, kActionRemote},
+    const std::pair<unsigned, int> commands[] = {{ID_ASS_REM, kActionRemote},
                                                  {ID_DIAG_BENZ, kActionDiagPetrol}};
     for (const bool linked : {false, true}) {
         if (linked) {
@@ -259,9 +258,52 @@ TEST_F(WindowCommands, TheCommandsOfWindowsNotHereStayDisabled)
             EXPECT_FALSE(ui::IsWindowEnabled(m_shell.View().Button(action))) << id << " " << linked;
             EXPECT_FALSE(ui::IsWindowEnabled(m_shell.View().Label(action))) << id << " " << linked;
         }
-        for (unsigned id : {ID_IDENT_CENTR, ID_CONFIG_VETTURA, ID_ACQUISIZIONE})
+        for (unsigned id : {ID_IDENT_CENTR, ID_CONFIG_VETTURA, ID_ACQUISIZIONE, ID_DIAGNOSI, ID_CANC_ERR})
             EXPECT_TRUE(ItemEnabled(m_shell.Frame(), id)) << id << " " << linked;
+        for (int action : {kActionDiagGas, kActionClearErrors})
+            EXPECT_TRUE(ui::IsWindowEnabled(m_shell.View().Button(action))) << action << " " << linked;
     }
+}
+
+// The gas diagnosis is refused while an external program runs or during a
+// long operation, the error clearing only while a program runs; otherwise
+// the diagnosis window comes forward and the worker rebuilds its polled
+// lists, and the error clearing opens.
+TEST_F(WindowCommands, TheDiagnosisAndTheErrorClearingFollowTheirRefusals)
+{
+    CVEXARView& view = m_shell.View();
+    TestApp& app = m_shell.App();
+    ASSERT_NE(view.m_dlgDiag, nullptr);
+    CDlgDiag& window = *view.m_dlgDiag;
+    ASSERT_EQ(window.m_bCreated, 1);
+    // The tables the worker and the calibration file take: every action.
+    EXPECT_EQ(app.m_pDiagTable, &window.m_allRows);
+    EXPECT_EQ(app.m_pDiagTable2, &window.m_visibleRows);
+    EXPECT_EQ(app.m_pDiagTable3, &window.m_allActions);
+    ModalCatcher dialogs;
+    for (const bool program : {true, false}) {
+        view.m_hProgram = program ? 1 : 0;
+        app.m_bBusy = !program;
+        app.ClearPosted();
+        dialogs.Clear();
+        for (unsigned id : {ID_DIAGNOSI, 1020u})
+            Command(id);
+        Command(ID_CANC_ERR);
+        QTest::qWait(20);
+        EXPECT_FALSE(window.isVisible());
+        EXPECT_TRUE(app.Posted().empty());
+        EXPECT_EQ(dialogs.Shown(), program ? std::vector<std::string>{} : std::vector<std::string>{"E3250"});
+    }
+    view.m_hProgram = 0;
+    app.m_bBusy = false;
+    app.ClearPosted();
+    Command(1020);
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_TRUE(app.m_bDiagWindowShown);
+    const std::vector<unsigned> posted = app.Posted();
+    EXPECT_FALSE(posted.empty());
+    for (unsigned id : posted)
+        EXPECT_EQ(id, link::WM_LINK_REBUILD_POLL_LIST);
 }
 
 // Before any configuration is loaded (no language, so no selection), the

@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QTest>
+
+#include <vector>
 
 namespace vexar::uitest {
 namespace {
@@ -55,6 +58,25 @@ TEST(WindowTimers, AHandlerMayKillItsOwnTimer)
     window.SetTimer(8, 10);
     ASSERT_TRUE(ProcessUntil([&] { return Ticks(window, 8) >= 4; }));
     EXPECT_EQ(Ticks(window, 7), 1u);
+}
+
+// A tick never comes before its period: a reset pulse timed by a window
+// timer is at least as long as its definition says.
+TEST(WindowTimers, ATickNeverComesEarly)
+{
+    TestWindow window;
+    QElapsedTimer clock;
+    std::vector<qint64> ticks;
+    window.whenReceived = [&](const ReceivedMessage& message) {
+        if (message.id == ui::WM_TIMER && message.wParam == 9)
+            ticks.push_back(clock.elapsed());
+    };
+    clock.start();
+    window.SetTimer(9, 200);
+    ASSERT_TRUE(ProcessUntil([&] { return ticks.size() >= 3; }));
+    EXPECT_TRUE(window.KillTimer(9));
+    for (std::size_t i = 0; i < ticks.size(); ++i)
+        EXPECT_GE(ticks[i], static_cast<qint64>(200 * (i + 1))) << "tick " << i;
 }
 
 }  // namespace
