@@ -12,6 +12,7 @@ bool CToolWorker::StartThread(Body body)
     if (m_thread.joinable())
         return false;
     m_quit = false;
+    m_abort = false;
     m_bodyEnded = false;
     m_thread = std::thread([this, body = std::move(body)] {
         body(*this);
@@ -44,15 +45,50 @@ void CToolWorker::StopThread(const std::function<void()>& purge)
     m_thread.join();
 }
 
-bool CToolWorker::Pause(std::chrono::milliseconds time)
+void CToolWorker::Abort(const std::function<void()>& purge)
+{
+    if (!m_thread.joinable())
+        return;
+    {
+        std::lock_guard lock(m_shared->mutex);
+        m_abort = true;
+    }
+    m_shared->wake.notify_all();
+    std::unique_lock lock(m_shared->mutex);
+    while (m_abort && !m_bodyEnded) {
+        lock.unlock();
+        purge();
+        lock.lock();
+        m_shared->wake.wait_for(lock, std::chrono::milliseconds(2), [this] { return !m_abort || m_bodyEnded; });
+    }
+    m_abort = false;
+}
+
+void CToolWorker::EndAbort()
+{
+    {
+        std::lock_guard lock(m_shared->mutex);
+        m_abort = false;
+    }
+    m_shared->wake.notify_all();
+}
+
+void CToolWorker::Notify()
+{
+    std::lock_guard lock(m_shared->mutex);
+    m_shared->wake.notify_all();
+}
+
+bool CToolWorker::Pause(std::chrono::milliseconds time, const std::function<bool()>& until)
 {
     std::unique_lock lock(m_shared->mutex);
-    return !m_shared->wake.wait_for(lock, time, [this] { return m_quit.load(); });
+    m_shared->wake.wait_for(lock, time, [&] { return Interrupted() || (until && until()); });
+    return !Interrupted();
 }
 
 int CToolWorker::Ask(const std::function<void(std::function<void(int)> answer)>& show, int answerOnQuit)
 {
-    if (m_quit)
+    if (Interrupted())
         return answerOnQuit;
     auto question = std::make_shared<Question>();
     std::weak_ptr<Shared> weakShared = m_shared;
@@ -68,7 +104,7 @@ int CToolWorker::Ask(const std::function<void(std::function<void(int)> answer)>&
         shared->wake.notify_all();
     });
     std::unique_lock lock(m_shared->mutex);
-    m_shared->wake.wait(lock, [&] { return question->answered || m_quit; });
+    m_shared->wake.wait(lock, [&] { return question->answered || Interrupted(); });
     return question->answered ? question->answer : answerOnQuit;
 }
 

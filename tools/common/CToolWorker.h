@@ -32,15 +32,28 @@ public:
     void StopThread(const std::function<void()>& purge);
     bool IsRunning() const { return m_thread.joinable(); }
 
+    // Asks the worker to end the step it is in and go idle: sets the abort
+    // flag and calls `purge` until the worker has called EndAbort (or left
+    // its body).
+    void Abort(const std::function<void()>& purge);
+    // Wakes a worker waiting in Pause for its condition.
+    void Notify();
+
     // Worker side.
     bool QuitRequested() const { return m_quit; }
-    // Waits `time` unless a quit comes first; false when it did.
-    bool Pause(std::chrono::milliseconds time);
+    bool AbortRequested() const { return m_abort; }
+    // Quit or abort asked: the step in progress ends without a word.
+    bool Interrupted() const { return m_quit || m_abort; }
+    // The interrupted step has ended; the dialog's Abort returns.
+    void EndAbort();
+    // Waits `time` unless interrupted first (false then), or until `until`
+    // holds (checked at every Notify).
+    bool Pause(std::chrono::milliseconds time, const std::function<bool()>& until = {});
 
     // Worker side: asks the user through `show`, which must arrange for the
     // answer to be given (from any thread) through the function it is
     // handed, and waits for that answer. Once a quit is asked the wait ends
-    // with `answerOnQuit`, answered or not.
+    // with `answerOnQuit`, answered or not; so does an abort.
     int Ask(const std::function<void(std::function<void(int)> answer)>& show, int answerOnQuit);
 
 private:
@@ -51,6 +64,7 @@ private:
 
     std::thread m_thread;
     std::atomic<bool> m_quit{false};
+    std::atomic<bool> m_abort{false};
     std::atomic<bool> m_bodyEnded{false};
     // Guards the waits of Pause and Ask and the questions' answers; shared
     // with the answer functions, which may outlive the worker.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace vexar::tools {
@@ -18,15 +19,20 @@ inline constexpr int IDNO = 7;
 class IToolSink {
 public:
     virtual ~IToolSink() = default;
-    // kd02flash: a status line by its code (and the number code 13 shows).
-    virtual void StatusCode(int code, long value) = 0;
+    // kd02flash: a status line by its code, with the port it names and the
+    // system's error number that code 13 shows.
+    virtual void StatusCode(int code, int port, long value) = 0;
     // The other tools: a status line as text.
     virtual void StatusText(std::u16string text) = 0;
     // Bytes written so far and the address reached.
     virtual void Progress(long written, long address) = 0;
-    // A box with the buttons; the answer. Once the worker is asked to quit
-    // the answer is Cancel (No for a Yes/No box, OK for an OK box) at once.
-    virtual int Box(const std::u16string& text, BoxButtons buttons) = 0;
+    // Shows a box with the buttons on the dialog's thread and gives the
+    // button pressed to `answer` (from any thread, at most once). The
+    // worker waits for it through CToolWorker::Ask, so a quit or an abort
+    // ends the wait even when the box is still open.
+    virtual void ShowBox(const std::u16string& text, BoxButtons buttons, std::function<void(int)> answer) = 0;
+    // The port advance has made `port` the configured one: the title shows it.
+    virtual void PortChosen(int port) = 0;
     // The run has ended (or was stopped): the dialog shows idle.
     virtual void RunEnded() = 0;
 };
