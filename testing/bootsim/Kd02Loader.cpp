@@ -281,9 +281,8 @@ bool Kd02Loader::Act(std::uint8_t command, const std::vector<std::uint8_t>& fram
         note = "stop download";
         return true;
     case kWriteVerify: {
-        const std::uint32_t end = kFlashFirst + m_eraseLength;
-        const std::uint8_t next = end <= kFlashLast ? m_flash[end - kFlashFirst] : 0xFF;
-        const std::uint16_t sum = WordSum16(std::span(m_flash).first(m_eraseLength), next);
+        // An odd length is padded as erased flash reads.
+        const std::uint16_t sum = WordSum16(std::span(m_flash).first(m_eraseLength), 0xFF);
         const bool verified = m_erased && m_stopSeen && !m_writeFault && sum == m_stopSum;
         status = verified ? 0x01 : 0x00;
         note = verified ? "verified" : "verify failed";

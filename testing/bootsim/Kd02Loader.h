@@ -21,7 +21,7 @@ struct Kd02Options {
 // flash 0x18000-0x4FFFF. ERASE erases from 0x18000 as many bytes as it
 // says; WRITE frames carry no address, so their data is stored one after
 // the other from 0x18000; WRITE_VERIFY compares the word sum of the erased
-// range with the one STOPDOWNLOAD gave. DISCONNECT starts the application.
+// range (an odd one padded with 0xFF) with the one STOPDOWNLOAD gave. DISCONNECT starts the application.
 class Kd02Loader : public BootDevice {
 public:
     static constexpr std::uint32_t kFlashFirst = 0x18000;

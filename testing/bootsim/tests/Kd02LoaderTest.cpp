@@ -173,7 +173,7 @@ TEST_F(Kd02LoaderTest, VerifyFailsWhenTheFlashDiffers)
     // Writing past the erased range is refused and fails the verify too.
     ASSERT_EQ(Ask(BootFrame(Kd02Loader::kErase, Le32(2)), 7).size(), 7u);
     m_client->Write(BootFrame(Kd02Loader::kWrite, {1, 2, 3}));
-    const std::uint16_t sum2 = WordSum16(Bytes{1, 2}, 0x00);
+    const std::uint16_t sum2 = WordSum16(Bytes{1, 2}, 0xFF);
     m_client->Write(BootFrame(Kd02Loader::kStopDownload, {static_cast<std::uint8_t>(sum2), static_cast<std::uint8_t>(sum2 >> 8)}));
     EXPECT_EQ(Ask(BootFrame(Kd02Loader::kWriteVerify, {}), 8).at(5), 0x00);
 }
