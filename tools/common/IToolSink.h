@@ -35,6 +35,8 @@ public:
     virtual void PortChosen(int port) = 0;
     // The run has ended (or was stopped): the dialog shows idle.
     virtual void RunEnded() = 0;
+    // The download succeeded (st7flash paints its bar green); before RunEnded.
+    virtual void Succeeded() {}
 };
 
 }  // namespace vexar::tools

@@ -17,5 +17,6 @@ inline constexpr unsigned WM_TOOL_ABORT = ui::WM_USER + 7;            // dialog 
 // advance has changed the port (the dialog's title shows it).
 inline constexpr unsigned WM_TOOL_RUN_ENDED = ui::WM_USER + 8;
 inline constexpr unsigned WM_TOOL_PORT_CHOSEN = ui::WM_USER + 9;  // wParam the port
+inline constexpr unsigned WM_TOOL_SUCCEEDED = ui::WM_USER + 10;   // the download succeeded
 
 }  // namespace vexar::tools

@@ -57,6 +57,11 @@ void CToolRelaySink::RunEnded()
     m_relay.Post(m_target, {WM_TOOL_RUN_ENDED, 0, 0, nullptr});
 }
 
+void CToolRelaySink::Succeeded()
+{
+    m_relay.Post(m_target, {WM_TOOL_SUCCEEDED, 0, 0, nullptr});
+}
+
 void CToolRelaySink::Close()
 {
     m_relay.Close();

@@ -29,6 +29,7 @@ public:
     void ShowBox(const std::u16string& text, BoxButtons buttons, std::function<void(int)> answer) override;
     void PortChosen(int port) override;
     void RunEnded() override;
+    void Succeeded() override;
 
     // Boxes still to come are answered Cancel at once, posts dropped. The
     // dialog calls it before it waits for its worker at exit.
