@@ -8,6 +8,7 @@
 #include "tools/common/ToolMessages.h"
 #include "tools/common/ui/CLoaderAboutDlg.h"
 #include "tools/common/ui/CRs232ConfigDlg.h"
+#include "tools/common/ui/ToolDisplay.h"
 
 #include <QCloseEvent>
 #include <QContextMenuEvent>
@@ -33,21 +34,6 @@ const char* const kWaitKeys[7] = {"Wait CONNECT - ERASE ",        "Wait ERASE - 
                                   "Wait WRITE - STOPDOWNLOAD",    "Wait STOPDOWNLOAD - WRITE_VERIFY",
                                   "Wait WRITE_VERIFY - DISCONNECT"};
 constexpr long kKd02ProgramArea = 0x38000;
-
-QString Hex4(std::uint32_t value)
-{
-    return QStringLiteral("0x%1").arg(value, 4, 16, QLatin1Char('0')).toUpper().replace(QLatin1String("0X"),
-                                                                                            QLatin1String("0x"));
-}
-
-// "%5.1f %%" in any locale.
-QString Percent(long part, long whole)
-{
-    const long tenths = whole > 0 ? (part * 1000 + whole / 2) / whole : 0;
-    char text[32];
-    std::snprintf(text, sizeof text, "%3ld.%ld %%", tenths / 10, tenths % 10);
-    return QString::fromLatin1(text);
-}
 
 std::u16string ToU16(const std::string& utf8)
 {
@@ -283,11 +269,11 @@ void CKd02LoaderDlg::LoadImageFile(const std::string& path, bool binary)
 void CKd02LoaderDlg::ShowImage()
 {
     const LOADER_IMAGE& image = m_programmer.Image();
-    m_start->setText(Hex4(image.start));
-    m_stop->setText(Hex4(image.stop));
-    m_checksum->setText(Hex4(image.checksum));
+    m_start->setText(HexWord(image.start));
+    m_stop->setText(HexWord(image.stop));
+    m_checksum->setText(HexWord(image.checksum));
     m_space->setValue(static_cast<int>(std::min<std::uint32_t>(image.stop, 0x4FFFF)));
-    m_spaceText->setText(Percent(static_cast<long>(image.size), kKd02ProgramArea));
+    m_spaceText->setText(SpacePercent(static_cast<long>(image.size), kKd02ProgramArea));
     m_download->setRange(0, static_cast<int>(image.stop - image.start));
     m_download->setValue(0);
     m_progressText->clear();
@@ -325,11 +311,7 @@ void CKd02LoaderDlg::ShowProgress(long written, long address)
 {
     const LOADER_IMAGE& image = m_programmer.Image();
     const long range = static_cast<long>(image.stop) - static_cast<long>(image.start);
-    // A one-byte image has nothing between start and stop: done is 100 %.
-    const long percent = range > 0 ? written * 100 / range : 100;
-    char text[48];
-    std::snprintf(text, sizeof text, "%ld %% (0x%04lx)", percent, address);
-    m_progressText->setText(QString::fromLatin1(text));
+    m_progressText->setText(DownloadProgress(written, range, address));
     m_download->setValue(static_cast<int>(std::min(written, std::max(range, 0L))));
 }
 
