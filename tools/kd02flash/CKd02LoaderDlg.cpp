@@ -8,6 +8,7 @@
 #include "tools/common/ToolMessages.h"
 #include "tools/common/ui/CLoaderAboutDlg.h"
 #include "tools/common/ui/CRs232ConfigDlg.h"
+#include "tools/common/ui/CToolScript.h"
 #include "tools/common/ui/ToolDisplay.h"
 
 #include <QCloseEvent>
@@ -208,6 +209,8 @@ std::intptr_t CKd02LoaderDlg::onMessage(unsigned id, std::uintptr_t wParam, std:
         return 0;
     case WM_TOOL_RUN_ENDED:
         EndRunLook();
+        if (m_script)
+            m_script->RunEnded();
         return 0;
     case WM_TOOL_PORT_CHOSEN:
         SetTitle(static_cast<int>(wParam));
@@ -236,6 +239,8 @@ void CKd02LoaderDlg::ApplyStartArgument()
     if (!m_fileName.empty())
         LoadImageFile(m_path + m_fileName, EndsWith(m_fileName, "bin", false));
     m_argumentApplied = true;
+    if (m_script)
+        m_script->ArgumentApplied();
 }
 
 void CKd02LoaderDlg::RestartWorker()

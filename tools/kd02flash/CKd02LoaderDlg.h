@@ -18,6 +18,8 @@ class QPushButton;
 
 namespace vexar::tools {
 
+class CToolScript;
+
 // kd02flash's main dialog: the image, the settings, the status list and the
 // progress, with Start/Stop driving CKd02Programmer's worker.
 class CKd02LoaderDlg : public QDialog, public ui::WindowBase {
@@ -57,6 +59,8 @@ public:
     CKd02Programmer& Programmer() { return m_programmer; }
     const std::string& IniPath() const { return m_iniPath; }
     bool ArgumentApplied() const { return m_argumentApplied; }
+    // The test-only script that drives the dialog (not owned).
+    void AttachScript(CToolScript* script) { m_script = script; }
     static const char* IniFileName() { return "KD02_Wait.ini"; }
 
 protected:
@@ -94,6 +98,7 @@ private:
     bool m_settingsEnabled = true;
     bool m_argumentApplied = false;
     bool m_ended = false;
+    CToolScript* m_script = nullptr;
 
     QListWidget* m_status = nullptr;
     QLineEdit* m_start = nullptr;

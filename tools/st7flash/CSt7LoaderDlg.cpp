@@ -8,6 +8,7 @@
 #include "tools/common/ToolMessages.h"
 #include "tools/common/ui/CLoaderAboutDlg.h"
 #include "tools/common/ui/CRs232ConfigDlg.h"
+#include "tools/common/ui/CToolScript.h"
 #include "tools/common/ui/ToolDisplay.h"
 #include "tools/st7flash/St7Texts.h"
 
@@ -198,6 +199,8 @@ std::intptr_t CSt7LoaderDlg::onMessage(unsigned id, std::uintptr_t wParam, std::
         return 0;
     case WM_TOOL_RUN_ENDED:
         m_startButton->setEnabled(m_programmer.Image().loaded);
+        if (m_script)
+            m_script->RunEnded();
         return 0;
     case WM_TOOL_PORT_CHOSEN:
         SetTitle(static_cast<int>(wParam));
@@ -234,6 +237,8 @@ void CSt7LoaderDlg::ApplyStartArgument()
     if (!m_fileName.empty())
         LoadImageFile(m_path + m_fileName);
     m_argumentApplied = true;
+    if (m_script)
+        m_script->ArgumentApplied();
 }
 
 void CSt7LoaderDlg::RestartWorker()

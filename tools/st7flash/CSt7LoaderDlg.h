@@ -18,6 +18,8 @@ class QPushButton;
 
 namespace vexar::tools {
 
+class CToolScript;
+
 // st7flash's main dialog: the KD01 image, the settings, the status list
 // and the progress, with Start driving CSt7Programmer's worker; every text
 // in English or Italian by LANGENG.
@@ -51,6 +53,8 @@ public:
     bool StartEnabled() const;
     CSt7Programmer& Programmer() { return m_programmer; }
     bool ArgumentApplied() const { return m_argumentApplied; }
+    // The test-only script that drives the dialog (not owned).
+    void AttachScript(CToolScript* script) { m_script = script; }
     static const char* IniFileName() { return "st7flash.ini"; }
 
 protected:
@@ -88,6 +92,7 @@ private:
     std::string m_fileName;
     bool m_argumentApplied = false;
     bool m_ended = false;
+    CToolScript* m_script = nullptr;
     QColor m_barColour;
 
     QListWidget* m_status = nullptr;

@@ -228,10 +228,12 @@ TEST_F(Kd02ProgrammerTest, FullRunFromTheApplication)
     EXPECT_FALSE(m_programmer->IsRunning());
     // The application heard its frames at 9600 only; the boot loader at 19200.
     for (const BootRecord& record : m_sim->FrameLog()) {
-        if (record.kind == BootRecord::Kind::Request && (record.command == 0x09 || record.command == 0x08))
+        if (record.kind == BootRecord::Kind::Request && (record.command == 0x09 || record.command == 0x08)) {
             EXPECT_EQ(record.baud, 9600);
-        if (record.kind == BootRecord::Kind::Request && record.command == 0x01)
+        }
+        if (record.kind == BootRecord::Kind::Request && record.command == 0x01) {
             EXPECT_EQ(record.baud, 19200);
+        }
     }
     EXPECT_EQ(m_sim->CountRequests(Kd02Loader::kWrite), 3u) << "every block is sent";
 }
