@@ -36,6 +36,18 @@ struct BootSimulator::Impl {
     std::vector<Due> due;  // ordered by time
     std::vector<std::uint8_t> partial;
     Clock::time_point lastByte{};
+    bool wire = false;
+    Clock::time_point inFreeAt{};   // wire timing: when the line has carried the bytes taken in so far
+    Clock::time_point outFreeAt{};  // wire timing: when the device's last reply has left
+
+    // The time `count` bytes take on the line at the program's speed.
+    Clock::duration LineTime(std::size_t count) const
+    {
+        const long baud = ProgramBaud();
+        if (!wire || baud <= 0)
+            return Clock::duration::zero();
+        return std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(10.0 * double(count) / double(baud)));
+    }
 
     void Run();
     void ReadAvailable(Clock::time_point now);
@@ -126,6 +138,12 @@ void BootSimulator::WithDevice(const std::function<void(BootDevice&)>& job)
         job(*m_impl->device);
     }
     Wake();
+}
+
+void BootSimulator::SetWireTiming(bool on)
+{
+    std::lock_guard lock(m_impl->mutex);
+    m_impl->wire = on;
 }
 
 void BootSimulator::Wake()
@@ -233,8 +251,15 @@ void BootSimulator::Impl::Run()
             timeout = timeout < 0 ? int(std::max<long long>(0, gapLeft))
                                   : std::min(timeout, int(std::max<long long>(0, gapLeft)));
         }
+        // With the line's speed modelled, the next bytes are taken only once
+        // the line has carried the last ones.
+        const bool lineBusy = wire && inFreeAt > now;
+        if (lineBusy) {
+            const int busy = int(std::chrono::ceil<std::chrono::milliseconds>(inFreeAt - now).count());
+            timeout = timeout < 0 ? busy : std::min(timeout, busy);
+        }
         pollfd fds[2] = {{wake.Fd(), POLLIN, 0}, {pty.IsOpen() ? pty.Master() : -1, POLLIN, 0}};
-        const nfds_t count = (pty.IsOpen() && reading) ? 2 : 1;
+        const nfds_t count = (pty.IsOpen() && reading && !lineBusy) ? 2 : 1;
         lock.unlock();
         const int ready = ::poll(fds, count, timeout);
         lock.lock();
@@ -250,10 +275,12 @@ void BootSimulator::Impl::Run()
 void BootSimulator::Impl::ReadAvailable(Clock::time_point now)
 {
     std::uint8_t buffer[4096];
-    const ssize_t n = ::read(pty.Master(), buffer, sizeof buffer);
+    const ssize_t n = ::read(pty.Master(), buffer, wire ? 64 : sizeof buffer);
     if (n <= 0)
         return;
     const long baud = ProgramBaud();
+    if (wire)
+        inFreeAt = std::max(inFreeAt, now) + LineTime(static_cast<std::size_t>(n));
     const std::vector<std::uint8_t> bytes(buffer, buffer + n);
     if (baud != device->ListeningBaud()) {
         Log(BootRecord::Kind::Ignored, now, baud, bytes, false);
@@ -286,6 +313,13 @@ void BootSimulator::Impl::Schedule(const std::vector<TimedBytes>& replies, Clock
 {
     for (const TimedBytes& reply : replies) {
         Due entry{now + reply.delay, reply.bytes};
+        if (wire) {
+            // A reply starts after the request has come in and the previous
+            // reply has left, and is whole after its own bytes' time.
+            const Clock::time_point begin = std::max({now, inFreeAt, outFreeAt}) + reply.delay;
+            entry.at = begin + LineTime(reply.bytes.size());
+            outFreeAt = entry.at;
+        }
         const auto at = std::upper_bound(due.begin(), due.end(), entry.at,
                                          [](Clock::time_point t, const Due& d) { return t < d.at; });
         due.insert(at, std::move(entry));

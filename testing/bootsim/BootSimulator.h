@@ -42,6 +42,12 @@ public:
     bool Start(std::string& error);
     void Stop();
 
+    // Models the line's speed: every byte takes 10 bit times each way, so
+    // the device takes the program's bytes no faster than the line carries
+    // them and a reply is complete only after its bytes' time on the line.
+    // Off by default (tests want the bytes at once).
+    void SetWireTiming(bool on);
+
     std::string SlavePath() const;
     // Publishes the terminal as <folder>/COM<number> (followed across a
     // replug, removed at Stop and while unplugged).

@@ -43,6 +43,12 @@ Bytes Le32(std::uint32_t value)
             static_cast<std::uint8_t>(value >> 24)};
 }
 
+Bytes Kd02LoaderTestAsk(RawClient& client, const Bytes& frame, std::size_t length)
+{
+    client.Write(frame);
+    return client.Read(length, std::chrono::milliseconds(3000));
+}
+
 bool SumOk(const Bytes& reply)
 {
     if (reply.size() < 3)
@@ -231,6 +237,38 @@ TEST_F(Kd02LoaderTest, FaultTable)
     ASSERT_TRUE(m_sim->Replug(error)) << error;
     m_client = std::make_unique<RawClient>(m_sim->SlavePath(), 19200);
     EXPECT_EQ(Ask(connect, 11).at(3), 0x01) << "the device keeps its state across a replug";
+}
+
+}  // namespace
+
+namespace {
+
+// With the line's speed modelled, the device takes bytes no faster than the
+// line carries them and answers after its reply's time on the line.
+TEST(Kd02WireTest, RepliesComeAfterTheLineTime)
+{
+    Kd02Options options;
+    options.startInBootLoader = true;
+    options.bootBaud = 9600;
+    auto device = std::make_unique<Kd02Loader>(options);
+    BootSimulator sim(std::move(device));
+    sim.SetWireTiming(true);
+    std::string error;
+    ASSERT_TRUE(sim.Start(error)) << error;
+    RawClient client(sim.SlavePath(), 9600);
+    const auto begin = std::chrono::steady_clock::now();
+    client.Write(BootFrame(Kd02Loader::kConnect, {0xAA, 0x55, 0xAA, 0x55}));
+    ASSERT_EQ(client.Read(11, std::chrono::milliseconds(2000)).size(), 11u);
+    ASSERT_EQ(client.Read(0).size(), 0u);
+    const auto connectTime = std::chrono::steady_clock::now() - begin;
+    EXPECT_GE(connectTime, std::chrono::microseconds(22 * 10 * 1000000 / 9600)) << "22 bytes at 9600 baud";
+
+    ASSERT_EQ(Kd02LoaderTestAsk(client, BootFrame(Kd02Loader::kErase, Le32(2048)), 7).size(), 7u);
+    const auto writeBegin = std::chrono::steady_clock::now();
+    client.Write(BootFrame(Kd02Loader::kWrite, Bytes(1024, 0x11)));
+    ASSERT_EQ(Kd02LoaderTestAsk(client, BootFrame(Kd02Loader::kEraseResult, {}), 8).size(), 8u);
+    EXPECT_GE(std::chrono::steady_clock::now() - writeBegin, std::chrono::milliseconds((1031 + 7 + 8) * 10 * 1000 / 9600 - 5));
+    sim.Stop();
 }
 
 }  // namespace
