@@ -9,7 +9,8 @@
 // 0x6FC0 bytes for st7flash.
 //
 // kd02flash is measured with its settings' pauses at their defaults and at
-// 0; st7flash keeps its 10 ms per pass of its loop.
+// 0; st7flash keeps its 10 ms per pass of its loop. With TOOLS_BENCH_LOG
+// set, st7flash's frame log is printed (the time of every frame).
 #include "testing/bootsim/BootSimulator.h"
 #include "testing/bootsim/Kd01Loader.h"
 #include "testing/bootsim/Kd02Loader.h"
@@ -182,6 +183,11 @@ Figures RunSt7(const std::string& folder, std::size_t size, long baud)
     // idle state's line read (0.2 s) before the reset.
     f.pauses = double(blocks + 8) * 0.010 + 0.2;
     f.wire = WireSeconds(sim, baud);
+    if (std::getenv("TOOLS_BENCH_LOG")) {
+        const auto log = sim.FrameLog();
+        for (const BootRecord& record : log)
+            std::printf("%s\n", BootRecordLine(record, log.front().at).substr(0, 60).c_str());
+    }
     programmer.StopThread();
     sim.Stop();
     return f;

@@ -383,6 +383,27 @@ TEST_F(Kd02ProgrammerTest, UnplugDuringWriteAsksAndEndsInError)
     EXPECT_EQ(m_sink.ProgressSeen().back().first, 3 * 1024) << "no progress after the third block";
 }
 
+// The boot loader stops reading: once the line's buffers are full every
+// WRITE stays short; six of them raise the Retry/Cancel box, and Cancel
+// goes on to STOPDOWNLOAD, which cannot be sent either. (Slow: each short
+// write waits out the serial layer's 1 s write time-out.)
+TEST_F(Kd02ProgrammerTest, StopReadingRaisesRetryCancelThenDownloadError)
+{
+    StartSimulator({.startInBootLoader = true});
+    Kd02Timing timing = TestTiming();
+    timing.applicationTimeout = 0.05;
+    timing.attempts = 1;
+    MakeProgrammer(timing);
+    LoadImage(150 * 1024);
+    m_loader->Faults().Arm(Kd02Loader::kWrite, {FaultKind::StopReading, {}}, false, 1);
+    m_sink.boxAnswers = {IDCANCEL};
+    ASSERT_EQ(m_programmer->StartRun(m_sink, m_sink), CKd02Programmer::StartResult::Started);
+    ASSERT_TRUE(m_sink.WaitRunEnded(1, std::chrono::seconds(60)));
+    EXPECT_EQ(m_sink.Boxes(), (std::vector<std::u16string>{u"Receive error from board"}));
+    EXPECT_EQ(m_sink.Codes().back(), ST_DOWNLOAD_ERROR);
+    EXPECT_EQ(m_sim->CountRequests(Kd02Loader::kStopDownload), 0u);
+}
+
 // A listed port that does not open: line 13, then the next port.
 TEST_F(Kd02ProgrammerTest, PortThatDoesNotOpenIsSkipped)
 {
