@@ -40,7 +40,11 @@ public:
     void StatusCode(int code, int, long) override { last = code; }
     void StatusText(std::u16string) override {}
     void Progress(long, long) override {}
-    void ShowBox(const std::u16string&, BoxButtons, std::function<void(int)> answer) override { answer(IDCANCEL); }
+    void ShowBox(const std::u16string&, BoxButtons, std::function<void(int)> answer) override
+    {
+        ++boxes;
+        answer(IDCANCEL);
+    }
     void PortChosen(int) override {}
     void RunEnded() override
     {
@@ -58,6 +62,7 @@ public:
         done.wait(lock, [&] { return ended; });
     }
     int last = 0;
+    int boxes = 0;
     bool succeeded = false;
     bool ended = false;
     std::mutex mutex;
@@ -69,6 +74,8 @@ struct Figures {
     double wire = 0;
     double pauses = 0;
     bool ok = false;
+    int lastLine = 0;  // kd02flash: the status code the run ended with
+    int boxes = 0;
 };
 
 double WireSeconds(const BootSimulator& sim, long baud)
@@ -118,6 +125,8 @@ Figures RunKd02(const std::string& folder, std::size_t size, long baud, bool def
     Figures f;
     f.measured = std::chrono::duration<double>(Clock::now() - begin).count();
     f.ok = sink.last == ST_DISCONNECTED;
+    f.lastLine = sink.last;
+    f.boxes = sink.boxes;
     const auto& w = programmer.Waits();
     const std::size_t blocks = (size + 1023) / 1024;
     // The application query goes unanswered (the boot loader runs): its
@@ -196,8 +205,11 @@ Figures RunSt7(const std::string& folder, std::size_t size, long baud)
 void Print(const char* what, long baud, std::size_t size, const Figures& f)
 {
     const double floor = f.wire + f.pauses;
-    std::printf("%-24s %6ld baud %7zu bytes: %s measured %8.2f s, wire %8.2f s, pauses %7.2f s, ratio %.3f\n", what, baud,
+    std::printf("%-24s %6ld baud %7zu bytes: %s measured %8.2f s, wire %8.2f s, pauses %7.2f s, ratio %.3f", what, baud,
                 size, f.ok ? "ok    " : "FAILED", f.measured, f.wire, f.pauses, floor > 0 ? f.measured / floor : 0.0);
+    if (!f.ok)
+        std::printf(" (last line %d, %d boxes)", f.lastLine, f.boxes);
+    std::printf("\n");
 }
 
 }  // namespace
