@@ -293,54 +293,79 @@ TEST_F(St7ProgrammerTest, AbortiveAttemptMovesOnUnlessLocked)
     }
 }
 
+struct FaultCase {
+    std::uint8_t command;
+    FaultKind kind;
+    std::vector<std::u16string> boxes;
+};
+
+class St7FaultTest : public St7ProgrammerTest {
+protected:
+    void Run(const std::vector<FaultCase>& cases)
+    {
+        Kd01Options options;
+        options.startInBootLoader = true;
+        Kd01Loader* loader = AddSimulator(3, options);
+        St7Timing timing = TestTiming();
+        timing.resetTimeout = 0.02;
+        timing.writeTimeout = timing.vectorsTimeout = timing.checkTimeout = 0.1;
+        timing.writeAttempts = timing.vectorsAttempts = timing.checkAttempts = 2;
+        timing.greetingTimeout = 0.2;
+        timing.eraseTimeout = 0.1;
+        MakeProgrammer(timing);
+        int runs = 0;
+        for (const FaultCase& c : cases) {
+            SCOPED_TRACE(testing::Message() << "command " << int(c.command) << " fault " << int(c.kind));
+            m_sims[0]->WithDevice([&](BootDevice&) {
+                loader->Faults().Clear();
+                loader->Faults().Arm(c.command, {c.kind, {}}, true);
+                loader->SetInBootLoader(false);  // so that the reset brings the greeting
+            });
+            m_sink.boxes.clear();
+            m_sink.succeeded = false;
+            for (std::size_t i = 0; i < c.boxes.size(); ++i)
+                m_sink.boxActions.push_back([] {});
+            ASSERT_EQ(m_programmer->StartRun(m_sink, m_sink), CSt7Programmer::StartResult::Started);
+            ASSERT_TRUE(m_sink.WaitRunEnded(++runs));
+            EXPECT_EQ(m_sink.boxes, c.boxes);
+            EXPECT_FALSE(m_sink.succeeded);
+        }
+    }
+};
+
 // Each command refused or unanswered ends the run with its box, never with
 // the success line.
-TEST_F(St7ProgrammerTest, FaultTable)
+TEST_F(St7FaultTest, WriteVectorsAndCheck)
 {
-    struct Case {
-        std::uint8_t command;
-        FaultKind kind;
-        const char16_t* box;
-    };
-    const Case cases[] = {
-        {Kd01Loader::kWrite, FaultKind::Silence, u"Error programming"},
-        {Kd01Loader::kWrite, FaultKind::BadSum, u"Error programming"},
-        {Kd01Loader::kWrite, FaultKind::WrongEcho, u"Error programming"},
-        {Kd01Loader::kWrite, FaultKind::Negative, u"Error programming"},
-        {Kd01Loader::kVectors, FaultKind::Silence, u"Error programming interrupt vector"},
-        {Kd01Loader::kVectors, FaultKind::Negative, u"Error programming interrupt vector"},
-        {Kd01Loader::kVectors, FaultKind::BadSum, u"Error programming interrupt vector"},
-        {Kd01Loader::kVectors, FaultKind::WrongEcho, u"Error programming interrupt vector"},
-        {Kd01Loader::kCheck, FaultKind::Silence, u"Error writing check"},
-        {Kd01Loader::kCheck, FaultKind::Negative, u"Error writing check"},
-        {Kd01Loader::kCheck, FaultKind::BadSum, u"Error writing check"},
-        {Kd01Loader::kCheck, FaultKind::WrongEcho, u"Error writing check"},
-    };
-    Kd01Options options;
-    options.startInBootLoader = true;
-    Kd01Loader* loader = AddSimulator(3, options);
-    St7Timing timing = TestTiming();
-    timing.resetTimeout = 0.02;
-    timing.writeTimeout = timing.vectorsTimeout = timing.checkTimeout = 0.1;
-    timing.writeAttempts = timing.vectorsAttempts = timing.checkAttempts = 2;
-    timing.greetingTimeout = 0.2;
-    MakeProgrammer(timing);
-    int runs = 0;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "command " << int(c.command) << " fault " << int(c.kind));
-        m_sims[0]->WithDevice([&](BootDevice&) {
-            loader->Faults().Clear();
-            loader->Faults().Arm(c.command, {c.kind, {}}, true);
-            loader->SetInBootLoader(false);  // so that the reset brings the greeting
-        });
-        m_sink.boxes.clear();
-        m_sink.succeeded = false;
-        m_sink.boxActions.push_back([] {});
-        ASSERT_EQ(m_programmer->StartRun(m_sink, m_sink), CSt7Programmer::StartResult::Started);
-        ASSERT_TRUE(m_sink.WaitRunEnded(++runs));
-        EXPECT_EQ(m_sink.boxes, (std::vector<std::u16string>{c.box}));
-        EXPECT_FALSE(m_sink.succeeded);
-    }
+    Run({
+        {Kd01Loader::kWrite, FaultKind::Silence, {u"Error programming"}},
+        {Kd01Loader::kWrite, FaultKind::BadSum, {u"Error programming"}},
+        {Kd01Loader::kWrite, FaultKind::WrongEcho, {u"Error programming"}},
+        {Kd01Loader::kWrite, FaultKind::Negative, {u"Error programming"}},
+        {Kd01Loader::kVectors, FaultKind::Silence, {u"Error programming interrupt vector"}},
+        {Kd01Loader::kVectors, FaultKind::Negative, {u"Error programming interrupt vector"}},
+        {Kd01Loader::kVectors, FaultKind::BadSum, {u"Error programming interrupt vector"}},
+        {Kd01Loader::kVectors, FaultKind::WrongEcho, {u"Error programming interrupt vector"}},
+        {Kd01Loader::kCheck, FaultKind::Silence, {u"Error writing check"}},
+        {Kd01Loader::kCheck, FaultKind::Negative, {u"Error writing check"}},
+        {Kd01Loader::kCheck, FaultKind::BadSum, {u"Error writing check"}},
+        {Kd01Loader::kCheck, FaultKind::WrongEcho, {u"Error writing check"}},
+    });
+}
+
+// A refused erase asks to switch the board on and waits for the greeting
+// again; without one the tool resets again (which clears the prompt's
+// flag), erases blindly, asks once more and gives the port up.
+TEST_F(St7FaultTest, Erase)
+{
+    const std::vector<std::u16string> twice{u"Press the OK button and switch on the board",
+                                            u"Press the OK button and switch on the board"};
+    Run({
+        {Kd01Loader::kErase, FaultKind::Silence, twice},
+        {Kd01Loader::kErase, FaultKind::BadSum, twice},
+        {Kd01Loader::kErase, FaultKind::WrongEcho, twice},
+        {Kd01Loader::kErase, FaultKind::Negative, twice},
+    });
 }
 
 // The adapter is pulled while the tool waits for the greeting: the wait
