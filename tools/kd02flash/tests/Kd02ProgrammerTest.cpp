@@ -360,6 +360,11 @@ TEST_F(Kd02ProgrammerTest, FaultTable)
         ASSERT_FALSE(codes.empty());
         EXPECT_EQ(codes.back(), c.lastCode);
         EXPECT_EQ(std::count(codes.begin(), codes.end(), int(ST_DOWNLOAD_OK)), 0);
+        if (c.command == Kd02Loader::kConnect) {
+            // One listed port and no boot loader answering: lines 10 and 2
+            // once each, and the run ends.
+            EXPECT_EQ(codes, (std::vector<int>{ST_APP_NOT_CONNECTED, ST_NOT_CONNECTED}));
+        }
     }
 }
 
