@@ -184,6 +184,25 @@ TEST_F(InstallTest, ProgramsAndLibrariesLookForOurLibrariesBesideThemselves)
     }
 }
 
+// The programming tools lie in "prgbay" and find libsigilkit.so in the
+// program folder above them; installed, they start (a script they cannot
+// read ends them at once with a failure).
+TEST_F(InstallTest, ToolsInTheProgramBayFindTheCipherLibraryAbove)
+{
+    for (const char* tool : {"prgbay/kd02flash", "prgbay/st7flash"}) {
+        ASSERT_TRUE(IsFile(At(tool)) && IsExecutable(At(tool))) << tool;
+        std::string dynamic;
+        ASSERT_EQ(RunCommand(Quoted(READELF_PROGRAM) + " -d " + Quoted(At(tool)), dynamic), 0) << dynamic;
+        EXPECT_NE(dynamic.find("path: [$ORIGIN/..]"), std::string::npos) << tool << ":\n" << dynamic;
+        EXPECT_NE(dynamic.find("libsigilkit.so"), std::string::npos) << tool;
+        EXPECT_EQ(dynamic.find(BUILD_FOLDER), std::string::npos) << tool << " still names the build folder";
+        std::string output;
+        EXPECT_NE(RunCommand("QT_QPA_PLATFORM=offscreen VEXAR_TOOL_SCRIPT=unreadable " + Quoted(At(tool)), output), 0)
+            << tool << ": " << output;
+        EXPECT_NE(output.find("VEXAR_TOOL_SCRIPT: cannot read"), std::string::npos) << tool << ": " << output;
+    }
+}
+
 TEST_F(InstallTest, LanguageFilesAreUtf16AndTheListNamesBothLanguages)
 {
     for (const char* file : {"Lang/GestLang.cfg", "Lang/English.lng", "Lang/Italiano.lng"})

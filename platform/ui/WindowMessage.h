@@ -13,6 +13,7 @@
 namespace vexar::ui {
 
 inline constexpr unsigned WM_CLOSE = 0x0010;
+inline constexpr unsigned WM_USER = 0x0400;  // the first number of a program's private messages
 inline constexpr unsigned WM_COMMAND = 0x0111;  // wParam: command id in the low 16 bits
 inline constexpr unsigned WM_TIMER = 0x0113;    // wParam: timer id
 

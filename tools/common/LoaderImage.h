@@ -43,6 +43,21 @@ inline constexpr ImageLayout kHhwriterKd02Layout{0x40000, 0xFFFFFF, 0x18000, 0x4
 
 // The KD02 firmware's first address, where raw binary images are placed.
 inline constexpr std::uint32_t kKd02BinaryBase = 0x18000;
+
+// What a KD02 download programs: the boot loader stores the data of its
+// address-less WRITE frames one after the other from 0x18000, so every
+// byte from there to the image's stop is sent, 0xFF blocks included, and
+// the erase length and the verify's word sum cover the same bytes. For an
+// image that starts at 0x18000 (every ".bin", the usual ".hex") that is
+// the image's own range and checksum.
+struct Kd02ProgramRange {
+    std::uint32_t first = kKd02BinaryBase;
+    std::uint32_t last = kKd02BinaryBase;  // the image's stop
+    std::uint32_t Length() const { return last - first + 1; }
+};
+Kd02ProgramRange Kd02ProgrammedRange(const LOADER_IMAGE& image);
+// The word sum of the programmed range (SumImageWords).
+std::uint16_t Kd02ProgramChecksum(const LOADER_IMAGE& image);
 // hhwriter sends raw KD02 images of at most this many bytes.
 inline constexpr std::uint32_t kHhwriterKd02BinaryMaximum = 0x20000;
 // The handheld's language area.
