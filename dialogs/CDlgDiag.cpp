@@ -12,6 +12,7 @@
 #include "pages/CUtilityFactory.h"
 #include "pages/DiagAction.h"
 #include "pages/core/CVEXARPages.h"
+#include "pages/core/DesignScreen.h"
 #include "platform/ui/CButtonMfc.h"
 #include "platform/ui/CUtilityUi.h"
 #include "platform/ui/Messages.h"
@@ -190,13 +191,9 @@ void CDlgDiag::FitToScreen(const QRect& rect)
     int numX = CScrollResizeFunc::kDesignWidth;
     int numY = CScrollResizeFunc::kDesignHeight;
     if (screenSize != QSize(CScrollResizeFunc::kDesignWidth, CScrollResizeFunc::kDesignHeight)) {
-        // The smaller change of the two sides sets the scale; 4:3 is kept.
-        numX = screenSize.width();
-        numY = screenSize.height();
-        if (std::abs(CScrollResizeFunc::kDesignWidth - numX) < std::abs(CScrollResizeFunc::kDesignHeight - numY))
-            numY = numX * CScrollResizeFunc::kDesignHeight / CScrollResizeFunc::kDesignWidth;
-        else
-            numX = numY * CScrollResizeFunc::kDesignWidth / CScrollResizeFunc::kDesignHeight;
+        const PIXEL_SIZE reduced = ReduceToDesignRatio(screenSize.width(), screenSize.height());
+        numX = reduced.cx;
+        numY = reduced.cy;
         const QRect design[] = {kListRect,        kSwitchRect,      kStateRect, kResetRects[0],
                                 kResetRects[1], kResetRects[2], kSplitRect};
         QWidget* children[] = {m_list, m_switch, m_state, m_reset[0], m_reset[1], m_reset[2], m_split};

@@ -1,6 +1,7 @@
 #include "dialogs/CScrollResizeFunc.h"
 
 #include "pages/CCtrlTab.h"
+#include "pages/core/DesignScreen.h"
 
 #include <QScreen>
 #include <QScrollBar>
@@ -79,13 +80,9 @@ bool CScrollResizeFunc::FitToScreen()
     int height = screen.height();
     if (width == kDesignWidth && height == kDesignHeight)
         return false;
-    // The screen reduced to the design's 4:3 along its nearer side.
-    if (std::abs(kDesignWidth - width) < std::abs(kDesignHeight - height))
-        height = width * kDesignHeight / kDesignWidth;
-    else
-        width = height * kDesignWidth / kDesignHeight;
-    m_nNumX = width;
-    m_nNumY = height;
+    const PIXEL_SIZE reduced = ReduceToDesignRatio(width, height);
+    m_nNumX = reduced.cx;
+    m_nNumY = reduced.cy;
     m_nDenX = kDesignWidth;
     m_nDenY = kDesignHeight;
 

@@ -14,6 +14,8 @@
 // Screen size and resolution are read from the dialog's screen unless a
 // test sets its own.
 
+#include "pages/core/DesignScreen.h"
+
 #include <QPointer>
 #include <QRect>
 #include <QSize>
@@ -40,8 +42,8 @@ public:
     static constexpr int SB_BOTTOM = 7;
     static constexpr int SB_ENDSCROLL = 8;
 
-    static constexpr int kDesignWidth = 1024;
-    static constexpr int kDesignHeight = 768;
+    static constexpr int kDesignWidth = kDesignScreenWidth;
+    static constexpr int kDesignHeight = kDesignScreenHeight;
     static constexpr int kLineStep = 10;
 
     CScrollResizeFunc();

@@ -616,9 +616,10 @@ TEST_F(DiagWindow, ShowAndHideRebuildThePoll)
     EXPECT_EQ(app.requests.size(), 3u);
 }
 
-// Fitted to a 1280 x 1024 screen the children scale by 1365/1024 and
-// 1024/768 (the height sets the scale, 4:3 kept); on the design screen
-// nothing moves; the window takes the rectangle it is given.
+// Fitted to a 1280 x 1024 screen the children scale by 1280/1024 and
+// 960/768 (4:3 kept within the screen, so nothing lies beyond its right
+// edge); on the design screen nothing moves; the window takes the
+// rectangle it is given.
 TEST_F(DiagWindow, FittingScalesTheChildrenFromTheDesignScreen)
 {
     const QRect list = window->List().geometry();
@@ -628,10 +629,12 @@ TEST_F(DiagWindow, FittingScalesTheChildrenFromTheDesignScreen)
     EXPECT_EQ(window->geometry().size(), QSize(1100, 700));
 
     window->m_screenSize = [] { return QSize(1280, 1024); };
-    window->FitToScreen(QRect(0, 0, 1400, 900));
+    window->FitToScreen(QRect(0, 0, 1280, 980));
     EXPECT_EQ(window->List().geometry(),
-              QRect(list.x() * 1365 / 1024, list.y() * 1024 / 768, list.width() * 1365 / 1024,
-                    list.height() * 1024 / 768));
+              QRect(list.x() * 1280 / 1024, list.y() * 960 / 768, list.width() * 1280 / 1024,
+                    list.height() * 960 / 768));
+    EXPECT_LE(window->SplitButton().geometry().right(), 1280 - 1);
+    EXPECT_LE(window->List().geometry().right(), 1280 - 1);
     // The action column takes what the other three leave.
     const QHeaderView& header = *window->List().header();
     EXPECT_EQ(header.sectionSize(0), 300);

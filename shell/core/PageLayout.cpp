@@ -111,15 +111,6 @@ PIXEL_SIZE ControlSize(const REC_CONTROLLO& r, const LAYOUT_SETTINGS& s, const T
 
 }  // namespace
 
-PIXEL_SIZE ReduceToDesignRatio(std::int32_t width, std::int32_t height)
-{
-    if (std::abs(kDesignWidth - width) < std::abs(kDesignHeight - height))
-        height = width * kDesignHeight / kDesignWidth;
-    else
-        width = height * kDesignWidth / kDesignHeight;
-    return {width, height};
-}
-
 void ScaleLayoutToScreen(REC_INTERFACCIA& params, REC_INTERFACCIA& vars, LAYOUT_SETTINGS& settings,
                          std::int32_t screenWidth, std::int32_t screenHeight)
 {

@@ -8,6 +8,7 @@
 
 #include "config/RecControllo.h"
 #include "config/RecInterfaccia.h"
+#include "pages/core/DesignScreen.h"
 #include "pages/core/LayoutSettings.h"
 
 #include <cstdint>
@@ -17,22 +18,15 @@
 
 namespace vexar::shell {
 
-inline constexpr int kDesignWidth = 1024;
-inline constexpr int kDesignHeight = 768;
-
-struct PIXEL_SIZE {
-    std::int32_t cx = 0;
-    std::int32_t cy = 0;
-};
+inline constexpr int kDesignWidth = kDesignScreenWidth;
+inline constexpr int kDesignHeight = kDesignScreenHeight;
+using ::PIXEL_SIZE;
+using ::ReduceToDesignRatio;
 
 // Measures one line of text in a font: its extent in pixels.
 using TextMeasure = std::function<PIXEL_SIZE(std::u16string_view text)>;
 // The size of a map control (CTRL_GRID), which its own rules give.
 using GridMeasure = std::function<PIXEL_SIZE(const REC_CONTROLLO& record, const LAYOUT_SETTINGS& settings)>;
-
-// The screen reduced to 4:3: the side nearer its design size stays, the
-// other follows it.
-PIXEL_SIZE ReduceToDesignRatio(std::int32_t width, std::int32_t height);
 
 // Scales the size values of the settings and the cell sizes of both
 // layouts (their status bars and their tabs' pages) to the screen; nothing

@@ -119,15 +119,15 @@ TEST(Load, TheConfigurationLoadsInTheCurrentLanguage)
     EXPECT_EQ(shell.View().m_parRecords.front().ETICHETTA, u"Nome calibrazione");
 }
 
-// At 1280 x 1024 widths scale by 1365 / 1024 and heights by 1024 / 768.
+// At 1280 x 1024 widths and heights scale by 5/4 (the 4:3 of 1280 x 960).
 TEST(Load, TheLayoutIsScaledToTheScreen)
 {
     ShellHarness shell;
     shell.MakeApp();
     shell.App().m_screenSize = [] { return QSize(1280, 1024); };
     shell.StartWithConfiguration();
-    EXPECT_EQ(shell.View().m_layout.knob.width, 120 * 1365 / 1024);
-    EXPECT_EQ(shell.View().m_layout.knob.height, 120 * 1024 / 768);
+    EXPECT_EQ(shell.View().m_layout.knob.width, 120 * 1280 / 1024);
+    EXPECT_EQ(shell.View().m_layout.knob.height, 120 * 960 / 768);
     EXPECT_EQ(shell.View().m_layoutFile.knob.width, 120);
 }
 
@@ -154,8 +154,8 @@ TEST(Load, EveryReloadScalesTheSettingsAsReadOnce)
                                          l.gridColumnWidth, l.vmeter.width, l.vmeter.height};
     };
     const std::vector<std::int32_t> first = sizes();
-    EXPECT_EQ(view.m_layout.knob.width, 120 * 1365 / 1024);
-    EXPECT_EQ(view.m_layout.knob.height, 120 * 1024 / 768);
+    EXPECT_EQ(view.m_layout.knob.width, 120 * 1280 / 1024);
+    EXPECT_EQ(view.m_layout.knob.height, 120 * 960 / 768);
 
     shell.Dialogs().ExpectMessageBox(ui::IDYES, u"E3094");
     ui::SendMessage(&shell.Frame(), ui::CommandMessage(ID_LANGUAGE_FIRST + 1));

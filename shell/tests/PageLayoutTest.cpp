@@ -28,12 +28,13 @@ REC_CONTROLLO Record(std::int32_t key, std::int32_t category, CategoryBlock bloc
 
 }  // namespace
 
-TEST(PageLayout, TheScreenIsReducedToFourThirdsOnTheSideNearerItsDesign)
+TEST(PageLayout, TheScreenIsReducedToFourThirdsOnTheSideNearerItsDesignWithinTheScreen)
 {
     const struct {
         int w, h, rw, rh;
     } cases[] = {
-        {1280, 1024, 1365, 1024},  // equal differences: the height is the base
+        {1280, 1024, 1280, 960},   // the height would be the base, but 1365 is wider than the screen
+        {1024, 1280, 1024, 768},
         {800, 600, 800, 600},
         {1920, 1080, 1440, 1080},
         {1100, 1000, 1100, 825},
@@ -67,22 +68,31 @@ TEST(PageLayout, SettingsAndCellsScaleWidthsAndHeightsApart)
     EXPECT_EQ(same.knob.width, 120);
     EXPECT_EQ(untouched.CARTELLE[0].PAGINA.COLONNE, 100);
 
-    // 1280 x 1024: widths by 1365 / 1024, heights by 1024 / 768.
+    // 1280 x 1024: the design's 4:3 within the screen, 1280 x 960, so
+    // widths and heights both by 5/4.
     ScaleLayoutToScreen(params, vars, settings, 1280, 1024);
-    EXPECT_EQ(settings.pageFontSize, 9 * 1365 / 1024);
-    EXPECT_EQ(settings.knob.width, 120 * 1365 / 1024);
-    EXPECT_EQ(settings.knob.height, 120 * 1024 / 768);
-    EXPECT_EQ(settings.gridColumnWidth, 65 * 1365 / 1024);
-    EXPECT_EQ(settings.margin, 13);  // 10 * 1365 / 1024 = 13 and 10 * 1024 / 768 = 13
-    EXPECT_EQ(params.CARTELLE[0].PAGINA.COLONNE, 133);
-    EXPECT_EQ(params.CARTELLE[0].PAGINA.RIGHE, 80);
-    EXPECT_EQ(params.BARRA_STATO.COLONNE, 53);
-    EXPECT_EQ(vars.BARRA_STATO.RIGHE, 40);
+    EXPECT_EQ(settings.pageFontSize, 9 * 1280 / 1024);
+    EXPECT_EQ(settings.knob.width, 120 * 1280 / 1024);
+    EXPECT_EQ(settings.knob.height, 120 * 960 / 768);
+    EXPECT_EQ(settings.gridColumnWidth, 65 * 1280 / 1024);
+    EXPECT_EQ(settings.margin, 12);  // 10 * 1280 / 1024
+    EXPECT_EQ(params.CARTELLE[0].PAGINA.COLONNE, 125);
+    EXPECT_EQ(params.CARTELLE[0].PAGINA.RIGHE, 75);
+    EXPECT_EQ(params.BARRA_STATO.COLONNE, 50);
+    EXPECT_EQ(vars.BARRA_STATO.RIGHE, 37);
+
+    // 1920 x 1080: widths and heights apart, 1440 / 1024 and 1080 / 768.
+    LAYOUT_SETTINGS wide;
+    wide.knob = {120, 120};
+    REC_INTERFACCIA wideParams, wideVars;
+    ScaleLayoutToScreen(wideParams, wideVars, wide, 1920, 1080);
+    EXPECT_EQ(wide.knob.width, 120 * 1440 / 1024);
+    EXPECT_EQ(wide.knob.height, 120 * 1080 / 768);
 
     // A smaller screen: a value that would scale to 0 keeps its own.
     ScaleLayoutToScreen(params, vars, settings, 640, 480);
     EXPECT_EQ(settings.checkHeight, 1);
-    EXPECT_EQ(settings.knob.height, 160 * 480 / 768);
+    EXPECT_EQ(settings.knob.height, 150 * 480 / 768);
 }
 
 TEST(PageLayout, ARatioIsTheCellsASizeSpans)
