@@ -134,6 +134,12 @@ std::chrono::milliseconds Apart(const HeardWrite& first, const HeardWrite& secon
     return std::chrono::duration_cast<std::chrono::milliseconds>(second.at - first.at);
 }
 
+// The pulse's delay runs from the active write's request; the simulator
+// hears that write when the worker gets to it, which on a busy machine can
+// be a poll's transaction later than the idle write's. The gap heard is the
+// delay less at most that.
+constexpr std::chrono::milliseconds kPulseHeard = 500ms - 100ms;
+
 }  // namespace
 
 TEST_F(DiagnosisBench, ScriptedErrorsShowWithTheEcusActionsAndAChoiceIsOneWrite)
@@ -199,7 +205,7 @@ TEST_F(DiagnosisBench, AResetAndTheErrorClearingArePulsesOfMaskedWrites)
     ASSERT_TRUE(WaitUntil([&] { return Writes().size() >= 2; }));
     std::vector<HeardWrite> writes = Writes();
     ASSERT_EQ(writes, (std::vector<HeardWrite>{{kMaskedWrite, 20, 1}, {kMaskedWrite, 20, 0}}));
-    EXPECT_GE(Apart(writes[0], writes[1]), 500ms);
+    EXPECT_GE(Apart(writes[0], writes[1]), kPulseHeard);
     EXPECT_EQ(writes[0].keep, 0x00);
 
     // The error clearing by its function key: the occasional errors.
@@ -218,7 +224,7 @@ TEST_F(DiagnosisBench, AResetAndTheErrorClearingArePulsesOfMaskedWrites)
     ASSERT_TRUE(WaitUntil([&] { return closed; }));
     writes = Writes();
     ASSERT_EQ(writes, (std::vector<HeardWrite>{{kMaskedWrite, 21, 1}, {kMaskedWrite, 21, 0}}));
-    EXPECT_GE(Apart(writes[0], writes[1]), 500ms);
+    EXPECT_GE(Apart(writes[0], writes[1]), kPulseHeard);
 }
 
 // After a whole-image write: the three idle writes, then the pulses of
@@ -234,9 +240,9 @@ TEST_F(DiagnosisBench, AWholeImageWriteIsFollowedByTheChainedResets)
     QTest::qWait(100);
     const std::vector<HeardWrite> writes = Writes();
     ASSERT_EQ(writes, expected);
-    EXPECT_GE(Apart(writes[3], writes[4]), 500ms);
-    EXPECT_GE(Apart(writes[5], writes[6]), 500ms);
-    EXPECT_GE(Apart(writes[7], writes[8]), 500ms);
+    EXPECT_GE(Apart(writes[3], writes[4]), kPulseHeard);
+    EXPECT_GE(Apart(writes[5], writes[6]), kPulseHeard);
+    EXPECT_GE(Apart(writes[7], writes[8]), kPulseHeard);
     EXPECT_EQ(Window().Resets().ChainStep(), 0);
 }
 
