@@ -44,7 +44,10 @@ bool IsActionBuilt(int action)
     case kActionTest:
     case kActionIdentification:
     case kActionVehicleConfig:
-    case kActionAcquisition: return true;
+    case kActionAcquisition:
+    case kActionSaveCalib:
+    case kActionLoadCalib:
+    case kActionResetMemory: return true;
     default: return false;
     }
 }
