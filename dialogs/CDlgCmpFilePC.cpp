@@ -10,7 +10,10 @@
 #include <QApplication>
 #include <QGridLayout>
 #include <QHeaderView>
+#include <QLayout>
 #include <QLineEdit>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -63,6 +66,7 @@ CDlgCmpFilePC::CDlgCmpFilePC(QWidget* parent)
     m_differences->setTextElideMode(Qt::ElideNone);
     m_differences->setWordWrap(false);
     m_differences->verticalHeader()->hide();
+    m_differences->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_differences->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     m_differences->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
 
@@ -106,6 +110,7 @@ void CDlgCmpFilePC::OnInitDialog()
     for (CHorzListBox* lines : {m_lines1, m_lines2})
         lines->setMinimumSize(metrics.averageCharWidth() * 48, metrics.lineSpacing() * 12);
     m_differences->setMinimumSize(metrics.averageCharWidth() * 96, metrics.lineSpacing() * 12);
+    m_differences->verticalHeader()->setDefaultSectionSize(metrics.height() + 6);
     SizeColumns();
 }
 
@@ -123,24 +128,49 @@ void CDlgCmpFilePC::resizeEvent(QResizeEvent* event)
 
 void CDlgCmpFilePC::SizeColumns()
 {
-    const int third = m_differences->viewport()->width() / kColumns;
+    // What each column needs: its heading and its widest text.
     QHeaderView& header = *m_differences->horizontalHeader();
-    for (int column = 0; column < kColumns; ++column)
-        m_differences->setColumnWidth(column, std::max(third, header.sectionSizeHint(column)));
-    if (m_differences->rowCount() == 0)
-        return;
-    // The widest text of each column, measured once over every row.
     const QFontMetrics metrics(m_differences->font());
-    std::array<int, kColumns> widest{};
+    const int margin = 2 * m_differences->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 12;
+    std::array<int, kColumns> needed{};
+    for (int column = 0; column < kColumns; ++column)
+        needed[static_cast<std::size_t>(column)] = header.sectionSizeHint(column);
     for (int row = 0; row < m_differences->rowCount(); ++row)
         for (int column = 0; column < kColumns; ++column)
             if (const QTableWidgetItem* item = m_differences->item(row, column))
-                widest[static_cast<std::size_t>(column)] =
-                    std::max(widest[static_cast<std::size_t>(column)], metrics.horizontalAdvance(item->text()));
-    const int margin = 2 * m_differences->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 8;
+                needed[static_cast<std::size_t>(column)] =
+                    std::max(needed[static_cast<std::size_t>(column)], metrics.horizontalAdvance(item->text()) + margin);
+    // Each column a third of the list while the texts fit in thirds; else
+    // what the texts need, the room left shared out.
+    const int width = m_differences->viewport()->width();
+    const int third = width / kColumns;
+    int total = 0;
+    for (int need : needed)
+        total += need;
+    const bool thirds = std::all_of(needed.begin(), needed.end(), [third](int need) { return need <= third; });
+    const int extra = thirds || total >= width ? 0 : (width - total) / kColumns;
     for (int column = 0; column < kColumns; ++column)
-        if (widest[static_cast<std::size_t>(column)] + margin > m_differences->columnWidth(column))
-            m_differences->setColumnWidth(column, widest[static_cast<std::size_t>(column)] + margin);
+        m_differences->setColumnWidth(column, thirds ? third : needed[static_cast<std::size_t>(column)] + extra);
+}
+
+void CDlgCmpFilePC::WidenToColumns()
+{
+    // Measured on the list as the layout places it.
+    layout()->activate();
+    int needed = 2 * m_differences->frameWidth() + m_differences->verticalScrollBar()->sizeHint().width();
+    for (int column = 0; column < kColumns; ++column)
+        needed += m_differences->columnWidth(column);
+    const int missing = needed - m_differences->width();
+    if (missing <= 0)
+        return;
+    const QRect available = screen() ? screen()->availableGeometry() : QRect();
+    const int width = available.isValid() ? std::min(this->width() + missing, available.width()) : this->width() + missing;
+    resize(width, height());
+    if (available.isValid() && frameGeometry().right() > available.right())
+        move(std::max(available.left(), available.right() - frameGeometry().width()), y());
+    // The list takes its new width now, and the columns the room it gives.
+    layout()->activate();
+    SizeColumns();
 }
 
 void CDlgCmpFilePC::OnChooseFile1() { OnChooseFile(*m_name1, *m_lines1, m_file1); }
@@ -207,6 +237,7 @@ void CDlgCmpFilePC::OnCompare()
         }
     }
     SizeColumns();
+    WidenToColumns();
     m_differences->setUpdatesEnabled(true);
     QApplication::restoreOverrideCursor();
     ui::MessageBox(this, LangText(IDS_END_OF_COMPARISON).toStdU16String(), std::u16string(),

@@ -69,6 +69,8 @@ private:
     // Each column a third of the list's width, or wider when its texts
     // need it, so every value reads in full.
     void SizeColumns();
+    // Widens the dialog, up to the screen, until every column shows whole.
+    void WidenToColumns();
 
     CButtonMfc* m_choose1;
     CButtonMfc* m_choose2;

@@ -6,6 +6,7 @@
 #include "Dates.h"
 #include "EcuShell.h"
 #include "common/Text.h"
+#include "dialogs/CDlgCmpFilePC.h"
 #include "dialogs/CDlgInsComm.h"
 #include "dialogs/CDlgNomeFilePC.h"
 #include "dialogs/CDlgWaitMsg.h"
@@ -22,6 +23,7 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QTableWidget>
 #include <QTest>
 
 #include <cstdlib>
@@ -482,4 +484,82 @@ TEST_F(CalibFiles, CommandsAreRefusedWhileBusyOrWithoutAConfiguration)
     EXPECT_TRUE(m_shell.Dialogs().shown().empty());
     for (unsigned id : {ID_SALVA_CNF, ID_CARICA_CNF, ID_RESET_MEM, ID_COMMENTI, ID_COMPARA, ID_ESPORTA})
         EXPECT_TRUE(ItemEnabled(m_shell.Frame(), id)) << id;
+}
+
+// A calibration saved with vehicle data and a comment, the program ended
+// and started afresh: a load brings the value and the comment back; in
+// edition 5 the next start loads it by itself; compared with a save from
+// before the change, exactly that parameter differs.
+TEST_F(CalibFiles, SavedLoadedAfterARestartAndCompared)
+{
+    std::string utf16 = "\xFF\xFE";
+    for (char c : std::string("PANDA\n"))
+        utf16 += std::string{c, '\0'};
+    vexar::testing::WriteAll(m_shell.Folder().File("Vehicle.cfg"), utf16);
+    Command(ID_CONNETTI);
+    ASSERT_TRUE(WaitLinked(true));
+    // The calibration as read from the ECU, saved under a name whose first
+    // 16 characters (what the calibration-name field keeps) are those of
+    // the next save's: the two files differ in the changed value alone.
+    const std::string before = EcuFolder() + "SEDAN_00_00__X_4_before.dat";
+    m_shell.Dialogs().ExpectFileDialog(true, before);
+    Save(QStringLiteral("as delivered"), std::nullopt);
+    const double delivered = Value(u"Rpm_Cambio");
+    Type(u"Rpm_Cambio", "2500");
+    ASSERT_EQ(Value(u"Rpm_Cambio"), 2500);
+    NAMING naming = Sedan();
+    naming.vehicle = QStringLiteral("PANDA");
+    Save(QStringLiteral("changeover raised"), naming);
+    // Linked, the firmware field is the ECU's identification's last 8.
+    const std::string saved = EcuFolder() + "LPG/PANDA/SEDAN_00_00__X_4_R01070_03.dat";
+    ASSERT_TRUE(std::filesystem::exists(saved));
+    Command(ID_DISCONNETTI);
+    ASSERT_TRUE(WaitLinked(false));
+    ASSERT_EQ(m_shell.Exit(), 0);
+
+    // A fresh start in the same folder, then the load.
+    auto restart = [&] {
+        m_shell.MakeApp(link::LinkTiming{10, link::ProtocolTiming{0.3, std::chrono::milliseconds(30)}});
+        const auto answer = ShellHarness::AnswerSelection(u"KD02_ECU", u"VXG4_R01070");
+        ASSERT_TRUE(m_shell.Start());
+        ASSERT_TRUE(WaitUntil([&] { return !View().m_bFirstStart && !m_shell.App().m_bBusy && !View().m_bSlotsUnset; }));
+    };
+    restart();
+    ASSERT_EQ(Value(u"Rpm_Cambio"), 1800);
+    m_shell.Dialogs().ExpectFileDialog(false, saved);
+    Command(ID_CARICA_CNF);
+    EXPECT_TRUE(WaitUntil([&] { return Value(u"Rpm_Cambio") == 2500; }));
+    EXPECT_EQ(CommentTexts(), std::vector<std::u16string>{u"changeover raised"});
+    ASSERT_EQ(m_shell.Exit(), 0);
+
+    // Edition 5: Calib.cfg's file is loaded at the start.
+    m_shell.Folder().WriteSettings({}, 0, 5);
+    restart();
+    EXPECT_EQ(m_shell.App().m_nEdition, 5);
+    EXPECT_TRUE(WaitUntil([&] { return Value(u"Rpm_Cambio") == 2500; }));
+    EXPECT_EQ(View().m_strCalibFolder, ToUtf16(EcuFolder()) + u"LPG/PANDA/");
+    EXPECT_EQ(CommentTexts(), std::vector<std::u16string>{u"changeover raised"});
+
+    // The comparison with the file saved before the change.
+    bool compared = false;
+    const auto compare = WhenModal<CDlgCmpFilePC>([&](CDlgCmpFilePC& dialog) {
+        m_shell.Dialogs().ExpectFileDialog(false, before);
+        dialog.OnChooseFile1();
+        m_shell.Dialogs().ExpectFileDialog(false, saved);
+        dialog.OnChooseFile2();
+        m_shell.Dialogs().ExpectMessageBox(ui::IDOK, u"E3199");
+        dialog.OnCompare();
+        const QTableWidget& rows = dialog.Differences();
+        EXPECT_EQ(rows.rowCount(), 1);
+        if (rows.rowCount() == 1) {
+            EXPECT_EQ(rows.item(0, 0)->text(), QStringLiteral("Rpm_Cambio"));
+            EXPECT_EQ(rows.item(0, 1)->text().toDouble(), delivered);
+            EXPECT_EQ(rows.item(0, 2)->text().toDouble(), 2500);
+        }
+        compared = true;
+        dialog.EndDialog(ui::IDOK);
+    });
+    Command(ID_COMPARA);
+    EXPECT_TRUE(compared);
+    EXPECT_EQ(m_shell.Dialogs().pending(), 0u);
 }
