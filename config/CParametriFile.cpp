@@ -45,7 +45,7 @@ bool HasGroupOfLines(std::int32_t category) { return category == CTRL_GRID || ca
 // merely contains the word is a parameter line like any other.
 enum class SectionEnd { None, Comments, History };
 
-SectionEnd SectionEndOf(const std::u16string& line)
+SectionEnd SectionEndOf(std::u16string_view line)
 {
     const std::u16string_view text = vexar::TrimView(line);
     if (text == u"<COMMENTO>")
@@ -60,6 +60,8 @@ char16_t UpperAscii(char16_t c) { return c >= u'a' && c <= u'z' ? static_cast<ch
 bool IsLowDigit(char16_t c) { return c >= u'0' && c <= u'4'; }
 
 }  // namespace
+
+bool CParametriFile::EndsParameters(std::u16string_view line) { return SectionEndOf(line) != SectionEnd::None; }
 
 CParametriFile::CParametriFile(std::string path, const std::u16string& logName)
     : m_log(logName, u"Gestione file parametri di calibrazione *.DAT"), m_path(std::move(path))

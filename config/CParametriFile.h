@@ -55,11 +55,15 @@ public:
     // have at least 11 units, agree in their first three (upper-cased), and
     // their 11th units are equal, both digits 0..4, or both at or above '5'.
     static bool FirmwareSuits(std::u16string_view a, std::u16string_view b);
+    // Whether a line of the file ends its parameter lines: the opening tag
+    // of the comments or of the change history, alone on the line.
+    static bool EndsParameters(std::u16string_view line);
 
     const std::string& GetFileName() const { return m_path; }
     // The comments and the history of the file last read, with what was
     // added since.
     CCommenti& GetCommenti() { return m_commenti; }
+    const CCommenti& GetCommenti() const { return m_commenti; }
     CModifica& GetModifiche() { return m_modifiche; }
 
 private:

@@ -109,6 +109,16 @@ void CVEXARView::RegisterCommands()
     map.On(static_cast<unsigned>(kCommandButtons[kActionVehicleConfig].button),
            [this] { OnBtnVehicleConfiguration(); });
     map.On(ID_ACQUISIZIONE, [this] { OnDataAcquisition(); });
+    map.On(ID_SALVA_CNF, [this] { OnSaveCurrentConfiguration(); });
+    map.On(static_cast<unsigned>(kCommandButtons[kActionSaveCalib].button),
+           [this] { OnBtnSaveCurrentConfiguration(); });
+    map.On(ID_CARICA_CNF, [this] { OnLoadNewConfiguration(); });
+    map.On(static_cast<unsigned>(kCommandButtons[kActionLoadCalib].button), [this] { OnBtnLoadNewConfiguration(); });
+    map.On(ID_RESET_MEM, [this] { OnResetMemory(); });
+    map.On(static_cast<unsigned>(kCommandButtons[kActionResetMemory].button), [this] { OnBtnResetMemory(); });
+    map.On(ID_COMMENTI, [this] { OnComments(); });
+    map.On(ID_COMPARA, [this] { OnCompareParameterFiles(); });
+    map.On(ID_ESPORTA, [this] { OnExportBinary(); });
     map.On(static_cast<unsigned>(kCommandButtons[kActionAcquisition].button), [this] { OnBtnDataAcquisition(); });
     map.On(ID_DIAGNOSI, [this] { OnDiagnosis(); });
     map.OnUpdate(ID_DIAGNOSI, [](ui::CmdUI& item) { item.Enable(true); });

@@ -156,6 +156,25 @@ public:
     bool DetectEcuModel(std::int32_t protocol, std::u16string& identification, std::u16string& key);
     static void AddUniqueString(std::vector<std::u16string>& list, const std::u16string& text);
 
+    // ---- File commands (CVEXARViewFile.cpp) ----
+    void OnSaveCurrentConfiguration() { OnBtnSaveCurrentConfiguration(); }
+    void OnBtnSaveCurrentConfiguration();
+    void OnLoadNewConfiguration() { OnBtnLoadNewConfiguration(); }
+    void OnBtnLoadNewConfiguration();
+    void OnResetMemory() { OnBtnResetMemory(); }
+    void OnBtnResetMemory();
+    void OnComments();
+    void OnCompareParameterFiles();
+    void OnExportBinary();
+    // The naming dialog of the protocol; true on OK, with the calibration
+    // folder and name taken from it.
+    bool AskParameterFileName();
+    // Reads the start file at a configuration load when its firmware suits
+    // the configuration, else forgets it.
+    void LoadParameterFile();
+    // The loaded calibration's comments as the comments viewer shows them.
+    std::u16string BuildCommentsText() const;
+
     // ---- Window and information commands (CVEXARViewWindows.cpp) ----
     void OnEcuIdentification() { OnBtnEcuIdentification(); }
     void OnBtnEcuIdentification();
@@ -225,6 +244,8 @@ public:
     std::u16string m_strStartFolder;
     std::u16string m_strStartName;
     std::u16string m_strStartFirmware;
+    // The checklist's target, between the read request and the answer.
+    std::string m_strChecklistPath;
     std::string m_strParserFile;
     std::string m_strParserOutFile;
     std::string m_strLoaderPath;
@@ -299,6 +320,16 @@ private:
     bool IsEnabledByRule(int action) const;
     void ApplyLoadResult(bool success);
     void SetWaitCursor(bool on);
+    // Whether the images hold a loaded configuration's calibration.
+    bool CalibrationLoaded() const;
+    // Reads calibration file `path` into the parameter controls and the
+    // recovery-action lists; a failed read puts the images, the controls
+    // and the comments back as they were.
+    bool ReadParameterFile(const std::string& path, std::u16string& fileFirmware, bool& nameFound);
+    // "<parameter folder><ECU family>/", made with its parents.
+    std::string EcuParamFolder() const;
+    // The language text `id` used as a format with one text.
+    std::u16string LangFormat(int id, const std::u16string& text) const;
 
     CVEXARApp& m_app;
     CMainFrame& m_frame;

@@ -334,6 +334,7 @@ void CVEXARView::ApplyLoadResult(bool success)
     if (success) {
         m_testList.BuildTestList(m_parRecords, m_diagRecords);
         ReadCalibrationName();
+        LoadParameterFile();
         for (int action : kLoadedActions)
             EnableAction(action, true);
         EnableAction(kActionLoadCalib, !m_app.m_bOprLimit);

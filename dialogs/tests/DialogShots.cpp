@@ -1,20 +1,26 @@
 // dialogs_shots FOLDER: shows the identification dialog linked, not
-// linked and with texts longer than its fields, and the two comment
-// dialogs on the display, with the shipped Italian texts (the longer ones)
+// linked and with texts longer than its fields, the two comment dialogs,
+// the two calibration naming dialogs and the comparison of two
+// calibration files on the display, with the shipped Italian texts (the longer ones)
 // and the settings' page font, writes a picture of each into FOLDER for a
 // person to look at, and checks that every control lies inside its dialog
 // and every text fits its control.
 // The exit status is the number of problems found.
+#include "dialogs/CDlgCmpFilePC.h"
 #include "dialogs/CDlgIdentCentr.h"
 #include "dialogs/CDlgInsComm.h"
+#include "dialogs/CDlgNomeFilePC.h"
+#include "dialogs/CDlgNomeFilePCKD01.h"
 #include "dialogs/CDlgViewComm.h"
 
 #include "TempDir.h"
+#include "common/CCriptFile.h"
 #include "common/CStdioFileEx.h"
 #include "common/Text.h"
 #include "link/CVEXARLink.h"
 #include "pages/CCtrlBox.h"
 #include "pages/core/CVEXARPages.h"
+#include "platform/ui/DialogResponder.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -22,10 +28,12 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QTableWidget>
 #include <QTest>
 
 #include <cstdio>
 #include <cstdlib>
+#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -66,6 +74,13 @@ int CheckLayout(QWidget& dialog, const char* name)
         if (auto* field = qobject_cast<QLineEdit*>(child);
             field && !field->findChild<QPlainTextEdit*>() && metrics.horizontalAdvance(field->text()) + 8 > field->width())
             report(*child, "text clipped");
+        if (auto* table = qobject_cast<QTableWidget*>(child)) {
+            for (int row = 0; row < table->rowCount(); ++row)
+                for (int column = 0; column < table->columnCount(); ++column)
+                    if (const QTableWidgetItem* item = table->item(row, column);
+                        item && metrics.horizontalAdvance(item->text()) + 4 > table->columnWidth(column))
+                        report(*child, "cell clipped");
+        }
         if (auto* box = dynamic_cast<CCtrlBox*>(child);
             box && QFontMetrics(box->m_font).horizontalAdvance(QString::fromStdU16String(u" " + box->GetWindowText() + u" ")) +
                            box->m_nCaptionIndent >
@@ -96,6 +111,108 @@ int Shoot(QDialog& dialog, const std::string& folder, const char* name, const QS
         ++problems;
     }
     dialog.hide();
+    return problems;
+}
+
+// Answers the comparison's Open dialogs with the queued paths and its
+// boxes with OK.
+class ShotResponder : public vexar::ui::DialogResponder {
+public:
+    std::deque<std::string> paths;
+    int MessageBox(const vexar::ui::MessageBoxRequest&) override { return vexar::ui::IDOK; }
+    std::optional<std::string> FileDialog(const vexar::ui::FileDialogRequest&) override
+    {
+        if (paths.empty())
+            return std::nullopt;
+        std::string path = paths.front();
+        paths.pop_front();
+        return path;
+    }
+    std::optional<std::string> FolderDialog(const vexar::ui::FolderDialogRequest&) override { return std::nullopt; }
+};
+
+bool WriteCalib(const std::string& path, const std::u16string& parameters)
+{
+    CCriptFile file;
+    if (!file.Open(path, 0))
+        return false;
+    file.Write(u"<CODICE_ECU>\t\tKD02_ECU\t\t</CODICE_ECU>\n<ID_FIRMWARE>\t\tVXG4_R01070\t\t</ID_FIRMWARE>\n");
+    file.Write(parameters);
+    file.Write(u"<COMMENTO>\n<DATA>\t\tMonday, 03/11/2008\t</DATA>\n<ORA>\t\t14:05:09\t</ORA>\n<TESTO>\nconsegna\n"
+               u"</TESTO>\n</COMMENTO>\n");
+    return file.Close();
+}
+
+int ShootCalibrationDialogs(const std::string& folder, const std::string& home, const std::string& language,
+                            const QFont& font, vexar::ui::COLORREF text)
+{
+    int problems = 0;
+    const std::string root = home + "/Parameter/";
+    std::filesystem::create_directories(root + "KD02_ECU/LPG/PANDA");
+    {
+        CDlgNomeFilePC dialog;
+        dialog.m_strLangFile = language;
+        dialog.m_font = font;
+        dialog.m_crText = text;
+        dialog.m_crValue = vexar::ui::RGB(128, 0, 0);
+        dialog.m_strRootFolder = vexar::ToUtf16(root);
+        dialog.m_strCalibFolder = vexar::ToUtf16(root) + u"KD02_ECU/LPG/PANDA/";
+        dialog.m_strCalibName = u"SEDAN_12_05_E16X1_Lm_R01070_03.dat";
+        dialog.m_strEcuType = u"KD02_ECU";
+        dialog.m_strEcuIdent = u"VXG4_R01070";
+        dialog.m_strExeFolder = home + "/";
+        problems += Shoot(dialog, folder, "calib_naming");
+    }
+    {
+        CDlgNomeFilePCKD01 dialog;
+        dialog.m_strLangFile = language;
+        dialog.m_font = font;
+        dialog.m_crText = text;
+        dialog.m_strRootFolder = vexar::ToUtf16(root);
+        dialog.m_strEcuType = u"KD01";
+        dialog.m_strEcuIdent = u"AB-12345XY";
+        dialog.m_strCalibName = u"AB1234507.dat";
+        problems += Shoot(dialog, folder, "calib_naming_short");
+    }
+    const std::string before = root + "KD02_ECU/LPG/PANDA/prima.dat";
+    const std::string after = root + "KD02_ECU/LPG/PANDA/dopo.dat";
+    std::u16string one;
+    std::u16string two;
+    for (int i = 0; i < 40; ++i) {
+        const std::u16string name = vexar::Format(u"Parametro_%02d", i);
+        one += vexar::Format(u"%s\t%d\t\tDescrizione del parametro %d\n", name, i * 10, i);
+        if (i % 7 != 5)
+            two += vexar::Format(u"%s\t%d\t\tDescrizione del parametro %d\n", name, i % 4 == 1 ? i * 10 + 5 : i * 10, i);
+    }
+    one += u"Mappa_Anticipo\t0.0 1.5 3.0 4.5 6.0 7.5 9.0 10.5 12.0 13.5 15.0 16.5 18.0 19.5 21.0 22.5\n";
+    two += u"Mappa_Anticipo\t0.0 1.5 3.0 4.5 6.0 7.5 9.0 10.5 12.0 13.5 15.0 16.5 18.0 19.5 21.0 23.0\n";
+    two += u"Nome_Calibrazione\t\"CITY 1.2 GPL\"\n";
+    if (!WriteCalib(before, one) || !WriteCalib(after, two)) {
+        std::fprintf(stderr, "cannot write the calibration files\n");
+        return problems + 1;
+    }
+    ShotResponder responder;
+    vexar::ui::DialogResponder* previous = vexar::ui::SetDialogResponder(&responder);
+    {
+        CDlgCmpFilePC dialog;
+        dialog.m_strLangFile = language;
+        dialog.m_font = QFont(QStringLiteral("Courier New"), font.pointSize());
+        dialog.m_font.setStyleHint(QFont::TypeWriter);
+        dialog.m_crText = text;
+        dialog.m_strRootFolder = vexar::ToUtf16(root);
+        dialog.m_strEcuType = u"KD02_ECU";
+        dialog.show();
+        responder.paths = {before, after};
+        dialog.OnChooseFile1();
+        dialog.OnChooseFile2();
+        dialog.OnCompare();
+        if (dialog.Differences().rowCount() == 0) {
+            std::fprintf(stderr, "calib_compare: no differences listed\n");
+            ++problems;
+        }
+        problems += Shoot(dialog, folder, "calib_compare");
+    }
+    vexar::ui::SetDialogResponder(previous);
     return problems;
 }
 
@@ -160,5 +277,6 @@ int main(int argc, char** argv)
                               u"Riduttore tarato a 1,2 bar, una riga più lunga delle altre per la barra orizzontale";
         problems += Shoot(dialog, folder, "comment_view");
     }
+    problems += ShootCalibrationDialogs(folder, home.path(), language, font, text);
     return problems;
 }

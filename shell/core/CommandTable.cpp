@@ -46,7 +46,10 @@ bool IsActionBuilt(int action)
     case kActionVehicleConfig:
     case kActionAcquisition:
     case kActionDiagGas:
-    case kActionClearErrors: return true;
+    case kActionClearErrors:
+    case kActionSaveCalib:
+    case kActionLoadCalib:
+    case kActionResetMemory: return true;
     default: return false;
     }
 }

@@ -88,6 +88,7 @@ extern const std::array<COMMAND_BUTTON, kActionCount> kCommandButtons;
 inline constexpr int kActionSelectEcu = 0;
 inline constexpr int kActionPrgEcu = 1;
 inline constexpr int kActionConnect = 2;
+inline constexpr int kActionResetMemory = 3;
 inline constexpr int kActionLoadCalib = 4;
 inline constexpr int kActionVehicleConfig = 6;
 inline constexpr int kActionDiagGas = 7;
@@ -103,13 +104,13 @@ inline constexpr int kActionTest = 18;
 
 // The commands of the menu bar whose work is not in the program yet: they
 // keep their places, disabled, and so do their command buttons.
-inline constexpr std::array<unsigned, 17> kPendingCommands{
-    ID_ASS_REM, ID_DIAG_BENZ, ID_RESET_MEM, ID_SALVA_CNF, ID_CARICA_CNF,
-    ID_CREA_CHK, ID_COMMENTI, ID_ESPORTA, ID_COMPARA, ID_PRG_ECU, ID_TARMIX, ID_PRG_PALM,
+inline constexpr std::array<unsigned, 11> kPendingCommands{
+    ID_ASS_REM, ID_DIAG_BENZ, ID_CREA_CHK, ID_PRG_ECU, ID_TARMIX, ID_PRG_PALM,
     ID_AGG_AUTO, ID_CONNETTI_BENZ, ID_DISCONNETTI_BENZ, ID_REMOTE_MASTER, ID_REMOTE_SLAVE};
 // Whether an action's command is built: the ECU selection, the connect, the
 // exit, the test, the identification, the parameter and variable windows,
-// the gas diagnosis and the error clearing.
+// the gas diagnosis and the error clearing, and the calibration's save,
+// load and reset.
 bool IsActionBuilt(int action);
 
 // The language texts of an action's label and of its menu item.

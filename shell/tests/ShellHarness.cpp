@@ -70,8 +70,11 @@ std::u16string TestText(int id)
 {
     switch (id) {
     case 3007: return u"E3007 %s";
+    case 3078: return u"E3078 %s";
     case 3095: return u"E3095 %s %s";
+    case 3125: return u"E3125 %s %s";
     case 3201: return u"E3201 %s %s";
+    case 3274: return u"E3274 %s";
     default: return Format(u"E%d", id);
     }
 }
