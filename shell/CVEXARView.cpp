@@ -306,15 +306,26 @@ std::intptr_t CVEXARView::onMessage(unsigned id, std::uintptr_t wParam, std::int
     case link::WM_SAVE_SESSION: WriteSession(); return 0;
     case link::WM_ECU_MISMATCH: OnEcuMismatch(wParam); return 0;
     case WM_WRITE_ALL_REQUEST: m_app.PostLinkRequest(link::WM_LINK_WRITE_ALL); return 0;
-    case link::WM_CTRL_FORCE_REFRESH:
-        if (m_app.m_pParTable)
-            CUtility::ShowOneCtrlPerGroup(m_app, *m_app.m_pParTable, true);
-        return 0;
+    case link::WM_CTRL_FORCE_REFRESH: OnCheckControls(); return 0;
     case WM_CALIB_NAME_CHANGED: OnCalibNameChanged(); return 0;
     case WM_CONNECT_ABORTED: OnConnectAborted(); return 0;
     case link::WM_LIVE_SAMPLE: OnLiveSample(payload); return 0;
     default: return WindowBase::onMessage(id, wParam, lParam, payload);
     }
+}
+
+void CVEXARView::OnCheckControls()
+{
+    if (m_app.m_pParTable)
+        CUtility::ShowOneCtrlPerGroup(m_app, *m_app.m_pParTable, true);
+    // The read refreshes only the recovery-action lists without a fixed
+    // default, and the check above covers the parameter table alone: the
+    // fixed ones take the ECU's actions here, or a calibration saved now
+    // would hold actions the ECU does not have.
+    if (m_app.m_pDiagTable3)
+        for (const CTRL_WND& entry : *m_app.m_pDiagTable3)
+            if (entry.wnd && entry.wnd->GetDefinition().FIXDEF == FIX_ON)
+                m_app.PostToControl(entry.wnd, link::WM_CTRL_FORCE_REFRESH);
 }
 
 bool CVEXARView::preTranslateMessage(QWidget&, QEvent& event)

@@ -304,6 +304,9 @@ private:
     void ConfigureAcquisitionPages();
     // WM_LIVE_SAMPLE: the point goes to the graph page.
     void OnLiveSample(const std::unique_ptr<vexar::ui::MessagePayload>& payload);
+    // After a whole-image read: the fixed-default controls take the ECU's
+    // values, one per group.
+    void OnCheckControls();
     void SizeConfiguration(CControlliConfigurati& par, CControlliConfigurati& var, CControlliConfigurati& diag);
     void CheckParser();
     void ApplyLinkSettings(CControlliConfigurati& par);

@@ -498,6 +498,9 @@ TEST_F(CalibFiles, SavedLoadedAfterARestartAndCompared)
     vexar::testing::WriteAll(m_shell.Folder().File("Vehicle.cfg"), utf16);
     Command(ID_CONNETTI);
     ASSERT_TRUE(WaitLinked(true));
+    // The connect's read has reached every control, the recovery actions
+    // too, once its wait window has come and gone.
+    ASSERT_TRUE(WaitUntil([&] { return m_shell.Frame().m_dlgWait && !m_shell.Frame().m_dlgWait->m_bCreated; }));
     // The calibration as read from the ECU, saved under a name whose first
     // 16 characters (what the calibration-name field keeps) are those of
     // the next save's: the two files differ in the changed value alone.
