@@ -105,7 +105,22 @@ void CDlgDebug::OnTraceLine(std::u16string line)
         m_list.doItemsLayout();
         bar->setValue(added - (kVisibleLines - 1));
     }
-    m_list.viewport()->repaint();
+    ShowAtOnce();
+}
+
+// Each line shows at once: the list is painted now, not when the event loop
+// is next idle (which a flood of posted lines would put off). Paints come at
+// most one a frame; a line within the same frame is painted by the paint
+// scheduled for it, or by the next line's.
+void CDlgDebug::ShowAtOnce()
+{
+    const auto now = std::chrono::steady_clock::now();
+    if (now - m_lastPaint >= kPaintInterval) {
+        m_list.viewport()->repaint();
+        m_lastPaint = now;
+    } else {
+        m_list.viewport()->update();
+    }
 }
 
 void CDlgDebug::OnClearList() { m_list.clear(); }

@@ -22,6 +22,7 @@
 #include <QPushButton>
 
 #include <atomic>
+#include <chrono>
 
 namespace vexar::link {
 
@@ -68,6 +69,7 @@ protected:
 
 private:
     void Layout();
+    void ShowAtOnce();
 
     std::atomic<const void*>& m_traceTarget;
     LinkUiSinkAdapter* m_sink;
@@ -76,6 +78,8 @@ private:
     QPushButton m_clear;
     QPushButton m_ok;
     QPushButton m_cancel;
+    static constexpr std::chrono::milliseconds kPaintInterval{15};
+    std::chrono::steady_clock::time_point m_lastPaint{};
 };
 
 }  // namespace vexar::link
