@@ -3,7 +3,6 @@
 #include "shell/CVEXARView.h"
 
 #include "link/ui/CDlgDebug.h"
-#include "shell/CMainFrame.h"
 #include "shell/CVEXARApp.h"
 #include "shell/core/CommandTable.h"
 
@@ -17,10 +16,11 @@ void CVEXARView::RegisterTraceCommands()
 
 // Made the first time; the window itself sets the application's trace
 // target while it is open. When open already it is restored and focused.
+// A window of its own (no parent): the view alone owns and deletes it.
 void CVEXARView::OnShowTraceWindow()
 {
     if (!m_dlgTrace)
-        m_dlgTrace = std::make_unique<link::CDlgDebug>(m_app.m_pTraceWnd, &m_app.Sink(), &m_frame);
+        m_dlgTrace = std::make_unique<link::CDlgDebug>(m_app.m_pTraceWnd, &m_app.Sink());
     m_dlgTrace->Create();
 }
 
