@@ -189,7 +189,11 @@ public:
     // Changed by the user-interface thread while the worker runs; the
     // protocols read it at every transaction through m_protocolHost.
     std::atomic<std::uint8_t> m_bKLine{0};
-    LinkProtocolHost m_protocolHost{m_bKLine};
+    // The trace window while it is open, else null: set and cleared by the
+    // user-interface thread, read by the line producers (the worker, the
+    // relay thread) before each line. Only its being set matters here.
+    std::atomic<const void*> m_pTraceWnd{nullptr};
+    LinkProtocolHost m_protocolHost{m_bKLine, m_pTraceWnd, m_pUiSink};
     std::uint8_t m_bLittleEndian = 0;
     int m_nComPort = 1;
     std::u16string m_szComPath = u"\\\\.\\COM1";

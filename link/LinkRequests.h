@@ -11,6 +11,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 namespace vexar::link {
 
@@ -58,6 +59,12 @@ struct ACQ_SAMPLE_MESSAGE : LinkPayload {
 // One live graph point for the view's graph page (WM_LIVE_SAMPLE).
 struct GRAPH_POINT_MESSAGE : LinkPayload {
     GRAPH_POINT point;
+};
+
+// One line of the link traffic for the trace window (WM_TRACE_LINE): at
+// most 999 characters, no TAB.
+struct TRACE_LINE : LinkPayload {
+    std::u16string text;
 };
 
 // One message: its number, two words and the record it owns (may be null).

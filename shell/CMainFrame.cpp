@@ -5,6 +5,7 @@
 #include "common/ErrorReporter.h"
 #include "common/Text.h"
 #include "dialogs/CDlgWaitMsg.h"
+#include "platform/ui/AcceleratorTable.h"
 #include "platform/ui/CUtilityUi.h"
 #include "platform/ui/CmdUI.h"
 #include "platform/ui/DialogResponder.h"
@@ -490,6 +491,11 @@ std::vector<const ui::CommandMap*> CMainFrame::commandRoute() const
 
 bool CMainFrame::preTranslateMessage(QWidget& target, QEvent& event)
 {
+    // The frame's hidden keys, wherever the focus is in the frame.
+    static const ui::AcceleratorTable kAccelerators{
+        {QKeyCombination(Qt::CTRL | Qt::ALT | Qt::SHIFT, Qt::Key_Z), ID_TRACE}};
+    if (kAccelerators.Translate(*this, event))
+        return true;
     // The function keys are the view's wherever the focus is in the frame.
     if (m_pView && &target != m_pView && !m_pView->isAncestorOf(&target))
         return m_pView->preTranslateMessage(target, event);

@@ -5,6 +5,7 @@
 #include "dialogs/CDlgDiag.h"
 #include "dialogs/CDlgECUProg.h"
 #include "link/LinkMessages.h"
+#include "link/ui/CDlgDebug.h"
 #include "pages/CCtrlEdit.h"
 #include "pages/CDlgTabSB.h"
 #include "pages/core/CUtilityTables.h"
@@ -127,6 +128,7 @@ void CVEXARView::RegisterCommands()
     map.OnUpdate(ID_CANC_ERR, [](ui::CmdUI& item) { item.Enable(true); });
     map.On(static_cast<unsigned>(kCommandButtons[kActionClearErrors].button), [this] { OnBtnClearErrors(); });
     RegisterPendingCommands();
+    RegisterTraceCommands();
 }
 
 // The commands whose work is not built yet keep their menu items, disabled.
@@ -219,6 +221,7 @@ void CVEXARView::CloseAllWindows()
     ClosePageHosts();
     if (m_dlgProgress->m_bCreated)
         m_dlgProgress->Close();
+    CloseTraceWindow();
 }
 
 // ---- Calibration file ---------------------------------------------------------------

@@ -45,6 +45,9 @@ class QLabel;
 namespace vexar::shell {
 class CVEXARForm;
 }
+namespace vexar::link {
+class CDlgDebug;
+}
 
 class CVEXARView : public QScrollArea, public vexar::ui::WindowBase {
 public:
@@ -73,6 +76,11 @@ public:
     // false when the key is not the view's.
     bool RunFunctionKey(int key);
     void CloseAllWindows();
+
+    // ---- Trace window of the link traffic (CVEXARViewTrace.cpp) ----
+    void RegisterTraceCommands();
+    void OnShowTraceWindow();
+    void CloseTraceWindow();
 
     // ---- Gas-ECU diagnosis and error clearing (CVEXARViewDiag.cpp) ----
     // The diagnosis window of the loaded configuration, with its rows.
@@ -192,6 +200,8 @@ public:
 
     // ---- State (members of the system's view) ----
     std::unique_ptr<CDlgECUProg> m_dlgProgress;
+    // The trace window, made at its first opening.
+    std::unique_ptr<vexar::link::CDlgDebug> m_dlgTrace;
     // The parameter and the variable page windows.
     std::unique_ptr<CDlgTabSB> m_wndParams;
     std::unique_ptr<CDlgTabSB> m_wndVars;

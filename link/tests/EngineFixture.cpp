@@ -34,6 +34,9 @@ void PayloadSink::Post(UiWindow window, const IDataCtrl* control, LinkMessage me
             m_memory.push_back(*memory);
         if (const auto* sample = dynamic_cast<const ACQ_SAMPLE_MESSAGE*>(message.payload.get()))
             m_samples.push_back({control, sample->sample});
+        if (const auto* line = dynamic_cast<const TRACE_LINE*>(message.payload.get());
+            line && window == UiWindow::TraceWindow && message.id == WM_TRACE_LINE)
+            m_trace.push_back(line->text);
     }
     RecordingUiSink::Post(window, control, std::move(message));
 }
@@ -42,6 +45,12 @@ std::vector<MEMORY_REQUEST> PayloadSink::MemoryAnswers() const
 {
     std::lock_guard lock(m_recordsLock);
     return m_memory;
+}
+
+std::vector<std::u16string> PayloadSink::TraceLines() const
+{
+    std::lock_guard lock(m_recordsLock);
+    return m_trace;
 }
 
 std::vector<PayloadSink::Sample> PayloadSink::Samples() const

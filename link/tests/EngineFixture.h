@@ -56,9 +56,12 @@ public:
     void Post(link::UiWindow window, const IDataCtrl* control, link::LinkMessage message) override;
     std::vector<link::MEMORY_REQUEST> MemoryAnswers() const;
     std::vector<Sample> Samples() const;
+    // The texts of the trace lines posted to the trace window.
+    std::vector<std::u16string> TraceLines() const;
 
 private:
     mutable std::mutex m_recordsLock;
+    std::vector<std::u16string> m_trace;
     std::vector<link::MEMORY_REQUEST> m_memory;
     std::vector<Sample> m_samples;
 };

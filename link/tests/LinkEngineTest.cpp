@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <regex>
 
 using namespace std::chrono_literals;
 
@@ -601,3 +602,77 @@ TEST_F(EngineTest, FirstProtocolRefusesWholeImagesBeyondItsIndexes)
     EXPECT_EQ(logged[logged.size() - 2],
               u"Lettura dell'immagine rifiutata: 300 byte dall'indirizzo 0 escono dall'area di 256 byte.");
 }
+
+namespace {
+
+// The text after the time of a trace line: "TX-SL(3B): 01 02 03 ".
+std::u16string TraceBody(const std::u16string& line)
+{
+    const std::size_t space = line.find(u' ');
+    return space == std::u16string::npos ? line : line.substr(space + 1);
+}
+
+std::u16string ExpectedTraceBody(const vexar::ecusim::FrameRecord& frame)
+{
+    using Kind = vexar::ecusim::FrameRecord::Kind;
+    std::string text = frame.kind == Kind::Request ? "TX-SL(" : "RX-SL(";
+    text += std::to_string(frame.bytes.size()) + "B): ";
+    char hex[4];
+    for (const std::uint8_t byte : frame.bytes) {
+        std::snprintf(hex, sizeof hex, "%02X ", byte);
+        text += hex;
+    }
+    return std::u16string(text.begin(), text.end());
+}
+
+bool TimeWithoutLeadingZeros(const std::u16string& line)
+{
+    const std::string ascii(line.begin(), line.end());
+    static const std::regex time(R"(^(0|[1-9]\d?):(0|[1-9]\d?):(0|[1-9]\d?):(0|[1-9]\d{0,2}) )");
+    return std::regex_search(ascii, time);
+}
+
+}  // namespace
+
+// While a trace window is set, every frame of the connect reaches it as one
+// line, in the order the ECU saw and answered them, with the exact bytes;
+// once the window is gone nothing more is formatted or posted.
+class TraceLines : public EngineTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(TraceLines, FollowTheFrameLogWhileATraceWindowIsSet)
+{
+    const int protocol = GetParam();
+    EcuSimulator& sim = AddEcu(3, protocol);
+    CVEXARLink& app = MakeApp(protocol, 4, 4);
+    app.m_comPorts = {3};
+    app.m_nComPort = 3;
+    const int traceWindow = 0;
+    app.m_pTraceWnd = &traceWindow;
+
+    app.Connect();
+    ASSERT_EQ(app.m_bLinked, 1);
+
+    std::vector<std::u16string> expected;
+    for (const auto& frame : sim.FrameLog())
+        if (frame.kind == vexar::ecusim::FrameRecord::Kind::Request ||
+            frame.kind == vexar::ecusim::FrameRecord::Kind::Reply)
+            expected.push_back(ExpectedTraceBody(frame));
+    const std::vector<std::u16string> lines = m_sink.TraceLines();
+    std::vector<std::u16string> bodies;
+    for (const std::u16string& line : lines) {
+        EXPECT_TRUE(TimeWithoutLeadingZeros(line)) << vexar::ToUtf8(line);
+        bodies.push_back(TraceBody(line));
+    }
+    ASSERT_FALSE(expected.empty());
+    EXPECT_EQ(bodies, expected);
+    EXPECT_EQ(Count(WM_TRACE_LINE), lines.size());
+
+    app.m_pTraceWnd = nullptr;
+    app.Disconnect(LINK_OK);
+    EXPECT_EQ(Count(WM_TRACE_LINE), lines.size());
+}
+
+INSTANTIATE_TEST_SUITE_P(BothProtocols, TraceLines, ::testing::Values(0, 1),
+                         [](const ::testing::TestParamInfo<int>& info) {
+                             return info.param == 0 ? "FirstProtocol" : "SecondProtocol";
+                         });

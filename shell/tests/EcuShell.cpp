@@ -20,7 +20,7 @@ namespace vexar::shelltest {
 void EcuShellBase::StartBench(const BENCH& bench)
 {
     ecusim::SimulatorOptions options;
-    options.protocol = ecusim::Protocol::Second;
+    options.protocol = bench.protocol == 0 ? ecusim::Protocol::First : ecusim::Protocol::Second;
     options.baud = 19200;
     options.ident = bench.ident;
     m_sim = std::make_unique<ecusim::EcuSimulator>(options);

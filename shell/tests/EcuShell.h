@@ -1,10 +1,11 @@
 #pragma once
 
-// The program on a bench with the simulated ECU (second protocol) on a
-// pseudo-terminal as COM3: the synthetic configuration installed as one or
-// more revisions of an ECU folder, with the demonstration's settings
-// (every button shown, the list upload on), one revision chosen in the
-// selection dialog at start, a DTR pulse of one second.
+// The program on a bench with the simulated ECU (second protocol unless
+// the bench asks for the first) on a pseudo-terminal as COM3: the
+// synthetic configuration installed as one or more revisions of an ECU
+// folder, with the demonstration's settings (every button shown, the list
+// upload on), one revision chosen in the selection dialog at start, a DTR
+// pulse of one second.
 
 #include "ShellHarness.h"
 
@@ -33,6 +34,9 @@ struct BENCH {
     std::string ident = "VXG4_R01070";
     // The last port of the session file.
     int sessionPort = 1;
+    // The simulated ECU's protocol: 0 the first, 1 the second (the
+    // configuration's).
+    int protocol = 1;
 };
 
 class EcuShellBase : public ::testing::Test {
