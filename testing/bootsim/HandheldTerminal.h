@@ -80,6 +80,7 @@ public:
     bool InBootLoader() const { return m_boot; }
     void SetInBootLoader(bool boot) { m_boot = boot; }
     void SetCpuCode(std::uint8_t code) { m_options.cpuCode = code; }
+    void SetGreetingDelay(std::chrono::milliseconds delay) { m_options.greetingDelay = delay; }
 
     // The microcontroller's flash.
     std::vector<std::uint8_t> Flash(std::uint32_t address, std::size_t count) const;
