@@ -128,10 +128,4 @@ std::vector<std::u16string> TargetInfoLines(const HC08_TARGET_INFO& info)
                     info.checksum)};
 }
 
-std::u16string ProgressText(std::uint32_t address, std::uint32_t start, std::uint32_t stop)
-{
-    const long percent = stop == start ? 100 : (long(address) - long(start)) * 100 / (long(stop) - long(start));
-    return Sprintf("%ld %% (0x%04x)", percent, address);
-}
-
 }  // namespace vexar::tools::hc08

@@ -59,10 +59,6 @@ HC08_TARGET_INFO ReadTargetInfo(const std::uint8_t* reply);
 // The three status lines INFO gives.
 std::vector<std::u16string> TargetInfoLines(const HC08_TARGET_INFO& info);
 
-// The download bar's text: "%d %% (0x%04x)" of the address's way from start
-// to stop; an image of one byte (stop equal to start) shows 100 %.
-std::u16string ProgressText(std::uint32_t address, std::uint32_t start, std::uint32_t stop);
-
 // printf into a UTF-16 text (integers only, so no locale is involved).
 std::u16string Sprintf(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
