@@ -342,7 +342,7 @@ void CHc08LoaderDlg::OnStartStop()
         return;
     }
     if (!m_programmer.Image().loaded || !m_portConfigured)
-        return;
+        return NotStarted();
     class Prompts : public IPortScanPrompts, public IPortAdvanceReport {
     public:
         explicit Prompts(CHc08LoaderDlg& dlg) : m_dlg(dlg) {}
@@ -367,14 +367,21 @@ void CHc08LoaderDlg::OnStartStop()
     PaintBar(QColor(0, 0, 192));
     switch (m_programmer.StartRun(prompts, prompts)) {
     case CHc08Programmer::StartResult::NotStarted:
-        return;
+        return NotStarted();
     case CHc08Programmer::StartResult::NoPort:
         Box(u"Try to disconnect and reconnect USB converter.", ui::MB_OK | ui::MB_ICONEXCLAMATION);
-        return;
+        return NotStarted();
     case CHc08Programmer::StartResult::Started:
         ShowRunning(true);
         return;
     }
+}
+
+void CHc08LoaderDlg::NotStarted()
+{
+    // A scripted run that could not start is over as well.
+    if (m_script)
+        m_script->RunEnded();
 }
 
 void CHc08LoaderDlg::OnFile()

@@ -72,6 +72,7 @@ private:
     void PaintBar(const QColor& colour);
     void ShowProgress(long address);
     void ShowRunning(bool running);
+    void NotStarted();
     int Box(const std::u16string& text, unsigned style);
 
     std::string m_argument;
