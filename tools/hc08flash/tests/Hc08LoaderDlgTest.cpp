@@ -232,6 +232,37 @@ TEST_F(Hc08LoaderDlgTest, PowerOnThroughTheBox)
     EXPECT_EQ(Flash(0x1000, 0x100), Expected(0x1000, 0x100));
 }
 
+// Three listed ports and no handheld on any: one attempt per port with
+// both boxes and the line, then idle.
+TEST_F(Hc08LoaderDlgTest, ThreePortsAndNoHandheld)
+{
+    HandheldOptions off;
+    off.poweredOn = false;
+    std::vector<std::unique_ptr<BootSimulator>> others;
+    for (const int com : {3, 4, 5}) {
+        others.push_back(std::make_unique<BootSimulator>(std::make_unique<HandheldTerminal>(off)));
+        std::string error;
+        ASSERT_TRUE(others.back()->Start(error)) << error;
+        ASSERT_TRUE(others.back()->PublishCom(m_com.path(), com, error)) << error;
+    }
+    ScriptedResponder dialogs;
+    Hc08Timing timing = TestTiming();
+    timing.exchangeTimeout = 0.05;
+    timing.greetingTimeout = 0.2;
+    OpenDialog("COM=3,FILE=fw.s19", timing);
+    for (int i = 0; i < 3; ++i) {
+        dialogs.ExpectMessageBox(vexar::ui::IDOK, u"Press the OK button and switch on the board");
+        dialogs.ExpectMessageBox(vexar::ui::IDOK, u"Elapsed timeout for downloading software");
+    }
+    Click(CHc08LoaderDlg::IDC_START);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dialogs.pending() == 0 && Idle(); }, 20000));
+    EXPECT_EQ(Lines(), (std::vector<QString>{" COM3 not connected ", " COM4 not connected ", " COM5 not connected "}));
+    EXPECT_EQ(m_dialog->windowTitle(), QStringLiteral("PALM PROGRAMMING (COM=5,Baud=19200)"));
+    EXPECT_TRUE(m_dialog->Button(CHc08LoaderDlg::IDC_EXIT)->isEnabled());
+    for (auto& sim : others)
+        sim->Stop();
+}
+
 // A refused frame of each kind: its box, no success line, no green bar.
 TEST_F(Hc08LoaderDlgTest, RefusedFramesEndWithTheBoardError)
 {

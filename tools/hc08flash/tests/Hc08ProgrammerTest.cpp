@@ -340,6 +340,24 @@ TEST_F(Hc08ProgrammerTest, ThreePortsAndNoHandheld)
     EXPECT_FALSE(m_programmer->Line().IsOpen());
 }
 
+// The tool's own time-outs on one silent port: the boot request (1 s),
+// three PINGs (1 s each), the 5 s greeting wait, then the end of the run.
+TEST_F(Hc08ProgrammerTest, SilentPortWithTheToolsOwnTimeouts)
+{
+    HandheldOptions off;
+    off.poweredOn = false;
+    AddHandheld(3, off);
+    MakeProgrammer(Hc08Timing{});
+    const auto begin = std::chrono::steady_clock::now();
+    Run();
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
+    EXPECT_GE(seconds, 9.0);
+    EXPECT_LT(seconds, 11.0);
+    EXPECT_EQ(m_sink.Boxes(), (std::vector<std::u16string>{u"Press the OK button and switch on the board",
+                                                           u"Elapsed timeout for downloading software"}));
+    EXPECT_EQ(m_sink.Lines(), std::vector<std::u16string>{u" COM3 not connected "});
+}
+
 // The greeting wait on an adapter that is pulled out ends at once with the
 // port's error text, then counts as a time-out.
 TEST_F(Hc08ProgrammerTest, GreetingWaitEndsWhenTheAdapterGoes)
@@ -395,6 +413,21 @@ TEST_F(Hc08ProgrammerTest, FaultTable)
         }
     }
     EXPECT_TRUE(m_sims[1]->FrameLog().empty());
+
+    // INFO unanswered or refused: the run goes on without its lines.
+    for (const FaultKind kind : kinds) {
+        SCOPED_TRACE(testing::Message() << "INFO fault " << int(kind));
+        m_sims[0]->WithDevice([&](BootDevice& d) {
+            auto& handheld = static_cast<HandheldTerminal&>(d);
+            handheld.SetInBootLoader(false);
+            handheld.LoaderFaults().Clear();
+            handheld.LoaderFaults().Arm(HandheldTerminal::kInfo, {kind, {}}, true);
+        });
+        Run();
+        EXPECT_TRUE(m_sink.succeeded);
+        EXPECT_EQ(m_sink.Lines(), (std::vector<std::u16string>{u" Waiting for code download",
+                                                               u" Download completed successfully"}));
+    }
 
     // Unplugged after the second block.
     m_sims[0]->WithDevice([&](BootDevice& d) {
