@@ -122,28 +122,26 @@ void HandheldTerminal::FillFlash(std::uint8_t value)
     std::fill(m_flash.begin(), m_flash.end(), value);
 }
 
-std::vector<std::uint8_t>* HandheldTerminal::BankMemory(int bank)
+int HandheldTerminal::BankIndex(int bank)
 {
     switch (bank) {
     case 0:
-        return &m_banks[0];
     case 1:
-        return &m_banks[1];
     case 2:
-        return &m_banks[2];
+        return bank;
     case 5:
-        return &m_banks[3];
+        return 3;
     default:
-        return nullptr;
+        return -1;
     }
 }
 
 std::vector<std::uint8_t> HandheldTerminal::Bank(int bank, std::uint32_t address, std::size_t count) const
 {
     std::vector<std::uint8_t> bytes(count, 0xFF);
-    const std::vector<std::uint8_t>* memory = const_cast<HandheldTerminal*>(this)->BankMemory(bank);
-    for (std::size_t i = 0; memory && i < count && address + i < memory->size(); ++i)
-        bytes[i] = (*memory)[address + i];
+    const int index = BankIndex(bank);
+    for (std::size_t i = 0; index >= 0 && i < count && address + i < kBankSize; ++i)
+        bytes[i] = m_banks[index][address + i];
     return bytes;
 }
 
@@ -270,14 +268,14 @@ bool HandheldTerminal::ActApplication(const std::vector<std::uint8_t>& frame, st
             note = "block write of the wrong length";
             return false;
         }
-        std::vector<std::uint8_t>* bank = BankMemory(frame[2]);
+        const int bank = BankIndex(frame[2]);
         const std::uint32_t address = Word(&frame[3]);
         const std::size_t count = frame[5];
-        if (!bank || address + count > kBankSize) {
+        if (bank < 0 || address + count > kBankSize) {
             note = "block write outside the banks";
             return false;
         }
-        std::copy_n(frame.begin() + 6, count, bank->begin() + address);
+        std::copy_n(frame.begin() + 6, count, m_banks[bank].begin() + address);
         note = "block stored in bank " + std::to_string(frame[2]);
         return true;
     }

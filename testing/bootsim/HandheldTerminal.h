@@ -102,7 +102,8 @@ private:
     bool ActBootLoader(std::uint8_t command, const std::vector<std::uint8_t>& frame, std::string& note);
     std::vector<std::uint8_t> InfoPayload() const;
     std::vector<TimedBytes> GreetingBytes(std::chrono::milliseconds after) const;
-    std::vector<std::uint8_t>* BankMemory(int bank);
+    // Where bank 0, 1, 2 or 5 lies in m_banks; -1 for another.
+    static int BankIndex(int bank);
 
     HandheldOptions m_options;
     BootFaults m_appFaults;
