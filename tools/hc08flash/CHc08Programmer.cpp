@@ -56,10 +56,22 @@ void CHc08Programmer::StartThread()
     m_worker.StartThread([this](CToolWorker& worker) { ProgramThread(worker); });
 }
 
+void CHc08Programmer::PurgePort()
+{
+    std::lock_guard lock(m_portLock);
+    m_line.Purge();
+}
+
+void CHc08Programmer::ClosePort()
+{
+    std::lock_guard lock(m_portLock);
+    m_line.Close();
+}
+
 void CHc08Programmer::StopThread()
 {
     m_run = false;
-    m_worker.StopThread([this] { m_line.Purge(); });
+    m_worker.StopThread([this] { PurgePort(); });
     m_line.Close();
     m_state = ATTEMPT;
 }
@@ -95,7 +107,7 @@ void CHc08Programmer::StopRun()
     // the step and the port is purged until it has, so that no read or
     // write outlives the Stop; the worker then closes the port itself.
     m_run = false;
-    m_worker.Abort([this] { m_line.Purge(); });
+    m_worker.Abort([this] { PurgePort(); });
 }
 
 void CHc08Programmer::ProgramThread(CToolWorker& worker)
@@ -103,7 +115,7 @@ void CHc08Programmer::ProgramThread(CToolWorker& worker)
     while (!worker.QuitRequested()) {
         if (worker.AbortRequested()) {
             m_run = false;
-            m_line.Close();
+            ClosePort();
             m_state = ATTEMPT;
             m_sink.RunEnded();
             worker.EndAbort();
@@ -320,7 +332,12 @@ void CHc08Programmer::End()
 {
     if (m_greetingTimedOut) {
         QuietAdvance report(m_sink);
-        if (m_ports.SwitchToNextPort(m_line, false, report)) {
+        bool advanced = false;
+        {
+            std::lock_guard lock(m_portLock);
+            advanced = m_ports.SwitchToNextPort(m_line, false, report);
+        }
+        if (advanced) {
             m_state = ATTEMPT;
             return;
         }
@@ -328,7 +345,7 @@ void CHc08Programmer::End()
     m_run = false;
     if (m_line.IsOpen())
         link::PortSetTimeout(m_line.OpenPort(), m_timing.exchangeTimeout);
-    m_line.Close();
+    ClosePort();
     m_state = ATTEMPT;
     m_sink.RunEnded();
 }

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <ctime>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -73,6 +74,10 @@ private:
     int Exchange(std::uint8_t command, bool withSequence, const std::vector<std::uint8_t>& payload,
                  int replyLength = 7, std::vector<std::uint8_t>* reply = nullptr);
     void Status(std::u16string line) { m_sink.StatusText(std::move(line)); }
+    // The dialog purges the port while the worker may close it: the two
+    // never overlap, so a purge never reaches a port being closed.
+    void PurgePort();
+    void ClosePort();
     void OkBox(const std::u16string& text);
     void BoardError();
 
@@ -83,6 +88,7 @@ private:
     CToolLine m_line{2048};
     CToolPortList m_ports;
     CToolWorker m_worker;
+    std::mutex m_portLock;
 
     std::atomic<int> m_state{ATTEMPT};
     std::atomic<bool> m_run{false};
