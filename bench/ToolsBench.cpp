@@ -230,7 +230,9 @@ Figures RunHc08(const std::string& folder, long baud)
     HandheldOptions options;
     options.baud = baud;
     options.greetingDelay = std::chrono::milliseconds(20);
-    BootSimulator sim(std::make_unique<HandheldTerminal>(options));
+    // A long frame gap: a busy machine must not make the simulator drop a
+    // frame whose bytes it read late.
+    BootSimulator sim(std::make_unique<HandheldTerminal>(options), std::chrono::milliseconds(1000));
     sim.SetWireTiming(true);
     std::string error;
     if (!sim.Start(error) || !sim.PublishCom(folder, 5, error))
@@ -271,7 +273,7 @@ void RunHhwriter(const std::string& folder, long baud, const std::function<void(
 {
     HandheldOptions options;
     options.baud = baud;
-    BootSimulator sim(std::make_unique<HandheldTerminal>(options));
+    BootSimulator sim(std::make_unique<HandheldTerminal>(options), std::chrono::milliseconds(1000));
     sim.SetWireTiming(true);
     std::string error;
     if (!sim.Start(error) || !sim.PublishCom(folder, 6, error))
