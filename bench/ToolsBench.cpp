@@ -3,19 +3,25 @@
 // line allows (every byte both ways at 10 bits) plus the pauses the tools
 // keep on purpose.
 //
-//   tools_bench [--size BYTES] [--tool kd02|st7|both] [--baud 9600|19200|both]
+//   tools_bench [--size BYTES] [--tool kd02|st7|hc08|hhwriter|both|all] [--baud 9600|19200|both]
 //
 // Full-size images by default: 0x27FFC bytes for kd02flash, the KD01's
-// 0x6FC0 bytes for st7flash.
+// 0x6FC0 bytes for st7flash, the handheld microcontroller's 0xE200 bytes
+// for hc08flash; hhwriter sends its three items (the 32 KB language file,
+// the KD01 firmware's 32 KB and 0x20000 bytes of KD02 firmware). "both" is
+// kd02flash and st7flash, "all" adds the handheld's tools.
 //
 // kd02flash is measured with its settings' pauses at their defaults and at
 // 0; st7flash keeps its 10 ms per pass of its loop. With TOOLS_BENCH_LOG
 // set, st7flash's frame log is printed (the time of every frame).
 #include "testing/bootsim/BootSimulator.h"
+#include "testing/bootsim/HandheldTerminal.h"
 #include "testing/bootsim/Kd01Loader.h"
 #include "testing/bootsim/Kd02Loader.h"
 #include "sigilkit.h"
 #include "tools/common/ImageLoaders.h"
+#include "tools/hc08flash/CHc08Programmer.h"
+#include "tools/hhwriter/CHandheldSender.h"
 #include "tools/kd02flash/CKd02Programmer.h"
 #include "tools/st7flash/CSt7Programmer.h"
 
@@ -25,6 +31,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <unistd.h>
@@ -202,6 +209,113 @@ Figures RunSt7(const std::string& folder, std::size_t size, long baud)
     return f;
 }
 
+// hc08flash: a full image of 0x0E00-0xEFFF (no 0xFF block) and its
+// vectors, from the application's boot request to the check.
+Figures RunHc08(const std::string& folder, long baud)
+{
+    std::string text;
+    char line[80];
+    for (unsigned address = 0x0E00; address <= 0xEFFF; address += 32) {
+        std::snprintf(line, sizeof line, "S123%04X", address);
+        text += line;
+        for (unsigned i = 0; i < 32; ++i) {
+            std::snprintf(line, sizeof line, "%02X", ((address + i) * 3 + 1) & 0x7F);
+            text += line;
+        }
+        text += "00\n";
+    }
+    text += "S11FFFCC0E000E000E000E000E000E000E000E000E000E000E000E000E000E0000\n";
+    text += "S11BFFE80E000E000E000E000E000E000E000E000E000E000E000E0000\n";
+    std::ofstream(folder + "/palm.s19", std::ios::binary) << text;
+    HandheldOptions options;
+    options.baud = baud;
+    options.greetingDelay = std::chrono::milliseconds(20);
+    // A long frame gap: a busy machine must not make the simulator drop a
+    // frame whose bytes it read late.
+    BootSimulator sim(std::make_unique<HandheldTerminal>(options), std::chrono::milliseconds(1000));
+    sim.SetWireTiming(true);
+    std::string error;
+    if (!sim.Start(error) || !sim.PublishCom(folder, 5, error))
+        return {};
+    BenchSink sink;
+    CHc08Programmer programmer(sink);
+    programmer.Line().SetPort(5);
+    programmer.Line().SetBaud(baud);
+    Silent reporter;
+    if (!LoadHc08Image(folder + "/palm.s19", programmer.Image(), reporter) || programmer.Image().stop != 0xEFFF)
+        return {};
+    programmer.StartThread();
+    const auto begin = Clock::now();
+    programmer.StartRun(sink, sink);
+    sink.Wait();
+    Figures f;
+    f.measured = std::chrono::duration<double>(Clock::now() - begin).count();
+    f.ok = sink.succeeded;
+    f.boxes = sink.boxes;
+    f.pauses = 0.020;  // the handheld's greeting comes 20 ms after its boot request
+    f.wire = WireSeconds(sim, baud);
+    programmer.StopThread();
+    sim.Stop();
+    return f;
+}
+
+class GoOn : public IHandheldSendView {
+public:
+    void ItemBegins(long) override {}
+    bool BlockSent(long, const std::u16string&) override { return true; }
+    void StatusLine(const std::u16string&) override {}
+    void ErrorBox(const std::u16string&) override {}
+};
+
+// hhwriter: each item on its own, as the dialog sends it (the link opened
+// for the item and closed after it).
+void RunHhwriter(const std::string& folder, long baud, const std::function<void(const char*, std::size_t, const Figures&)>& print)
+{
+    HandheldOptions options;
+    options.baud = baud;
+    BootSimulator sim(std::make_unique<HandheldTerminal>(options), std::chrono::milliseconds(1000));
+    sim.SetWireTiming(true);
+    std::string error;
+    if (!sim.Start(error) || !sim.PublishCom(folder, 6, error))
+        return;
+    CHandheldLink link;
+    link.SetPort(6);
+    link.SetBaud(baud);
+    GoOn view;
+    CHandheldSender sender(link, view);
+    std::vector<std::uint8_t> language(kHandheldLanguageSize);
+    for (std::size_t i = 0; i < language.size(); ++i)
+        language[i] = static_cast<std::uint8_t>(i * 11 + 5);
+    LOADER_IMAGE kd01;
+    kd01.Reset(0x10000, 0x8000);
+    for (std::size_t i = 0x8000; i < 0x10000; ++i)
+        kd01.buffer[i] = static_cast<std::uint8_t>(i * 7);
+    kd01.stop = 0xEFBF;
+    kd01.loaded = true;
+    LOADER_IMAGE kd02;
+    kd02.Reset(0x40000, kKd02BinaryBase);
+    for (std::size_t i = 0; i < kHhwriterKd02BinaryMaximum; ++i)
+        kd02.buffer[kKd02BinaryBase + i] = static_cast<std::uint8_t>(i * 13 + 1);
+    kd02.stop = kKd02BinaryBase + kHhwriterKd02BinaryMaximum - 1;
+    kd02.loaded = true;
+    const std::pair<const char*, std::function<bool()>> items[] = {
+        {"hhwriter language", [&] { return sender.SendLanguage(language); }},
+        {"hhwriter KD01", [&] { return sender.SendKd01(kd01, "KD01_R3.s19"); }},
+        {"hhwriter KD02", [&] { return sender.SendKd02(kd02, "KD02_V2.bin"); }},
+    };
+    const std::size_t sizes[] = {kHandheldLanguageSize, 0x8000, kHhwriterKd02BinaryMaximum};
+    for (std::size_t i = 0; i < 3; ++i) {
+        sim.ClearFrameLog();
+        const auto begin = Clock::now();
+        Figures f;
+        f.ok = items[i].second();
+        f.measured = std::chrono::duration<double>(Clock::now() - begin).count();
+        f.wire = WireSeconds(sim, baud);
+        print(items[i].first, sizes[i], f);
+    }
+    sim.Stop();
+}
+
 void Print(const char* what, long baud, std::size_t size, const Figures& f)
 {
     const double floor = f.wire + f.pauses;
@@ -235,12 +349,16 @@ int main(int argc, char** argv)
     for (const long baud : {9600L, 19200L}) {
         if (bauds != "both" && std::to_string(baud) != bauds)
             continue;
-        if (tool != "st7") {
+        if (tool == "both" || tool == "all" || tool == "kd02") {
             Print("kd02flash, waits default", baud, kd02Size, RunKd02(folder, kd02Size, baud, true));
             Print("kd02flash, waits 0", baud, kd02Size, RunKd02(folder, kd02Size, baud, false));
         }
-        if (tool != "kd02")
+        if (tool == "both" || tool == "all" || tool == "st7")
             Print("st7flash", baud, std::min<std::size_t>(st7Size, 0x6FC0), RunSt7(folder, std::min<std::size_t>(st7Size, 0x6FC0), baud));
+        if (tool == "all" || tool == "hc08")
+            Print("hc08flash", baud, 0xE200, RunHc08(folder, baud));
+        if (tool == "all" || tool == "hhwriter")
+            RunHhwriter(folder, baud, [baud](const char* what, std::size_t size, const Figures& f) { Print(what, baud, size, f); });
     }
     std::filesystem::remove_all(folder);
     return 0;

@@ -189,7 +189,7 @@ TEST_F(InstallTest, ProgramsAndLibrariesLookForOurLibrariesBesideThemselves)
 // read ends them at once with a failure).
 TEST_F(InstallTest, ToolsInTheProgramBayFindTheCipherLibraryAbove)
 {
-    for (const char* tool : {"prgbay/kd02flash", "prgbay/st7flash"}) {
+    for (const char* tool : {"prgbay/kd02flash", "prgbay/st7flash", "prgbay/hc08flash", "prgbay/hhwriter"}) {
         ASSERT_TRUE(IsFile(At(tool)) && IsExecutable(At(tool))) << tool;
         std::string dynamic;
         ASSERT_EQ(RunCommand(Quoted(READELF_PROGRAM) + " -d " + Quoted(At(tool)), dynamic), 0) << dynamic;

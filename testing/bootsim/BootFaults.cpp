@@ -91,6 +91,10 @@ bool BootFaults::ArmFromText(std::string_view text, std::string& error)
         fault.kind = FaultKind::Negative;
     else if (kind == "wrong-echo")
         fault.kind = FaultKind::WrongEcho;
+    else if (kind == "wrong-tag")
+        fault.kind = FaultKind::WrongTag;
+    else if (kind == "short")
+        fault.kind = FaultKind::Short;
     else if (kind == "stop-reading")
         fault.kind = FaultKind::StopReading;
     else if (kind == "unplug")

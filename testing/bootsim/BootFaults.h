@@ -18,6 +18,8 @@ enum class FaultKind {
     BadSum,       // acts, answers with a wrong check
     Negative,     // does not act, answers "refused"
     WrongEcho,    // acts, answers for another command
+    WrongTag,     // acts, answers with a wrong sequence byte (the handheld's boot loader)
+    Short,        // acts, answers one byte short
     Late,         // acts, answers after `milliseconds`
     StopReading,  // acts and answers, then reads nothing more
     Unplug,       // acts, then the device disappears
@@ -40,7 +42,8 @@ public:
     std::optional<Fault> Take(std::uint8_t command);
 
     // Reads "COMMAND:KIND[:MS][@N][:always]" (COMMAND a number, KIND one of
-    // silence bad-sum negative wrong-echo late:MS stop-reading unplug).
+    // silence bad-sum negative wrong-echo wrong-tag short late:MS
+    // stop-reading unplug).
     // False with the reason.
     bool ArmFromText(std::string_view text, std::string& error);
 

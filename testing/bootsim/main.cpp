@@ -1,7 +1,8 @@
-// bootsim: a simulated KD02 or KD01 ECU with its boot loader on a
-// pseudo-terminal, for people and scripts. It serves until SIGINT or
+// bootsim: a simulated KD02 or KD01 ECU or the handheld terminal, with its
+// boot loader, on a pseudo-terminal, for people and scripts. It serves until SIGINT or
 // SIGTERM and prints every frame it hears and sends, one line each.
 #include "testing/bootsim/BootSimulator.h"
+#include "testing/bootsim/HandheldTerminal.h"
 #include "testing/bootsim/Kd01Loader.h"
 #include "testing/bootsim/Kd02Loader.h"
 #include "testing/ptysupport/SimulatorProgram.h"
@@ -18,12 +19,14 @@ namespace ptysupport = vexar::ptysupport;
 namespace {
 
 const char kUsage[] =
-    "usage: bootsim [--loader kd02|kd01] [--com-dir DIR --com N] [--baud N] [--boot] [--off]\n"
-    "               [--greeting-delay MS] [--noise LINE]... [--wire] [--quiet]\n"
-    "               [--fault COMMAND:KIND[:MS][@N][:always]]...\n"
-    "--baud: the boot loader's speed (kd02; its application hears 9600) or the ECU's (kd01)\n"
-    "--boot: the boot loader runs from the start; --off: the KD01 board is switched off\n"
-    "fault kinds: silence bad-sum negative wrong-echo late:MS stop-reading unplug\n";
+    "usage: bootsim [--loader kd02|kd01|handheld] [--com-dir DIR --com N] [--baud N] [--boot] [--off]\n"
+    "               [--greeting-delay MS] [--noise LINE]... [--wire] [--quiet] [--cpu N]\n"
+    "               [--fault COMMAND:KIND[:MS][@N][:always]]... [--app-fault COMMAND:KIND...]...\n"
+    "--baud: the boot loader's speed (kd02; its application hears 9600) or the device's (kd01, handheld)\n"
+    "--boot: the boot loader runs from the start; --off: the KD01 board or the handheld is switched off\n"
+    "--fault: a boot-loader fault; --app-fault: a fault of the handheld application's frames\n"
+    "--cpu: the CPU code the handheld's boot loader reports\n"
+    "fault kinds: silence bad-sum negative wrong-echo wrong-tag short late:MS stop-reading unplug\n";
 
 struct Settings {
     std::string loader = "kd02";
@@ -37,6 +40,8 @@ struct Settings {
     bool wire = false;
     bool quiet = false;
     std::vector<std::string> faults;
+    std::vector<std::string> appFaults;
+    long cpu = 0x3C;
 };
 
 bool Number(const std::string& text, long low, long high, long& value)
@@ -64,7 +69,7 @@ bool ParseArguments(int argc, char** argv, Settings& s, std::string& error)
         const std::string value = argv[++i];
         bool ok = true;
         if (option == "--loader")
-            ok = (s.loader = value) == "kd02" || value == "kd01";
+            ok = (s.loader = value) == "kd02" || value == "kd01" || value == "handheld";
         else if (option == "--com-dir")
             s.comDir = value;
         else if (option == "--com")
@@ -77,6 +82,10 @@ bool ParseArguments(int argc, char** argv, Settings& s, std::string& error)
             s.noise.push_back(value);
         else if (option == "--fault")
             s.faults.push_back(value);
+        else if (option == "--app-fault")
+            s.appFaults.push_back(value);
+        else if (option == "--cpu")
+            ok = Number(value, 0, 255, s.cpu);
         else {
             error = "unknown option: " + option;
             return false;
@@ -96,8 +105,21 @@ bool ParseArguments(int argc, char** argv, Settings& s, std::string& error)
 std::unique_ptr<BootDevice> MakeDevice(const Settings& s, std::string& error)
 {
     BootFaults* faults = nullptr;
+    BootFaults* appFaults = nullptr;
     std::unique_ptr<BootDevice> device;
-    if (s.loader == "kd02") {
+    if (s.loader == "handheld") {
+        HandheldOptions options;
+        options.baud = s.baud;
+        options.startInBootLoader = s.boot;
+        options.poweredOn = !s.off;
+        options.greetingDelay = std::chrono::milliseconds(s.greetingDelay);
+        options.noiseLines = s.noise;
+        options.cpuCode = static_cast<std::uint8_t>(s.cpu);
+        auto handheld = std::make_unique<HandheldTerminal>(options);
+        faults = &handheld->LoaderFaults();
+        appFaults = &handheld->ApplicationFaults();
+        device = std::move(handheld);
+    } else if (s.loader == "kd02") {
         Kd02Options options;
         options.bootBaud = s.baud;
         options.startInBootLoader = s.boot;
@@ -117,6 +139,16 @@ std::unique_ptr<BootDevice> MakeDevice(const Settings& s, std::string& error)
     }
     for (const std::string& fault : s.faults) {
         if (!faults->ArmFromText(fault, error)) {
+            error = fault + ": " + error;
+            return nullptr;
+        }
+    }
+    if (!s.appFaults.empty() && !appFaults) {
+        error = "--app-fault is for the handheld";
+        return nullptr;
+    }
+    for (const std::string& fault : s.appFaults) {
+        if (!appFaults->ArmFromText(fault, error)) {
             error = fault + ": " + error;
             return nullptr;
         }

@@ -235,7 +235,15 @@ bool LoadHhwriterKd02HexImage(const std::string& path, LOADER_IMAGE& image, CLoa
     std::string text;
     if (ReadRegularFile(path, text) != ReadFileResult::Ok)
         return report.Refuse(LoaderText::OpenKd02Failed);
-    return LoadHexText(text, kHhwriterKd02Layout, false, image, report);
+    if (!LoadHexText(text, kHhwriterKd02Layout, false, image, report))
+        return false;
+    // The handheld keeps at most 0x20000 bytes of KD02 firmware (bank 1,
+    // then bank 5): more would wrap over what was sent first.
+    if (Kd02ProgrammedRange(image).Length() > kHhwriterKd02BinaryMaximum) {
+        image.loaded = false;
+        return report.Refuse(LoaderText::Kd02FileTooBig);
+    }
+    return true;
 }
 
 bool LoadHhwriterKd02BinImage(const std::string& path, LOADER_IMAGE& image, CLoaderReporter& reporter)

@@ -34,8 +34,9 @@ bool LoadKd02HexImage(const std::string& path, LOADER_IMAGE& image, CLoaderRepor
 bool LoadKd02BinImage(const std::string& path, LOADER_IMAGE& image, CLoaderReporter& reporter);
 
 // hhwriter: KD02 firmware from Intel HEX (reading stops at the first line
-// that is not a good record, blank lines included) or from a raw binary of
-// at most 0x20000 bytes placed at 0x18000.
+// that is not a good record, blank lines included) or from a raw binary,
+// placed at 0x18000; either is refused when the handheld would get more
+// than 0x20000 bytes (0x18000 up to its stop).
 bool LoadHhwriterKd02HexImage(const std::string& path, LOADER_IMAGE& image, CLoaderReporter& reporter);
 bool LoadHhwriterKd02BinImage(const std::string& path, LOADER_IMAGE& image, CLoaderReporter& reporter);
 

@@ -43,11 +43,38 @@ TEST(BootsimCommandLineTest, ServesAndLogsUntilStopped)
     EXPECT_NE(out.find("reply @19200"), std::string::npos) << out;
 }
 
+// The handheld terminal with an application fault from the command line.
+TEST(BootsimCommandLineTest, ServesTheHandheld)
+{
+    TempDir dir;
+    const pid_t pid = ptysupport::SpawnProgram(
+        BOOTSIM_PROGRAM, {"--loader", "handheld", "--com-dir", dir.path(), "--com", "2", "--app-fault", "0x41:wrong-echo"},
+        dir.file("out.txt"), dir.file("err.txt"));
+    ASSERT_GT(pid, 0);
+    ASSERT_TRUE(ptysupport::WaitForPath(dir.file("COM2")));
+    {
+        RawClient client(dir.file("COM2"), 19200);
+        Bytes byteWrite{0x07, 0x41, 0x08, 0xE1, 0x5A};
+        const std::uint16_t crc = vexar::bootsim::ApplicationCrc(byteWrite);
+        byteWrite.push_back(static_cast<std::uint8_t>(crc));
+        byteWrite.push_back(static_cast<std::uint8_t>(crc >> 8));
+        client.Write(byteWrite);
+        const Bytes reply = client.Read(4, std::chrono::milliseconds(2000));
+        ASSERT_EQ(reply.size(), 4u);
+        EXPECT_NE(reply[1], 0x41) << "the fault from the command line";
+    }
+    kill(pid, SIGTERM);
+    EXPECT_EQ(ptysupport::WaitExit(pid), 0);
+    const std::string out = ReadAll(dir.file("out.txt"));
+    EXPECT_NE(out.find("request @19200 byte stored"), std::string::npos) << out;
+}
+
 TEST(BootsimCommandLineTest, BadCommandLines)
 {
     TempDir dir;
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-             {"--loader", "kd03"}, {"--com", "3"}, {"--fault", "1:nonsense"}, {"--baud", "x"}}) {
+             {"--loader", "kd03"}, {"--com", "3"}, {"--fault", "1:nonsense"}, {"--baud", "x"},
+             {"--app-fault", "0x41:short"}, {"--cpu", "300"}}) {
         const pid_t pid = ptysupport::SpawnProgram(BOOTSIM_PROGRAM, args, dir.file("out.txt"), dir.file("err.txt"));
         EXPECT_EQ(ptysupport::WaitExit(pid), 2) << args[0] << " " << args[1];
     }
