@@ -116,7 +116,22 @@ void CVEXARView::RegisterCommands()
     map.On(ID_CANC_ERR, [this] { OnClearErrors(); });
     map.OnUpdate(ID_CANC_ERR, [](ui::CmdUI& item) { item.Enable(true); });
     map.On(static_cast<unsigned>(kCommandButtons[kActionClearErrors].button), [this] { OnBtnClearErrors(); });
+    RegisterProgramCommands();
     RegisterPendingCommands();
+}
+
+void CVEXARView::RegisterProgramCommands()
+{
+    ui::CommandMap& map = commands();
+    const auto on = [&map](unsigned menu, int action, auto handler, auto buttonHandler) {
+        map.On(menu, handler);
+        map.OnUpdate(menu, [](ui::CmdUI& item) { item.Enable(true); });
+        map.On(static_cast<unsigned>(kCommandButtons[static_cast<std::size_t>(action)].button), buttonHandler);
+    };
+    on(ID_PRG_ECU, kActionPrgEcu, [this] { OnProgramEcu(); }, [this] { OnBtnProgramEcu(); });
+    on(ID_PRG_PALM, kActionPrgPalm, [this] { OnProgramHandheld(); }, [this] { OnBtnProgramHandheld(); });
+    on(ID_TARMIX, kActionTarmix, [this] { OnRunTarmix(); }, [this] { OnBtnRunTarmix(); });
+    on(ID_AGG_AUTO, kActionAutoUpdate, [this] { OnAutoUpdate(); }, [this] { OnBtnAutoUpdate(); });
 }
 
 // The commands whose work is not built yet keep their menu items, disabled.
@@ -293,6 +308,12 @@ std::intptr_t CVEXARView::onMessage(unsigned id, std::uintptr_t wParam, std::int
     case link::WM_LINK_STATE: OnLinkState(wParam, lParam); return 0;
     case link::WM_PROGRESS_OPEN: OnProgressOpen(wParam); return 0;
     case link::WM_LINK_IDLE: OnLinkIdle(); return 0;
+    case link::WM_LINK_RUN_ECU_LOADER: OnRunEcuLoader(wParam); return 0;
+    case link::WM_LINK_RUN_HC08_LOADER: OnRunHc08Loader(); return 0;
+    case link::WM_LINK_RUN_HANDHELD_WRITER: OnRunHandheldWriter(); return 0;
+    case ui::WM_TIMER:
+        OnTimer(static_cast<unsigned>(wParam));
+        return WindowBase::onMessage(id, wParam, lParam, payload);
     case link::WM_SAVE_SESSION: WriteSession(); return 0;
     case link::WM_ECU_MISMATCH: OnEcuMismatch(wParam); return 0;
     case WM_WRITE_ALL_REQUEST: m_app.PostLinkRequest(link::WM_LINK_WRITE_ALL); return 0;

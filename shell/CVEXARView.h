@@ -46,6 +46,9 @@ namespace vexar::shell {
 class CVEXARForm;
 }
 
+// A message box with no owner, caption "Error" and the error icon.
+void ShowErrorBox(const std::u16string& text);
+
 class CVEXARView : public QScrollArea, public vexar::ui::WindowBase {
 public:
     CVEXARView(CVEXARApp& app, CMainFrame& frame);
@@ -163,6 +166,28 @@ public:
     void OnBtnVehicleConfiguration();
     void OnDataAcquisition() { OnBtnDataAcquisition(); }
     void OnBtnDataAcquisition();
+
+    // ---- External programs and self-update (CVEXARViewPrograms.cpp) ----
+    void OnProgramEcu() { OnBtnProgramEcu(); }
+    void OnBtnProgramEcu();
+    // The loader's start; `lockCom` 1 when the worker has just closed the
+    // link for it.
+    void OnRunEcuLoader(std::uintptr_t lockCom);
+    void OnProgramHandheld() { OnBtnProgramHandheld(); }
+    void OnBtnProgramHandheld();
+    void OnRunHandheldWriter();
+    void OnRunHc08Loader();
+    void OnRunTarmix() { OnBtnRunTarmix(); }
+    void OnBtnRunTarmix();
+    void OnAutoUpdate() { OnBtnAutoUpdate(); }
+    void OnBtnAutoUpdate();
+    // The program timers 0 to 3: reaps the program once it has ended.
+    void OnTimer(unsigned id);
+    // Copies the entries of `source` over `programFolder`; the new main
+    // program found there is not copied but given in `newProgram`.
+    void CopyUpdateFolder(const std::string& source, const std::string& programFolder, std::string& newProgram);
+    void CopyTreeRecursive(const std::string& folder);
+    void PrepareSelfUpdate(const std::string& newProgram);
 
     // The command bar's widgets by action.
     CButtonMfc& Button(int action) const;
@@ -296,9 +321,16 @@ private:
     // the loaded configuration stay.
     void UseSettingsAsRead();
     void RegisterPendingCommands();
+    void RegisterProgramCommands();
     bool IsEnabledByRule(int action) const;
     void ApplyLoadResult(bool success);
     void SetWaitCursor(bool on);
+    // Starts a program and its timer; false, with nothing changed, when it
+    // could not start.
+    bool StartExternalProgram(const std::string& program, const std::string& folder,
+                              const std::vector<std::string>& arguments, unsigned timer);
+    // Writes "tarmix.cfg" and starts tarmix; false when it did not start.
+    bool StartTarmix();
 
     CVEXARApp& m_app;
     CMainFrame& m_frame;

@@ -226,6 +226,8 @@ void CVEXARView::OnLinkState(std::uintptr_t linked, std::intptr_t)
     if (!m_app.m_bRemoteMaster)
         EnableAction(kActionRemote, false);
     m_bConnecting = false;
+    if (m_bTarmixPending)
+        OnBtnRunTarmix();
     RunDeferredLoad();
 }
 

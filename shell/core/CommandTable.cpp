@@ -46,7 +46,11 @@ bool IsActionBuilt(int action)
     case kActionVehicleConfig:
     case kActionAcquisition:
     case kActionDiagGas:
-    case kActionClearErrors: return true;
+    case kActionClearErrors:
+    case kActionPrgEcu:
+    case kActionTarmix:
+    case kActionPrgPalm:
+    case kActionAutoUpdate: return true;
     default: return false;
     }
 }

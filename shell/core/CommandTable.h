@@ -89,12 +89,15 @@ inline constexpr int kActionSelectEcu = 0;
 inline constexpr int kActionPrgEcu = 1;
 inline constexpr int kActionConnect = 2;
 inline constexpr int kActionLoadCalib = 4;
+inline constexpr int kActionTarmix = 5;
 inline constexpr int kActionVehicleConfig = 6;
 inline constexpr int kActionDiagGas = 7;
 inline constexpr int kActionDiagPetrol = 8;
 inline constexpr int kActionAcquisition = 9;
 inline constexpr int kActionSaveCalib = 10;
+inline constexpr int kActionAutoUpdate = 11;
 inline constexpr int kActionExit = 12;
+inline constexpr int kActionPrgPalm = 13;
 inline constexpr int kActionChecklist = 14;
 inline constexpr int kActionRemote = 15;
 inline constexpr int kActionClearErrors = 16;
@@ -103,13 +106,13 @@ inline constexpr int kActionTest = 18;
 
 // The commands of the menu bar whose work is not in the program yet: they
 // keep their places, disabled, and so do their command buttons.
-inline constexpr std::array<unsigned, 17> kPendingCommands{
+inline constexpr std::array<unsigned, 13> kPendingCommands{
     ID_ASS_REM, ID_DIAG_BENZ, ID_RESET_MEM, ID_SALVA_CNF, ID_CARICA_CNF,
-    ID_CREA_CHK, ID_COMMENTI, ID_ESPORTA, ID_COMPARA, ID_PRG_ECU, ID_TARMIX, ID_PRG_PALM,
-    ID_AGG_AUTO, ID_CONNETTI_BENZ, ID_DISCONNETTI_BENZ, ID_REMOTE_MASTER, ID_REMOTE_SLAVE};
+    ID_CREA_CHK, ID_COMMENTI, ID_ESPORTA, ID_COMPARA, ID_CONNETTI_BENZ, ID_DISCONNETTI_BENZ, ID_REMOTE_MASTER, ID_REMOTE_SLAVE};
 // Whether an action's command is built: the ECU selection, the connect, the
 // exit, the test, the identification, the parameter and variable windows,
-// the gas diagnosis and the error clearing.
+// the gas diagnosis, the error clearing and the four external programs
+// (ECU and handheld programming, automatic calibration, self-update).
 bool IsActionBuilt(int action);
 
 // The language texts of an action's label and of its menu item.

@@ -1,0 +1,304 @@
+// The external programs on the ECU bench: the boot loader, the handheld
+// programmers and the automatic calibration started through the recording
+// program in place of the real tools, each in its own program folder; the
+// commands refused while one runs; the timer's reap; tarmix's disconnect
+// and reconnect; and the self-update's copy of an update folder.
+#include "EcuShell.h"
+
+#include "common/Text.h"
+#include "dialogs/CDlgProgPalm.h"
+#include "link/LinkMessages.h"
+#include "platform/ui/CButtonMfc.h"
+#include "platform/ui/DialogRequests.h"
+#include "platform/ui/Messages.h"
+#include "platform/ui/WindowState.h"
+#include "shell/CMainFrame.h"
+#include "shell/CVEXARView.h"
+#include "shell/core/CommandTable.h"
+#include "shell/core/ExternalPrograms.h"
+
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace vexar;
+using namespace vexar::shell;
+using namespace vexar::shelltest;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string ReadText(const std::string& path)
+{
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// The children of this process (the spawns happen on the main thread).
+std::vector<pid_t> Children()
+{
+    std::istringstream list(ReadText("/proc/self/task/" + std::to_string(::getpid()) + "/children"));
+    std::vector<pid_t> pids;
+    for (pid_t pid = 0; list >> pid;)
+        pids.push_back(pid);
+    return pids;
+}
+
+class ExternalPrograms : public EcuShellBase {
+protected:
+    void SetUp() override
+    {
+        StartBench({});
+        m_record = m_shell.Folder().File("record");
+        setenv("VEXAR_TEST_RECORD_FILE", m_record.c_str(), 1);
+        m_bay = m_shell.Folder().File("prgbay");
+        fs::create_directories(m_bay);
+    }
+    void TearDown() override
+    {
+        EndProgram();
+        unsetenv("VEXAR_TEST_RECORD_FILE");
+        EcuShellBase::TearDown();
+    }
+
+    // The recording program installed as `path`.
+    static void InstallRecorder(const std::string& path)
+    {
+        fs::create_directories(fs::path(path).parent_path());
+        fs::copy_file(RECORD_PROGRAM_EXE, path, fs::copy_options::overwrite_existing);
+    }
+    // The loader of the loaded configuration as the view found it.
+    void InstallLoader(const std::u16string& firmware = u"KD02_V1.hex")
+    {
+        InstallRecorder(m_bay + "/kd02flash");
+        m_shell.View().m_strLoaderPath = m_bay + "/kd02flash";
+        m_shell.View().m_strFirmwareName = firmware;
+    }
+    // The record the program wrote once started.
+    std::string Record()
+    {
+        if (!WaitUntil([&] { return fs::exists(m_record); }))
+            return {};
+        return ReadText(m_record);
+    }
+    // Tells the program to end and waits until the view has reaped it.
+    bool EndProgram()
+    {
+        if (m_shell.View().m_hProgram == 0)
+            return true;
+        std::ofstream(m_record + ".end") << "";
+        return WaitUntil([&] { return m_shell.View().m_hProgram == 0; });
+    }
+    static std::string Expected(const std::vector<std::string>& args, const std::string& cwd, const std::string& com)
+    {
+        std::string text;
+        for (const std::string& arg : args)
+            text += "arg " + arg + "\n";
+        return text + "cwd " + cwd + "\ncom " + com + "\n";
+    }
+    static std::vector<int> Descriptors(const std::string& record)
+    {
+        std::vector<int> fds;
+        std::istringstream lines(record);
+        for (std::string line; std::getline(lines, line);)
+            if (line.rfind("fd ", 0) == 0)
+                fds.push_back(std::atoi(line.c_str() + 3));
+        std::sort(fds.begin(), fds.end());
+        return fds;
+    }
+
+    std::string m_record;
+    std::string m_bay;
+};
+
+}  // namespace
+
+// Not linked: PRG ECU's button starts the loader in its folder with exactly
+// its argument (LOCKCOM 0), the COM folder and descriptors 0 to 2. While it
+// runs every command is refused without a box or a post and the frame
+// stays; the timer then reaps it and the commands work again.
+TEST_F(ExternalPrograms, TheLoaderRunsAloneAndEverythingElseWaits)
+{
+    CVEXARView& view = m_shell.View();
+    TestApp& app = m_shell.App();
+    InstallLoader();
+    Command(kCommandButtons[kActionPrgEcu].button);
+    const std::string record = Record();
+    EXPECT_EQ(record.substr(0, record.find("fd ")),
+              Expected({"LOGO=" + std::to_string(app.m_nEdition) + ",COM=" + std::to_string(app.m_nComPort) + ",PATH=,FILE=KD02_V1.hex,LINEAK=0,LOCKCOM=0,"
+                        "LANGENG=1"},
+                       m_bay, m_shell.Folder().ComFolder()));
+    EXPECT_EQ(Descriptors(record), (std::vector<int>{0, 1, 2}));
+    ASSERT_NE(view.m_hProgram, 0);
+    EXPECT_TRUE(app.m_bBusy);
+
+    const unsigned refused[] = {ID_CONNETTI, 1032u, ID_TEST, 1036u, ID_IDENT_CENTR, 1040u, ID_CONFIG_VETTURA,
+                                1008u, ID_ACQUISIZIONE, 1011u, ID_DIAGNOSI, 1020u, ID_CANC_ERR, 1038u, ID_CENTRALINA,
+                                1024u, ID_PRG_ECU, 1022u, ID_PRG_PALM, 1026u, ID_TARMIX, 1033u, ID_AGG_AUTO, 1027u,
+                                1012u};
+    const pid_t running = view.m_hProgram;
+    for (unsigned id : refused) {
+        app.ClearPosted();
+        Command(id);
+        QTest::qWait(10);
+        EXPECT_EQ(app.Posted(), std::vector<unsigned>{}) << id;
+        EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << id;
+        EXPECT_EQ(view.m_hProgram, running) << id;
+    }
+    EXPECT_EQ(m_shell.Dialogs().shown().size(), 0u);
+    EXPECT_TRUE(m_shell.Frame().isVisible()) << "the exit button closed the frame while the loader ran";
+    EXPECT_EQ(Children(), std::vector<pid_t>{running});
+
+    ASSERT_TRUE(EndProgram());
+    EXPECT_FALSE(app.m_bBusy);
+    EXPECT_TRUE(WaitUntil([&] { return !fs::exists("/proc/" + std::to_string(running)); })) << "zombie";
+    app.ClearPosted();
+    Command(ID_CONNETTI);
+    EXPECT_TRUE(WaitLinked(true)) << "the connect was still refused";
+}
+
+// A loader that cannot start, or none at all, leaves the program idle
+// without a box.
+TEST_F(ExternalPrograms, ALoaderThatCannotStartLeavesTheProgramIdle)
+{
+    CVEXARView& view = m_shell.View();
+    for (const char* content : {"", "not a program\n"}) {
+        view.m_strLoaderPath = m_bay + "/kd02flash";
+        fs::remove(view.m_strLoaderPath);
+        if (*content) {
+            std::ofstream(view.m_strLoaderPath) << content;
+            fs::permissions(view.m_strLoaderPath, fs::perms::owner_read | fs::perms::owner_write);
+        }
+        Command(ID_PRG_ECU);
+        QTest::qWait(20);
+        EXPECT_EQ(view.m_hProgram, 0) << content;
+        EXPECT_FALSE(m_shell.App().m_bBusy) << content;
+    }
+    EXPECT_EQ(m_shell.Dialogs().shown().size(), 0u);
+    EXPECT_TRUE(Children().empty());
+}
+
+// Linked: the worker ends the session before the loader starts with
+// LOCKCOM 1, and a double press (two answers of the worker) starts it once.
+TEST_F(ExternalPrograms, LinkedTheLoaderStartsOnceAfterTheSessionEnds)
+{
+    InstallLoader(u"");
+    Command(ID_CONNETTI);
+    ASSERT_TRUE(WaitLinked(true));
+    ASSERT_TRUE(m_sim->Session());
+    const unsigned button = static_cast<unsigned>(kCommandButtons[kActionPrgEcu].button);
+    Command(button);
+    Command(button);
+    const std::string record = Record();
+    EXPECT_FALSE(m_sim->Session()) << "the loader started on an open session";
+    EXPECT_NE(record.find("arg LOGO=" + std::to_string(m_shell.App().m_nEdition) +
+                          ",COM=3,PATH=,FILE=,LINEAK=0,LOCKCOM=1,LANGENG=1\n"),
+              std::string::npos)
+        << record;
+    QTest::qWait(150);  // the second answer of the worker comes back meanwhile
+    EXPECT_EQ(Children().size(), 1u) << "a second loader was started on the same ECU";
+    EXPECT_TRUE(EndProgram());
+}
+
+// The handheld dialog: its two choices start hhwriter and hc08flash in the
+// program bay; Cancel starts nothing.
+TEST_F(ExternalPrograms, TheHandheldChoicesStartTheirTools)
+{
+    InstallRecorder(m_bay + "/hhwriter");
+    InstallRecorder(m_bay + "/hc08flash");
+    const std::string expected = Expected({"LOGO=" + std::to_string(m_shell.App().m_nEdition) + ",PATH=,FILE="},
+                                          m_bay, m_shell.Folder().ComFolder());
+    const struct {
+        std::function<void(CDlgProgPalm&)> choose;
+        const char* tool;
+    } cases[] = {
+        {[](CDlgProgPalm& dialog) { dialog.CancelButton().click(); }, nullptr},
+        {[](CDlgProgPalm& dialog) { dialog.HandheldButton().click(); }, "hhwriter"},
+        {[](CDlgProgPalm& dialog) { dialog.FirmwareButton().click(); }, "hc08flash"},
+    };
+    for (const auto& c : cases) {
+        fs::remove(m_record);
+        auto answer = WhenModal<CDlgProgPalm>(c.choose);
+        Command(ID_PRG_PALM);
+        if (!c.tool) {
+            QTest::qWait(20);
+            EXPECT_EQ(m_shell.View().m_hProgram, 0);
+            EXPECT_FALSE(fs::exists(m_record));
+            continue;
+        }
+        const std::string record = Record();
+        EXPECT_EQ(record.substr(0, record.find("fd ")), expected) << c.tool;
+        // Which of the two ran: the timer of its kind.
+        EXPECT_TRUE(EndProgram()) << c.tool;
+    }
+}
+
+// tarmix while linked: the link goes down, tarmix starts in its folder with
+// the batch file's parameters and its settings file, and the link comes
+// back once it ends.
+TEST_F(ExternalPrograms, TarmixDisconnectsRunsAndLinksAgain)
+{
+    const std::string tarmix = m_shell.Folder().File("tarmix");
+    fs::create_directories(tarmix);
+    std::ofstream(tarmix + "/tarmixrazione.bat") << "start javaw -jar \"tar mix.jar\" -v\r\n";
+    const std::string bin = m_shell.Folder().File("bin");
+    InstallRecorder(bin + "/java");
+    const std::string oldPath = std::getenv("PATH") ? std::getenv("PATH") : "";
+    setenv("PATH", (bin + ":" + oldPath).c_str(), 1);
+    Command(ID_CONNETTI);
+    ASSERT_TRUE(WaitLinked(true));
+    Command(ID_TARMIX);
+    const std::string record = Record();
+    setenv("PATH", oldPath.c_str(), 1);
+    EXPECT_EQ(record.substr(0, record.find("fd ")),
+              Expected({"-jar", "tar mix.jar", "-v"}, tarmix, m_shell.Folder().ComFolder()));
+    EXPECT_FALSE(m_shell.App().m_bLinked);
+    int baud = 0;
+    {
+        std::lock_guard lock(m_shell.App().m_csBaud);
+        baud = m_shell.App().m_nBaudCurrent;
+    }
+    EXPECT_EQ(ReadText(tarmix + "/tarmix.cfg"), "-com 3 -language english -baudrate " + std::to_string(baud) + "\n");
+    EXPECT_TRUE(m_shell.View().m_bTarmixPending);
+    ASSERT_TRUE(EndProgram());
+    EXPECT_TRUE(WaitLinked(true)) << "no new session after tarmix";
+    EXPECT_FALSE(m_shell.View().m_bTarmixPending);
+}
+
+// tarmix that does not start after the link went down for it forgets it
+// and links again: a later disconnect must not start it.
+TEST_F(ExternalPrograms, TarmixThatCannotStartLinksAgainAndIsForgotten)
+{
+    Command(ID_CONNETTI);
+    ASSERT_TRUE(WaitLinked(true));
+    m_shell.App().ClearPosted();
+    Command(kCommandButtons[kActionTarmix].button);
+    // Down and up again: the connect follows the link-down report at once.
+    const auto posted = [&](unsigned id) {
+        const std::vector<unsigned> ids = m_shell.App().Posted();
+        return std::find(ids.begin(), ids.end(), id) != ids.end();
+    };
+    EXPECT_TRUE(posted(link::WM_LINK_DISCONNECT));
+    EXPECT_TRUE(WaitUntil([&] { return posted(link::WM_LINK_CONNECT); }, std::chrono::seconds(2)))
+        << "the link stayed down";
+    EXPECT_TRUE(WaitLinked(true));
+    EXPECT_FALSE(m_shell.View().m_bTarmixPending);
+    // A batch file now present must not start at an ordinary disconnect.
+    const std::string tarmix = m_shell.Folder().File("tarmix");
+    fs::create_directories(tarmix);
+    std::ofstream(tarmix + "/tarmixrazione.bat") << "javaw -jar t.jar\n";
+    InstallRecorder(m_shell.Folder().File("bin") + "/java");
+    Command(ID_DISCONNETTI);
+    ASSERT_TRUE(WaitLinked(false));
+    QTest::qWait(50);
+    EXPECT_EQ(m_shell.View().m_hProgram, 0);
+    EXPECT_TRUE(Children().empty());
+}
