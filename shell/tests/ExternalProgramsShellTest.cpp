@@ -302,3 +302,125 @@ TEST_F(ExternalPrograms, TarmixThatCannotStartLinksAgainAndIsForgotten)
     EXPECT_EQ(m_shell.View().m_hProgram, 0);
     EXPECT_TRUE(Children().empty());
 }
+
+namespace {
+
+// Whether the OBD library mapped in this process is the file now at
+// `path` (not a replaced one still mapped as "(deleted)").
+bool MapsCurrentLibrary(const std::string& path)
+{
+    std::istringstream maps(ReadText("/proc/self/maps"));
+    bool current = false;
+    for (std::string line; std::getline(maps, line);) {
+        if (line.find(path) == std::string::npos)
+            continue;
+        if (line.find("(deleted)") != std::string::npos)
+            return false;
+        current = true;
+    }
+    return current;
+}
+
+}  // namespace
+
+// An update folder: its files copied over the program folder, read-only
+// ones and a sub-folder's included; the new main program prepared, not
+// copied; the OBD library released and bound again on the new file; No to
+// the question keeps the update pending.
+TEST_F(ExternalPrograms, AnUpdateFolderIsCopiedAndTheNewProgramPrepared)
+{
+    const std::string home = m_shell.Folder().Path() + "/";
+    const std::string update = m_shell.Folder().File("update");
+    fs::create_directories(update + "/Lang");
+    std::ofstream(update + "/readme.txt") << "new readme\n";
+    std::ofstream(update + "/Lang/extra.txt") << "new extra\n";
+    std::ofstream(update + "/MYVEXAR") << "not the program\n";
+    InstallRecorder(update + "/VEXAR");
+    fs::copy_file(OBDVANE_FILE, update + "/libobdvane.so");
+    std::ofstream(home + "readme.txt") << "old\n";
+    std::ofstream(home + "Lang/extra.txt") << "old\n";
+    for (const char* file : {"/readme.txt", "/Lang/extra.txt"})
+        fs::permissions(home + (file + 1), fs::perms::owner_read | fs::perms::group_read);
+    ASSERT_NE(m_shell.App().m_hObdLib, nullptr);
+    ASSERT_TRUE(MapsCurrentLibrary(home + "libobdvane.so"));
+
+    m_shell.Dialogs().ExpectFolderDialog(update);
+    m_shell.Dialogs().ExpectMessageBox(ui::IDNO, TestText(3124));
+    Command(kCommandButtons[kActionAutoUpdate].button);
+    EXPECT_EQ(m_shell.Dialogs().pending(), 0u);
+    EXPECT_EQ(ReadText(home + "readme.txt"), "new readme\n");
+    EXPECT_EQ(ReadText(home + "Lang/extra.txt"), "new extra\n");
+    EXPECT_EQ(ReadText(home + "MYVEXAR"), "not the program\n");
+    EXPECT_FALSE(fs::exists(home + "VEXAR")) << "the new program was copied over the running one";
+    EXPECT_EQ(m_shell.App().m_strUpdateCmd, ToUtf16(update + "/VEXAR, " + home + "VEXAR"));
+    EXPECT_NE(m_shell.App().m_hObdLib, nullptr);
+    EXPECT_TRUE(MapsCurrentLibrary(home + "libobdvane.so")) << "the old library is still bound";
+    EXPECT_TRUE(m_shell.Frame().isVisible());
+}
+
+// A copier that fails shows "Error" with its text for each entry and goes
+// on; the update is still prepared.
+TEST_F(ExternalPrograms, ACopyFailureIsShownAndTheWalkGoesOn)
+{
+    const std::string home = m_shell.Folder().Path() + "/";
+    const std::string update = m_shell.Folder().File("update");
+    fs::create_directories(update);
+    std::ofstream(update + "/a.txt") << "a\n";
+    std::ofstream(update + "/b.txt") << "b\n";
+    InstallRecorder(update + "/VEXAR");
+    m_shell.Dialogs().ExpectFolderDialog(update);
+    m_shell.Dialogs().ExpectMessageBox(ui::IDOK);
+    m_shell.Dialogs().ExpectMessageBox(ui::IDOK);
+    m_shell.Dialogs().ExpectMessageBox(ui::IDNO, TestText(3124));
+    setenv("VEXAR_FAULT_ATOMIC_WRITE", "rename", 1);
+    Command(ID_AGG_AUTO);
+    unsetenv("VEXAR_FAULT_ATOMIC_WRITE");
+    const std::vector<uitest::ShownDialog>& shown = m_shell.Dialogs().shown();
+    ASSERT_EQ(shown.size(), 4u);
+    for (std::size_t i = 1; i <= 2; ++i) {
+        EXPECT_EQ(shown[i].caption, u"Error");
+        EXPECT_FALSE(shown[i].text.empty());
+        EXPECT_EQ(shown[i].owner, nullptr);
+        EXPECT_EQ(shown[i].style & ui::MB_ICONMASK, ui::MB_ICONERROR);
+    }
+    EXPECT_FALSE(fs::exists(home + "a.txt"));
+    EXPECT_EQ(m_shell.App().m_strUpdateCmd, ToUtf16(update + "/VEXAR, " + home + "VEXAR"));
+}
+
+// An installer in the chosen folder, or chosen itself, is prepared at
+// once; any other file, a folder without a new program and Cancel prepare
+// nothing.
+TEST_F(ExternalPrograms, TheUpdateChoicesAndWhatTheyPrepare)
+{
+    const std::string home = m_shell.Folder().Path() + "/";
+    const std::string withSetup = m_shell.Folder().File("setupfolder");
+    const std::string plain = m_shell.Folder().File("plain");
+    fs::create_directories(withSetup);
+    fs::create_directories(plain);
+    std::ofstream(withSetup + "/Setup") << "installer\n";
+    std::ofstream(withSetup + "/other.txt") << "other\n";
+    std::ofstream(plain + "/new.txt") << "new\n";
+    std::ofstream(plain + "/MySetup") << "x\n";
+    const struct {
+        std::optional<std::string> chosen;
+        std::u16string prepared;  // empty: nothing
+    } cases[] = {
+        {withSetup, ToUtf16(withSetup + "/Setup, " + home + "VEXAR")},
+        {withSetup + "/Setup", ToUtf16(withSetup + "/Setup, " + home + "VEXAR")},
+        {plain + "/MySetup", u""},
+        {plain + "/new.txt", u""},
+        {plain, u""},
+        {std::nullopt, u""},
+    };
+    for (const auto& c : cases) {
+        m_shell.App().m_strUpdateCmd.clear();
+        m_shell.Dialogs().ExpectFolderDialog(c.chosen);
+        if (!c.prepared.empty())
+            m_shell.Dialogs().ExpectMessageBox(ui::IDNO, TestText(3124));
+        Command(ID_AGG_AUTO);
+        EXPECT_EQ(m_shell.Dialogs().pending(), 0u) << c.chosen.value_or("cancel");
+        EXPECT_EQ(m_shell.App().m_strUpdateCmd, c.prepared) << c.chosen.value_or("cancel");
+    }
+    EXPECT_FALSE(fs::exists(home + "other.txt")) << "a folder with an installer was copied";
+    EXPECT_EQ(ReadText(home + "new.txt"), "new\n");
+}
