@@ -7,6 +7,9 @@
 
 #include "common/Text.h"
 #include "dialogs/CDlgProgPalm.h"
+#include "dialogs/CDlgSelCentr.h"
+#include "pages/CDlgTabSB.h"
+#include "platform/ui/CUtilityUi.h"
 #include "link/LinkMessages.h"
 #include "platform/ui/CButtonMfc.h"
 #include "platform/ui/DialogRequests.h"
@@ -423,4 +426,33 @@ TEST_F(ExternalPrograms, TheUpdateChoicesAndWhatTheyPrepare)
     }
     EXPECT_FALSE(fs::exists(home + "other.txt")) << "a folder with an installer was copied";
     EXPECT_EQ(ReadText(home + "new.txt"), "new\n");
+}
+
+// Before any configuration has loaded there is no parameter window to take
+// the font from: the handheld dialog takes the layout's page font.
+TEST(ExternalProgramsBeforeALoad, TheHandheldDialogTakesTheLayoutsFont)
+{
+    ShellHarness shell;
+    shell.Folder().MakeFresh();
+    std::optional<QFont> shown;
+    QFont expected;
+    std::unique_ptr<QTimer> palm;
+    auto selection = WhenModal<CDlgSelCentr>([&](CDlgSelCentr& dialog) {
+        CVEXARView& view = shell.View();
+        EXPECT_TRUE(!view.m_wndParams || !view.m_wndParams->IsCreated());
+        CUtility::CreateFontPt(expected, view.m_layout.pageFontFace, view.m_layout.pageFontSize,
+                               view.m_layout.pageFontBold != 0);
+        palm = WhenModal<CDlgProgPalm>([&](CDlgProgPalm& handheld) {
+            shown = handheld.m_font;
+            handheld.CancelButton().click();
+        });
+        ui::SendMessage(&view, ui::CommandMessage(ID_PRG_PALM));
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+    });
+    shell.MakeApp();
+    EXPECT_EQ(shell.App().Run(), 0);
+    ASSERT_TRUE(shown.has_value()) << "the handheld dialog did not show";
+    EXPECT_EQ(shown->family(), expected.family());
+    EXPECT_EQ(shown->pointSize(), expected.pointSize());
+    EXPECT_EQ(shell.View().m_hProgram, 0);
 }
