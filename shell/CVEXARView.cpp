@@ -8,6 +8,7 @@
 #include "pages/CCtrlEdit.h"
 #include "pages/CDlgTabSB.h"
 #include "pages/core/CUtilityTables.h"
+#include "platform/ui/AcceleratorTable.h"
 #include "platform/ui/CButtonMfc.h"
 #include "platform/ui/CUtilityUi.h"
 #include "platform/ui/CmdUI.h"
@@ -132,6 +133,25 @@ void CVEXARView::RegisterProgramCommands()
     on(ID_PRG_PALM, kActionPrgPalm, [this] { OnProgramHandheld(); }, [this] { OnBtnProgramHandheld(); });
     on(ID_TARMIX, kActionTarmix, [this] { OnRunTarmix(); }, [this] { OnBtnRunTarmix(); });
     on(ID_AGG_AUTO, kActionAutoUpdate, [this] { OnAutoUpdate(); }, [this] { OnBtnAutoUpdate(); });
+    map.On(ID_OPERATORE, [this] { OnOperatorProfile(); });
+    map.On(ID_VERSION_CODE, [this] { OnShowVersionCode(); });
+    map.On(ID_LIMIT_SWITCH, [this] { OnToggleLimitProfile(); });
+}
+
+// The profile keys of the hidden-key table; the others are served by
+// their own windows.
+const ui::AcceleratorTable& CVEXARView::ProfileKeys()
+{
+    static const ui::AcceleratorTable table = [] {
+        std::vector<ui::Accelerator> entries;
+        for (const HIDDEN_KEY& key : kHiddenKeys)
+            if (key.command == ID_OPERATORE || key.command == ID_VERSION_CODE || key.command == ID_LIMIT_SWITCH)
+                entries.push_back({QKeyCombination(Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier,
+                                                   static_cast<Qt::Key>(Qt::Key_A + (key.letter - 'A'))),
+                                   key.command});
+        return ui::AcceleratorTable(entries);
+    }();
+    return table;
 }
 
 // The commands whose work is not built yet keep their menu items, disabled.
@@ -191,12 +211,14 @@ void CVEXARView::OnReload()
     ApplyLanguage();
     if (!m_bFirstStart) {
         LoadConfiguration();
+        UpdateMenusForProfile();
         return;
     }
     if (RestoreSession() && m_app.m_bOprLimit) {
         EnableAction(kActionLoadCalib, false);
         EnableAction(kActionPrgEcu, false);
     }
+    UpdateMenusForProfile();
     OnSelectEcu();
 }
 
@@ -330,5 +352,7 @@ std::intptr_t CVEXARView::onMessage(unsigned id, std::uintptr_t wParam, std::int
 
 bool CVEXARView::preTranslateMessage(QWidget&, QEvent& event)
 {
+    if (ProfileKeys().Translate(*this, event))
+        return true;
     return RunFunctionKey(CUtility::GetFunctionKey(event));
 }

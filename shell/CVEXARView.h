@@ -14,6 +14,7 @@
 #include "pages/core/LayoutSettings.h"
 #include "platform/ui/Menu.h"
 #include "platform/ui/WindowBase.h"
+#include "shell/core/CSessionFile.h"
 #include "shell/core/CTestList.h"
 #include "shell/core/CommandTable.h"
 #include "shell/core/CSettingsFile.h"
@@ -41,6 +42,9 @@ class CDlgTestRes;
 class CMainFrame;
 class CVEXARApp;
 class QLabel;
+namespace vexar::ui {
+class AcceleratorTable;
+}
 
 namespace vexar::shell {
 class CVEXARForm;
@@ -189,6 +193,24 @@ public:
     void CopyTreeRecursive(const std::string& folder);
     void PrepareSelfUpdate(const std::string& newProgram);
 
+    // ---- Operator profiles and menus (CVEXARViewProfile.cpp) ----
+    void OnOperatorProfile();
+    void ChangeOperatorProfile();
+    void OnToggleLimitProfile();
+    void OnShowVersionCode();
+    // The Functions items and the remote-assistance submenu by profile.
+    void UpdateMenusForProfile();
+    // Removes the item of popup `popup` whose text is language text
+    // `textId`.
+    void SetMenuItemText(int popup, int textId);
+    // The state of that item (0 enabled, 1 disabled), -1 when none.
+    int SetPopupText(int popup, int textId);
+    vexar::shell::OPERATOR_PROFILE CurrentProfile() const;
+    void SetProfile(const vexar::shell::OPERATOR_PROFILE& profile);
+    // CARICA CNF and PRG ECU with their labels: disabled in the limited
+    // profile, enabled otherwise.
+    void EnableLimitedActions();
+
     // The command bar's widgets by action.
     CButtonMfc& Button(int action) const;
     QLabel& Label(int action) const;
@@ -322,6 +344,7 @@ private:
     void UseSettingsAsRead();
     void RegisterPendingCommands();
     void RegisterProgramCommands();
+    static const vexar::ui::AcceleratorTable& ProfileKeys();
     bool IsEnabledByRule(int action) const;
     void ApplyLoadResult(bool success);
     void SetWaitCursor(bool on);

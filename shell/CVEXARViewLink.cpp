@@ -218,6 +218,7 @@ void CVEXARView::OnLinkState(std::uintptr_t linked, std::intptr_t)
         m_bReloadPending = false;
         LoadConfiguration();
         WriteSession();
+        UpdateMenusForProfile();
         m_app.PostLinkRequest(link::WM_LINK_REBUILD_POLL_LIST);
         m_app.m_bBusy = false;
     }

@@ -104,6 +104,20 @@ inline constexpr int kActionClearErrors = 16;
 inline constexpr int kActionIdentification = 17;
 inline constexpr int kActionTest = 18;
 
+// The hidden keys of the main program: Ctrl+Alt+Shift with a letter.
+struct HIDDEN_KEY {
+    unsigned command;
+    char letter;
+};
+inline constexpr unsigned ID_DESIGN_GRID = 32779;
+inline constexpr std::array<HIDDEN_KEY, 5> kHiddenKeys{{
+    {ID_OPERATORE, 'O'},
+    {ID_VERSION_CODE, 'I'},
+    {ID_LIMIT_SWITCH, 'D'},
+    {ID_TRACE, 'Z'},
+    {ID_DESIGN_GRID, 'E'},
+}};
+
 // The commands of the menu bar whose work is not in the program yet: they
 // keep their places, disabled, and so do their command buttons.
 inline constexpr std::array<unsigned, 13> kPendingCommands{

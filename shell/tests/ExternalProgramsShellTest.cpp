@@ -59,11 +59,13 @@ class ExternalPrograms : public EcuShellBase {
 protected:
     void SetUp() override
     {
+        // The synthetic configuration names "st7flash.exe" as its loader:
+        // the recording program stands in for it.
+        m_bay = m_shell.Folder().File("prgbay");
+        InstallRecorder(m_bay + "/st7flash");
         StartBench({});
         m_record = m_shell.Folder().File("record");
         setenv("VEXAR_TEST_RECORD_FILE", m_record.c_str(), 1);
-        m_bay = m_shell.Folder().File("prgbay");
-        fs::create_directories(m_bay);
     }
     void TearDown() override
     {
@@ -79,12 +81,11 @@ protected:
         fs::copy_file(RECORD_PROGRAM_EXE, path, fs::copy_options::overwrite_existing);
     }
     // The loader of the loaded configuration as the view found it.
-    void InstallLoader(const std::u16string& firmware = u"KD02_V1.hex")
+    void ExpectLoaderFound()
     {
-        InstallRecorder(m_bay + "/kd02flash");
-        m_shell.View().m_strLoaderPath = m_bay + "/kd02flash";
-        m_shell.View().m_strFirmwareName = firmware;
+        EXPECT_EQ(m_shell.View().m_strLoaderPath, m_bay + "/st7flash");
     }
+    std::string Firmware() { return ToUtf8(m_shell.View().m_strFirmwareName); }
     // The record the program wrote once started.
     std::string Record()
     {
@@ -132,12 +133,12 @@ TEST_F(ExternalPrograms, TheLoaderRunsAloneAndEverythingElseWaits)
 {
     CVEXARView& view = m_shell.View();
     TestApp& app = m_shell.App();
-    InstallLoader();
+    ExpectLoaderFound();
     Command(kCommandButtons[kActionPrgEcu].button);
     const std::string record = Record();
     EXPECT_EQ(record.substr(0, record.find("fd ")),
-              Expected({"LOGO=" + std::to_string(app.m_nEdition) + ",COM=" + std::to_string(app.m_nComPort) + ",PATH=,FILE=KD02_V1.hex,LINEAK=0,LOCKCOM=0,"
-                        "LANGENG=1"},
+              Expected({"LOGO=" + std::to_string(app.m_nEdition) + ",COM=" + std::to_string(app.m_nComPort) + ",PATH=,FILE=" + Firmware() +
+                        ",LINEAK=0,LOCKCOM=0,LANGENG=1"},
                        m_bay, m_shell.Folder().ComFolder()));
     EXPECT_EQ(Descriptors(record), (std::vector<int>{0, 1, 2}));
     ASSERT_NE(view.m_hProgram, 0);
@@ -174,7 +175,7 @@ TEST_F(ExternalPrograms, ALoaderThatCannotStartLeavesTheProgramIdle)
 {
     CVEXARView& view = m_shell.View();
     for (const char* content : {"", "not a program\n"}) {
-        view.m_strLoaderPath = m_bay + "/kd02flash";
+        view.m_strLoaderPath = m_bay + "/st7flash";
         fs::remove(view.m_strLoaderPath);
         if (*content) {
             std::ofstream(view.m_strLoaderPath) << content;
@@ -193,7 +194,7 @@ TEST_F(ExternalPrograms, ALoaderThatCannotStartLeavesTheProgramIdle)
 // LOCKCOM 1, and a double press (two answers of the worker) starts it once.
 TEST_F(ExternalPrograms, LinkedTheLoaderStartsOnceAfterTheSessionEnds)
 {
-    InstallLoader(u"");
+    ExpectLoaderFound();
     Command(ID_CONNETTI);
     ASSERT_TRUE(WaitLinked(true));
     ASSERT_TRUE(m_sim->Session());
@@ -203,7 +204,8 @@ TEST_F(ExternalPrograms, LinkedTheLoaderStartsOnceAfterTheSessionEnds)
     const std::string record = Record();
     EXPECT_FALSE(m_sim->Session()) << "the loader started on an open session";
     EXPECT_NE(record.find("arg LOGO=" + std::to_string(m_shell.App().m_nEdition) +
-                          ",COM=3,PATH=,FILE=,LINEAK=0,LOCKCOM=1,LANGENG=1\n"),
+                          ",COM=3,PATH=,FILE=" + Firmware() +
+                          ",LINEAK=0,LOCKCOM=1,LANGENG=1\n"),
               std::string::npos)
         << record;
     QTest::qWait(150);  // the second answer of the worker comes back meanwhile
