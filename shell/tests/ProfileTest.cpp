@@ -12,6 +12,7 @@
 #include "platform/ui/WindowState.h"
 #include "shell/CMainFrame.h"
 #include "shell/CVEXARView.h"
+#include "shell/MainMenu.h"
 #include "shell/core/CSessionFile.h"
 #include "shell/core/CommandTable.h"
 #include "shell/core/OperatorProfile.h"
@@ -190,4 +191,56 @@ TEST_F(Profiles, TheVersionBoxAndKeysRefusedWhileBusy)
     m_shell.App().m_bRecording = false;
     m_shell.App().m_bBusy = false;
     EXPECT_EQ(m_shell.Dialogs().shown().size(), 1u);
+}
+
+// The menus by edition, profile and the remote-assistance button state:
+// the two Functions items only for privileged profiles, in the Functions
+// popup wherever it stands; the remote submenu outside edition 5, put
+// back only while its button state is not 0; "Co&mmenti" gone in 2 and 4.
+TEST(ProfileMenus, TheMenusFollowEditionProfileAndTheRemoteButton)
+{
+    for (int edition = 0; edition <= 5; ++edition) {
+        ShellHarness shell;
+        shell.StartWithConfiguration("VXG4", "VXG4_R0107", [&](const fixtures::SyntheticConfiguration&) {
+            shell.Folder().WriteSettings({}, 0, edition);
+        });
+        ASSERT_EQ(shell.App().m_nEdition, edition);
+        CVEXARView& view = shell.View();
+        ui::Menu bar = shell.Frame().MenuBar();
+        const bool fifth = edition == 5;
+        const int functionsAt = fifth ? 2 : kMenuFunctions;
+        const auto remotePopup = [&] {
+            ui::Menu tools = bar.GetSubMenu(kMenuTools);
+            for (int position = 0; !fifth && position < tools.GetMenuItemCount(); ++position)
+                if (ui::Menu popup = tools.GetSubMenu(position); popup.IsValid() && popup.FindCommand(ID_REMOTE_MASTER))
+                    return true;
+            return false;
+        };
+        const std::size_t remoteState =
+            static_cast<std::size_t>(kCommandButtons[kActionRemote].stateIndex);
+        const struct {
+            int profile;
+            int remoteButton;
+            bool remoteShown;
+        } steps[] = {{0, 1, false}, {1, 0, false}, {3, 1, true}, {2, 1, true}, {5, 1, false}, {4, 0, false}};
+        for (const auto& step : steps) {
+            const std::string what = "edition " + std::to_string(edition) + " profile " + std::to_string(step.profile) +
+                                     " remote " + std::to_string(step.remoteButton);
+            view.SetProfile(ProfileOfCombined(step.profile));
+            view.m_layout.buttonStates[remoteState] = step.remoteButton;
+            view.UpdateMenusForProfile();
+            const bool privileged = step.profile >= 1 && step.profile <= 3;
+            for (unsigned id : {ID_ESPORTA, ID_COMPARA}) {
+                const auto item = bar.FindCommand(id);
+                ASSERT_EQ(item.has_value(), privileged) << what << " " << id;
+                if (item) {
+                    EXPECT_EQ(item->menu.widget(), bar.GetSubMenu(functionsAt).widget()) << what << " " << id;
+                    EXPECT_EQ(item->position, id == ID_ESPORTA ? 0 : 1) << what;
+                }
+            }
+            EXPECT_EQ(remotePopup(), step.remoteShown && !fifth) << what;
+        }
+        EXPECT_EQ(bar.FindCommand(ID_COMMENTI).has_value(), edition != 2 && edition != 4 && !fifth) << edition;
+        EXPECT_EQ(shell.Exit(), 0);
+    }
 }
