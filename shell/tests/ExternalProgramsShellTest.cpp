@@ -458,3 +458,38 @@ TEST(ExternalProgramsBeforeALoad, TheHandheldDialogTakesTheLayoutsFont)
     EXPECT_EQ(shown->pointSize(), expected.pointSize());
     EXPECT_EQ(shell.View().m_hProgram, 0);
 }
+
+// Yes to the update question closes the program by the exit button's road;
+// at the end the real updater replaces the program file with the new one
+// and starts it.
+TEST(ExternalProgramsUpdate, YesExitsAndTheUpdaterStartsTheNewProgram)
+{
+    ShellHarness shell;
+    shell.StartWithConfiguration();
+    const std::string home = shell.Folder().Path() + "/";
+    fs::create_directories(home + "prgbay");
+    fs::copy_file(UPDATE_EXE, home + "prgbay/Update");
+    std::ofstream(home + "VEXAR") << "the old program\n";
+    fs::permissions(home + "VEXAR", fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec);
+    const std::string update = shell.Folder().File("update");
+    fs::create_directories(update);
+    fs::copy_file(RECORD_PROGRAM_EXE, update + "/VEXAR");
+    const std::string record = shell.Folder().File("record");
+    setenv("VEXAR_TEST_RECORD_FILE", record.c_str(), 1);
+    setenv("VEXAR_TEST_UPDATE_WAIT_MS", "50", 1);
+
+    shell.Dialogs().ExpectFolderDialog(update);
+    shell.Dialogs().ExpectMessageBox(ui::IDYES, TestText(3124));
+    ui::SendMessage(&shell.View(), ui::CommandMessage(ID_AGG_AUTO));
+    EXPECT_TRUE(WaitUntil([&] { return !shell.Frame().isVisible(); })) << "Yes did not close the program";
+    shell.App().JoinLinkThread();
+    EXPECT_EQ(shell.App().ExitInstance(), 0);
+    const bool started = WaitUntil([&] { return fs::exists(record); });
+    unsetenv("VEXAR_TEST_UPDATE_WAIT_MS");
+    unsetenv("VEXAR_TEST_RECORD_FILE");
+    std::ofstream(record + ".end") << "";
+    ASSERT_TRUE(started) << "the new program did not start";
+    EXPECT_EQ(ReadText(home + "VEXAR"), ReadText(update + "/VEXAR"));
+    // The updater's child ends on its own; give it the moment it needs.
+    QTest::qWait(50);
+}
