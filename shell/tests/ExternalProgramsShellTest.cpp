@@ -19,6 +19,8 @@
 #include "shell/CVEXARView.h"
 #include "shell/core/CommandTable.h"
 #include "shell/core/ExternalPrograms.h"
+#include "testing/bootsim/BootSimulator.h"
+#include "testing/bootsim/Kd02Loader.h"
 
 #include <QTest>
 
@@ -492,4 +494,67 @@ TEST(ExternalProgramsUpdate, YesExitsAndTheUpdaterStartsTheNewProgram)
     EXPECT_EQ(ReadText(home + "VEXAR"), ReadText(update + "/VEXAR"));
     // The updater's child ends on its own; give it the moment it needs.
     QTest::qWait(50);
+}
+
+// End to end, not linked: PRG ECU's function key starts the real KD02
+// programming tool, driven by its test script, which programs the boot
+// loader simulated on COM1 with the firmware byte for byte and ends; the
+// connect is refused meanwhile and accepted after.
+TEST(ExternalProgramsEndToEnd, PrgEcuProgramsTheBootLoaderWithTheRealTool)
+{
+    namespace bs = vexar::bootsim;
+    ShellHarness shell;
+    shell.StartWithConfiguration("VXG4", "VXG4_R0107", [](const fixtures::SyntheticConfiguration& installed) {
+        std::string error;
+        ASSERT_TRUE(fixtures::InstallDemoSettings(installed, error)) << error;
+    });
+    CVEXARView& view = shell.View();
+    TestApp& app = shell.App();
+    const std::string bay = shell.Folder().File("prgbay");
+    fs::create_directories(bay + "/KD02_ECU");
+    fs::copy_file(KD02FLASH_PROGRAM, bay + "/kd02flash");
+    std::vector<std::uint8_t> image(2048);
+    for (std::size_t i = 0; i < image.size(); ++i)
+        image[i] = static_cast<std::uint8_t>(i * 7 + 3);
+    std::ofstream(bay + "/KD02_ECU/fw.bin", std::ios::binary)
+        .write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
+    std::ofstream(bay + "/KD02_Wait.ini")
+        << "[WAIT]\r\nWait CONNECT - ERASE  = 0\r\nWait ERASE - ERASE_RESULT = 0\r\nWait ERASE_RESULT - WRITE = 0\r\n"
+           "Wait WRITE  = 0\r\nWait WRITE - STOPDOWNLOAD = 0\r\nWait STOPDOWNLOAD - WRITE_VERIFY = 0\r\n"
+           "Wait WRITE_VERIFY - DISCONNECT = 0\r\n";
+    // The configuration's loader as step 14 would find it for a KD02 ECU.
+    view.m_strLoaderPath = bay + "/kd02flash";
+    view.m_strFirmwareName = u"fw.bin";
+    app.m_nComPort = 1;
+
+    auto device = std::make_unique<bs::Kd02Loader>();
+    bs::Kd02Loader* loader = device.get();
+    bs::BootSimulator sim(std::move(device));
+    std::string error;
+    ASSERT_TRUE(sim.Start(error)) << error;
+    ASSERT_TRUE(sim.PublishCom(shell.Folder().ComFolder(), 1, error)) << error;
+    setenv("VEXAR_TOOL_SCRIPT", "run", 1);
+
+    const int key = view.m_nKeyAction[1] == kActionPrgEcu ? Qt::Key_F2 : 0;
+    ASSERT_EQ(key, Qt::Key_F2) << "PRG ECU is not on F2 with every button shown";
+    QTest::keyClick(&view.Button(kActionConnect), Qt::Key_F2);
+    const pid_t tool = view.m_hProgram;
+    ASSERT_NE(tool, 0) << "the tool did not start";
+    app.ClearPosted();
+    ui::SendMessage(&view, ui::CommandMessage(ID_CONNETTI));
+    EXPECT_EQ(app.Posted(), std::vector<unsigned>{}) << "the connect went on while the tool ran";
+    const bool ended = WaitUntil([&] { return view.m_hProgram == 0; }, std::chrono::seconds(30));
+    unsetenv("VEXAR_TOOL_SCRIPT");
+    ASSERT_TRUE(ended) << "the tool did not end";
+    std::vector<std::uint8_t> flash;
+    sim.WithDevice([&](bs::BootDevice&) { flash = loader->Flash(0x18000, image.size()); });
+    EXPECT_EQ(flash, image);
+    EXPECT_NE(ReadText(bay + "/KD02_Wait.ini").find("filename = fw.bin\r\n"), std::string::npos);
+    sim.Stop();
+    // Nothing refuses the connect any more (its run after a program is
+    // shown on the ECU bench above).
+    EXPECT_FALSE(app.m_bBusy);
+    EXPECT_TRUE(ItemEnabled(shell.Frame(), ID_CONNETTI));
+    EXPECT_FALSE(fs::exists("/proc/" + std::to_string(tool))) << "the tool was not reaped";
+    EXPECT_EQ(shell.Exit(), 0);
 }
