@@ -149,7 +149,8 @@ TEST_F(ExternalPrograms, TheLoaderRunsAloneAndEverythingElseWaits)
     const unsigned refused[] = {ID_CONNETTI, 1032u, ID_TEST, 1036u, ID_IDENT_CENTR, 1040u, ID_CONFIG_VETTURA,
                                 1008u, ID_ACQUISIZIONE, 1011u, ID_DIAGNOSI, 1020u, ID_CANC_ERR, 1038u, ID_CENTRALINA,
                                 1024u, ID_PRG_ECU, 1022u, ID_PRG_PALM, 1026u, ID_TARMIX, 1033u, ID_AGG_AUTO, 1027u,
-                                1012u};
+                                1012u, ID_OPERATORE, ID_LIMIT_SWITCH, ID_VERSION_CODE};
+    view.SetProfile({0, false, true, false});  // the limited switch would act
     const pid_t running = view.m_hProgram;
     for (unsigned id : refused) {
         app.ClearPosted();
@@ -160,7 +161,11 @@ TEST_F(ExternalPrograms, TheLoaderRunsAloneAndEverythingElseWaits)
         EXPECT_EQ(view.m_hProgram, running) << id;
     }
     EXPECT_EQ(m_shell.Dialogs().shown().size(), 0u);
-    EXPECT_TRUE(m_shell.Frame().isVisible()) << "the exit button closed the frame while the loader ran";
+    ui::SendMessage(&m_shell.Frame(), ui::WindowMessage{ui::WM_CLOSE, 0, 0, nullptr});
+    QTest::qWait(50);
+    EXPECT_TRUE(m_shell.Frame().isVisible()) << "the frame closed while the loader ran";
+    EXPECT_TRUE(view.CurrentProfile().limit) << "the limited switch acted while the loader ran";
+    view.SetProfile({});
     EXPECT_EQ(Children(), std::vector<pid_t>{running});
 
     ASSERT_TRUE(EndProgram());
