@@ -45,6 +45,10 @@ public:
     // after the digits; false for anything else.
     static bool ParseComName(const std::string& name, unsigned& number);
 
+    // The folder the ports come from; "" when they come from the kernel's
+    // list.
+    std::string Folder() const { return m_source == Source::Folder ? m_root : std::string(); }
+
 private:
     enum class Source { Folder, Sysfs };
     ComPortResolver(Source source, std::string root) : m_source(source), m_root(std::move(root)) {}

@@ -3,6 +3,7 @@
 #include "common/CUtilityLang.h"
 #include "common/LeadingNumber.h"
 #include "common/Text.h"
+#include "platform/ProcessStarter.h"
 #include "platform/ProgramNames.h"
 #include "platform/ui/KeyRouter.h"
 #include "platform/ui/Messages.h"
@@ -16,7 +17,6 @@
 #include <QScreen>
 
 #include <csignal>
-#include <spawn.h>
 
 using namespace vexar;
 using namespace vexar::shell;
@@ -156,16 +156,7 @@ bool CVEXARApp::LaunchUpdater()
     std::string folder;
     CUtility::GetExePath(folder);
     const std::string bay = folder + platform::kProgramBayFolder;
-    const std::string program = bay + "/" + platform::kUpdaterFile;
-    const std::string argument = ToUtf8(m_strUpdateCmd);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addchdir_np(&actions, bay.c_str());
-    char* argv[] = {const_cast<char*>(program.c_str()), const_cast<char*>(argument.c_str()), nullptr};
-    pid_t pid = 0;
-    const int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, environ);
-    posix_spawn_file_actions_destroy(&actions);
-    return rc == 0;
+    return platform::StartProgram(bay + "/" + platform::kUpdaterFile, bay, {ToUtf8(m_strUpdateCmd)}) != 0;
 }
 
 void CVEXARApp::EndMessageLoop()

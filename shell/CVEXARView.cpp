@@ -9,6 +9,7 @@
 #include "pages/CCtrlEdit.h"
 #include "pages/CDlgTabSB.h"
 #include "pages/core/CUtilityTables.h"
+#include "platform/ui/AcceleratorTable.h"
 #include "platform/ui/CButtonMfc.h"
 #include "platform/ui/CUtilityUi.h"
 #include "platform/ui/CmdUI.h"
@@ -127,8 +128,42 @@ void CVEXARView::RegisterCommands()
     map.On(ID_CANC_ERR, [this] { OnClearErrors(); });
     map.OnUpdate(ID_CANC_ERR, [](ui::CmdUI& item) { item.Enable(true); });
     map.On(static_cast<unsigned>(kCommandButtons[kActionClearErrors].button), [this] { OnBtnClearErrors(); });
+    RegisterProgramCommands();
     RegisterPendingCommands();
     RegisterTraceCommands();
+}
+
+void CVEXARView::RegisterProgramCommands()
+{
+    ui::CommandMap& map = commands();
+    const auto on = [&map](unsigned menu, int action, auto handler, auto buttonHandler) {
+        map.On(menu, handler);
+        map.OnUpdate(menu, [](ui::CmdUI& item) { item.Enable(true); });
+        map.On(static_cast<unsigned>(kCommandButtons[static_cast<std::size_t>(action)].button), buttonHandler);
+    };
+    on(ID_PRG_ECU, kActionPrgEcu, [this] { OnProgramEcu(); }, [this] { OnBtnProgramEcu(); });
+    on(ID_PRG_PALM, kActionPrgPalm, [this] { OnProgramHandheld(); }, [this] { OnBtnProgramHandheld(); });
+    on(ID_TARMIX, kActionTarmix, [this] { OnRunTarmix(); }, [this] { OnBtnRunTarmix(); });
+    on(ID_AGG_AUTO, kActionAutoUpdate, [this] { OnAutoUpdate(); }, [this] { OnBtnAutoUpdate(); });
+    map.On(ID_OPERATORE, [this] { OnOperatorProfile(); });
+    map.On(ID_VERSION_CODE, [this] { OnShowVersionCode(); });
+    map.On(ID_LIMIT_SWITCH, [this] { OnToggleLimitProfile(); });
+}
+
+// The profile keys of the hidden-key table; the others are served by
+// their own windows.
+const ui::AcceleratorTable& CVEXARView::ProfileKeys()
+{
+    static const ui::AcceleratorTable table = [] {
+        std::vector<ui::Accelerator> entries;
+        for (const HIDDEN_KEY& key : kHiddenKeys)
+            if (key.command == ID_OPERATORE || key.command == ID_VERSION_CODE || key.command == ID_LIMIT_SWITCH)
+                entries.push_back({QKeyCombination(Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier,
+                                                   static_cast<Qt::Key>(Qt::Key_A + (key.letter - 'A'))),
+                                   key.command});
+        return ui::AcceleratorTable(entries);
+    }();
+    return table;
 }
 
 // The commands whose work is not built yet keep their menu items, disabled.
@@ -188,12 +223,14 @@ void CVEXARView::OnReload()
     ApplyLanguage();
     if (!m_bFirstStart) {
         LoadConfiguration();
+        UpdateMenusForProfile();
         return;
     }
     if (RestoreSession() && m_app.m_bOprLimit) {
         EnableAction(kActionLoadCalib, false);
         EnableAction(kActionPrgEcu, false);
     }
+    UpdateMenusForProfile();
     OnSelectEcu();
 }
 
@@ -306,6 +343,12 @@ std::intptr_t CVEXARView::onMessage(unsigned id, std::uintptr_t wParam, std::int
     case link::WM_LINK_STATE: OnLinkState(wParam, lParam); return 0;
     case link::WM_PROGRESS_OPEN: OnProgressOpen(wParam); return 0;
     case link::WM_LINK_IDLE: OnLinkIdle(); return 0;
+    case link::WM_LINK_RUN_ECU_LOADER: OnRunEcuLoader(wParam); return 0;
+    case link::WM_LINK_RUN_HC08_LOADER: OnRunHc08Loader(); return 0;
+    case link::WM_LINK_RUN_HANDHELD_WRITER: OnRunHandheldWriter(); return 0;
+    case ui::WM_TIMER:
+        OnTimer(static_cast<unsigned>(wParam));
+        return WindowBase::onMessage(id, wParam, lParam, payload);
     case link::WM_SAVE_SESSION: WriteSession(); return 0;
     case link::WM_ECU_MISMATCH: OnEcuMismatch(wParam); return 0;
     case WM_WRITE_ALL_REQUEST: m_app.PostLinkRequest(link::WM_LINK_WRITE_ALL); return 0;
@@ -333,5 +376,7 @@ void CVEXARView::OnCheckControls()
 
 bool CVEXARView::preTranslateMessage(QWidget&, QEvent& event)
 {
+    if (ProfileKeys().Translate(*this, event))
+        return true;
     return RunFunctionKey(CUtility::GetFunctionKey(event));
 }

@@ -14,6 +14,7 @@
 #include "pages/core/LayoutSettings.h"
 #include "platform/ui/Menu.h"
 #include "platform/ui/WindowBase.h"
+#include "shell/core/CSessionFile.h"
 #include "shell/core/CTestList.h"
 #include "shell/core/CommandTable.h"
 #include "shell/core/CSettingsFile.h"
@@ -41,6 +42,9 @@ class CDlgTestRes;
 class CMainFrame;
 class CVEXARApp;
 class QLabel;
+namespace vexar::ui {
+class AcceleratorTable;
+}
 
 namespace vexar::shell {
 class CVEXARForm;
@@ -48,6 +52,9 @@ class CVEXARForm;
 namespace vexar::link {
 class CDlgDebug;
 }
+
+// A message box with no owner, caption "Error" and the error icon.
+void ShowErrorBox(const std::u16string& text);
 
 class CVEXARView : public QScrollArea, public vexar::ui::WindowBase {
 public:
@@ -191,6 +198,46 @@ public:
     void OnDataAcquisition() { OnBtnDataAcquisition(); }
     void OnBtnDataAcquisition();
 
+    // ---- External programs and self-update (CVEXARViewPrograms.cpp) ----
+    void OnProgramEcu() { OnBtnProgramEcu(); }
+    void OnBtnProgramEcu();
+    // The loader's start; `lockCom` 1 when the worker has just closed the
+    // link for it.
+    void OnRunEcuLoader(std::uintptr_t lockCom);
+    void OnProgramHandheld() { OnBtnProgramHandheld(); }
+    void OnBtnProgramHandheld();
+    void OnRunHandheldWriter();
+    void OnRunHc08Loader();
+    void OnRunTarmix() { OnBtnRunTarmix(); }
+    void OnBtnRunTarmix();
+    void OnAutoUpdate() { OnBtnAutoUpdate(); }
+    void OnBtnAutoUpdate();
+    // The program timers 0 to 3: reaps the program once it has ended.
+    void OnTimer(unsigned id);
+    // Copies the entries of `source` over `programFolder`; the new main
+    // program found there is not copied but given in `newProgram`.
+    void CopyUpdateFolder(const std::string& source, const std::string& programFolder, std::string& newProgram);
+    void CopyTreeRecursive(const std::string& folder);
+    void PrepareSelfUpdate(const std::string& newProgram);
+
+    // ---- Operator profiles and menus (CVEXARViewProfile.cpp) ----
+    void OnOperatorProfile();
+    void ChangeOperatorProfile();
+    void OnToggleLimitProfile();
+    void OnShowVersionCode();
+    // The Functions items and the remote-assistance submenu by profile.
+    void UpdateMenusForProfile();
+    // Removes the item of popup `popup` whose text is language text
+    // `textId`.
+    void SetMenuItemText(int popup, int textId);
+    // The state of that item (0 enabled, 1 disabled), -1 when none.
+    int SetPopupText(int popup, int textId);
+    vexar::shell::OPERATOR_PROFILE CurrentProfile() const;
+    void SetProfile(const vexar::shell::OPERATOR_PROFILE& profile);
+    // CARICA CNF and PRG ECU with their labels: disabled in the limited
+    // profile, enabled otherwise.
+    void EnableLimitedActions();
+
     // The command bar's widgets by action.
     CButtonMfc& Button(int action) const;
     QLabel& Label(int action) const;
@@ -330,6 +377,8 @@ private:
     // the loaded configuration stay.
     void UseSettingsAsRead();
     void RegisterPendingCommands();
+    void RegisterProgramCommands();
+    static const vexar::ui::AcceleratorTable& ProfileKeys();
     bool IsEnabledByRule(int action) const;
     void ApplyLoadResult(bool success);
     void SetWaitCursor(bool on);
@@ -343,6 +392,12 @@ private:
     std::string EcuParamFolder() const;
     // The language text `id` used as a format with one text.
     std::u16string LangFormat(int id, const std::u16string& text) const;
+    // Starts a program and its timer; false, with nothing changed, when it
+    // could not start.
+    bool StartExternalProgram(const std::string& program, const std::string& folder,
+                              const std::vector<std::string>& arguments, unsigned timer);
+    // Writes "tarmix.cfg" and starts tarmix; false when it did not start.
+    bool StartTarmix();
 
     CVEXARApp& m_app;
     CMainFrame& m_frame;

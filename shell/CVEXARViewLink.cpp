@@ -218,6 +218,7 @@ void CVEXARView::OnLinkState(std::uintptr_t linked, std::intptr_t)
         m_bReloadPending = false;
         LoadConfiguration();
         WriteSession();
+        UpdateMenusForProfile();
         m_app.PostLinkRequest(link::WM_LINK_REBUILD_POLL_LIST);
         m_app.m_bBusy = false;
     }
@@ -226,6 +227,8 @@ void CVEXARView::OnLinkState(std::uintptr_t linked, std::intptr_t)
     if (!m_app.m_bRemoteMaster)
         EnableAction(kActionRemote, false);
     m_bConnecting = false;
+    if (m_bTarmixPending)
+        OnBtnRunTarmix();
     RunDeferredLoad();
 }
 

@@ -5,11 +5,15 @@
 
 #include <QKeyEvent>
 
+#include <utility>
+
 namespace vexar::ui {
 
 namespace {
 constexpr Qt::KeyboardModifiers kChordModifiers = Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier;
 }
+
+AcceleratorTable::AcceleratorTable(std::vector<Accelerator> entries) : m_entries(std::move(entries)) {}
 
 AcceleratorTable::AcceleratorTable(std::initializer_list<Accelerator> entries) : m_entries(entries) {}
 

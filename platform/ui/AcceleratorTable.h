@@ -28,6 +28,8 @@ struct Accelerator {
 class AcceleratorTable {
 public:
     AcceleratorTable(std::initializer_list<Accelerator> entries);
+    // A table made from data (a command table's key rows).
+    explicit AcceleratorTable(std::vector<Accelerator> entries);
 
     // The command of a key press (auto-repeats included) that the table
     // holds.

@@ -1,6 +1,7 @@
 #include "platform/ui/QtDialogs.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QRegularExpression>
 
@@ -74,6 +75,27 @@ std::optional<std::string> Chosen(QFileDialog& dialog)
     return dialog.selectedFiles().first().toStdString();
 }
 
+// The folder browser that shows files too: Qt's own (not the desktop's)
+// file dialog whose Open takes the selected entry as it is, a folder or a
+// file, or the folder shown when nothing is selected; a double click on a
+// folder still opens it.
+class FolderOrFileDialog : public QFileDialog {
+public:
+    using QFileDialog::QFileDialog;
+
+    QString m_chosen;
+
+    void accept() override
+    {
+        const QStringList selected = selectedFiles();
+        QString path = selected.isEmpty() ? directory().absolutePath() : selected.first();
+        if (!QFileInfo::exists(path))
+            path = directory().absolutePath();
+        m_chosen = path;
+        QDialog::accept();
+    }
+};
+
 }  // namespace
 
 int QtDialogs::MessageBox(const MessageBoxRequest& request)
@@ -111,9 +133,17 @@ std::optional<std::string> QtDialogs::FileDialog(const FileDialogRequest& reques
 
 std::optional<std::string> QtDialogs::FolderDialog(const FolderDialogRequest& request)
 {
+    if (request.includeFiles) {
+        FolderOrFileDialog dialog(request.owner.data(), Qt16(request.title), QString::fromStdString(request.folder));
+        dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        if (dialog.exec() != QDialog::Accepted || dialog.m_chosen.isEmpty())
+            return std::nullopt;
+        return dialog.m_chosen.toStdString();
+    }
     QFileDialog dialog(request.owner.data(), Qt16(request.title), QString::fromStdString(request.folder));
     dialog.setFileMode(QFileDialog::Directory);
-    dialog.setOption(QFileDialog::ShowDirsOnly, !request.includeFiles);
+    dialog.setOption(QFileDialog::ShowDirsOnly, true);
     return Chosen(dialog);
 }
 

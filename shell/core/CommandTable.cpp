@@ -49,7 +49,11 @@ bool IsActionBuilt(int action)
     case kActionClearErrors:
     case kActionSaveCalib:
     case kActionLoadCalib:
-    case kActionResetMemory: return true;
+    case kActionResetMemory:
+    case kActionPrgEcu:
+    case kActionTarmix:
+    case kActionPrgPalm:
+    case kActionAutoUpdate: return true;
     default: return false;
     }
 }

@@ -90,27 +90,44 @@ inline constexpr int kActionPrgEcu = 1;
 inline constexpr int kActionConnect = 2;
 inline constexpr int kActionResetMemory = 3;
 inline constexpr int kActionLoadCalib = 4;
+inline constexpr int kActionTarmix = 5;
 inline constexpr int kActionVehicleConfig = 6;
 inline constexpr int kActionDiagGas = 7;
 inline constexpr int kActionDiagPetrol = 8;
 inline constexpr int kActionAcquisition = 9;
 inline constexpr int kActionSaveCalib = 10;
+inline constexpr int kActionAutoUpdate = 11;
 inline constexpr int kActionExit = 12;
+inline constexpr int kActionPrgPalm = 13;
 inline constexpr int kActionChecklist = 14;
 inline constexpr int kActionRemote = 15;
 inline constexpr int kActionClearErrors = 16;
 inline constexpr int kActionIdentification = 17;
 inline constexpr int kActionTest = 18;
 
+// The hidden keys of the main program: Ctrl+Alt+Shift with a letter.
+struct HIDDEN_KEY {
+    unsigned command;
+    char letter;
+};
+inline constexpr unsigned ID_DESIGN_GRID = 32779;
+inline constexpr std::array<HIDDEN_KEY, 5> kHiddenKeys{{
+    {ID_OPERATORE, 'O'},
+    {ID_VERSION_CODE, 'I'},
+    {ID_LIMIT_SWITCH, 'D'},
+    {ID_TRACE, 'Z'},
+    {ID_DESIGN_GRID, 'E'},
+}};
+
 // The commands of the menu bar whose work is not in the program yet: they
 // keep their places, disabled, and so do their command buttons.
-inline constexpr std::array<unsigned, 11> kPendingCommands{
-    ID_ASS_REM, ID_DIAG_BENZ, ID_CREA_CHK, ID_PRG_ECU, ID_TARMIX, ID_PRG_PALM,
-    ID_AGG_AUTO, ID_CONNETTI_BENZ, ID_DISCONNETTI_BENZ, ID_REMOTE_MASTER, ID_REMOTE_SLAVE};
+inline constexpr std::array<unsigned, 7> kPendingCommands{
+    ID_ASS_REM, ID_DIAG_BENZ, ID_CREA_CHK, ID_CONNETTI_BENZ, ID_DISCONNETTI_BENZ, ID_REMOTE_MASTER, ID_REMOTE_SLAVE};
 // Whether an action's command is built: the ECU selection, the connect, the
 // exit, the test, the identification, the parameter and variable windows,
-// the gas diagnosis and the error clearing, and the calibration's save,
-// load and reset.
+// the gas diagnosis, the error clearing, the calibration's save, load and
+// reset, and the four external programs (ECU and handheld programming,
+// automatic calibration, self-update).
 bool IsActionBuilt(int action);
 
 // The language texts of an action's label and of its menu item.

@@ -71,8 +71,9 @@ TEST(CommandBar, ShownButtonsTakeTheKeysInSlotOrderAndTheirItemsMove)
 
     ui::Menu bar = shell.Frame().MenuBar();
     ui::Menu functions = bar.GetSubMenu(kMenuFunctions);
-    EXPECT_EQ(functions.GetMenuItemID(2), static_cast<int>(ID_PRG_ECU));
-    EXPECT_EQ(functions.GetMenuString(2), u"E3091");
+    // The public profile took the two export items out of Functions.
+    EXPECT_EQ(functions.GetMenuItemID(0), static_cast<int>(ID_PRG_ECU));
+    EXPECT_EQ(functions.GetMenuString(0), u"E3091");
     EXPECT_EQ(bar.GetSubMenu(kMenuFile).GetMenuItemID(0), static_cast<int>(ID_RESET_MEM));
     EXPECT_EQ(bar.GetSubMenu(kMenuTools).GetMenuItemID(3), static_cast<int>(ID_CENTRALINA));
     EXPECT_FALSE(bar.FindCommand(ID_CARICA_CNF).has_value());
@@ -120,8 +121,12 @@ TEST(CommandBar, CommandsWhoseWorkIsNotHereStayDisabled)
         EXPECT_EQ(ui::IsWindowEnabled(view.Label(action)), enabled) << action;
     }
     EXPECT_EQ(view.Button(18).text(), QStringLiteral("Shift + F7"));
+    // The public profile removed the two export items.
     for (unsigned id : kPendingCommands)
-        EXPECT_FALSE(ItemEnabled(shell.Frame(), id)) << id;
+        if (id != ID_ESPORTA && id != ID_COMPARA)
+            EXPECT_FALSE(ItemEnabled(shell.Frame(), id)) << id;
+    EXPECT_FALSE(shell.Frame().MenuBar().FindCommand(ID_ESPORTA).has_value());
+    EXPECT_FALSE(shell.Frame().MenuBar().FindCommand(ID_COMPARA).has_value());
     for (unsigned id : {ID_CENTRALINA, ID_CONNETTI, ID_TEST, ID_LINEA_K, ID_SERIALE, ID_BAUD_38400, ID_APP_ABOUT,
                         ID_APP_EXIT, ID_VIEW_STATUS_BAR, ID_IDENT_CENTR, ID_CONFIG_VETTURA, ID_ACQUISIZIONE})
         EXPECT_TRUE(ItemEnabled(shell.Frame(), id)) << id;

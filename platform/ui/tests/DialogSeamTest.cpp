@@ -276,14 +276,34 @@ TEST_F(RealFileDialog, ASaveDialogAddsTheDefaultExtensionAndCancelGivesNothing)
     EXPECT_EQ(real.FileDialog(FileDialogRequest{}), std::nullopt);
 }
 
-TEST_F(RealFileDialog, AFolderBrowserGivesTheChosenFolder)
+// The browser that shows files gives the chosen folder or file, or the
+// folder shown when nothing is chosen; the folders-only browser gives a
+// folder.
+TEST_F(RealFileDialog, AFolderBrowserGivesTheChosenFolderOrFile)
 {
-    ModalAnswer<QFileDialog> answer([&](QFileDialog& dialog) {
-        dialog.selectFile(QString::fromStdString(home.file("Update")));
-        static_cast<QDialog&>(dialog).accept();
-    });
-    EXPECT_EQ(real.FolderDialog(FolderDialogRequest{nullptr, u"", home.path(), true}),
-              std::optional<std::string>(home.file("Update")));
+    const struct {
+        bool includeFiles;
+        std::string select;  // empty: nothing
+        std::string expected;
+    } cases[] = {
+        {true, home.file("Update"), home.file("Update")},
+        {true, home.file("notes.txt"), home.file("notes.txt")},
+        {true, "", home.path()},
+        {false, home.file("Update"), home.file("Update")},
+    };
+    for (const auto& c : cases) {
+        bool showsFiles = false;
+        ModalAnswer<QFileDialog> answer([&](QFileDialog& dialog) {
+            showsFiles = !dialog.testOption(QFileDialog::ShowDirsOnly) && dialog.fileMode() != QFileDialog::Directory;
+            if (!c.select.empty())
+                dialog.selectFile(QString::fromStdString(c.select));
+            static_cast<QDialog&>(dialog).accept();
+        });
+        EXPECT_EQ(real.FolderDialog(FolderDialogRequest{nullptr, u"", home.path(), c.includeFiles}),
+                  std::optional<std::string>(c.expected))
+            << c.select;
+        EXPECT_EQ(showsFiles, c.includeFiles) << c.select;
+    }
 }
 
 }  // namespace
