@@ -28,6 +28,9 @@ enum class UiWindow {
     RemoteMaster,    // CDlgAssRemMaster
     TraceWindow,     // CDlgDebug
     Control,         // a data-bound control, named by the post's control
+    PetrolWindow,    // CDlgDinamSVBenz
+    PetrolAcqPage,   // CDlgAcqBenz
+    PetrolDtcPage,   // CDlgDiagBenz
 };
 
 class ILinkUiSink {
