@@ -1,0 +1,176 @@
+// The petrol live-values window offscreen: rows in PID order from the
+// requested and supported tables, values and failures on their rows,
+// records for rows not shown, PID.cfg by profile, and Benz.cfg.
+#include "dialogs/CDlgDinamSVBenz.h"
+
+#include "DialogTestSupport.h"
+#include "common/CStdioFileEx.h"
+#include "dialogs/core/PetrolRules.h"
+#include "link/LinkMessages.h"
+#include "pages/CCtrlList.h"
+#include "pages/core/CVEXARPages.h"
+#include "platform/ui/MessagePayload.h"
+#include "platform/ui/Messages.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTest>
+#include <QTreeWidgetItem>
+
+#include <filesystem>
+
+using namespace vexar;
+using dialogtest::ProgramHome;
+using vexar::link::OBD_PID_RESULT;
+
+namespace {
+
+const dialogtest::Texts kTexts = {{3285, u"PID"}, {3286, u"Descrizione"}, {3287, u"Valore"}, {3288, u"Unità"}};
+
+class PetrolWindow : public ::testing::Test {
+protected:
+    PetrolWindow()
+    {
+        std::filesystem::create_directories(home.path() + "/Lang");
+        CStdioFileEx file;
+        file.Open(home.path() + "/Lang/Benz_Test.lng",
+                  CStdioFileEx::modeCreate | CStdioFileEx::modeWrite | CStdioFileEx::modeWriteUnicode);
+        file.WriteString(u"PID03D Fuel system status\nPID0CD  Engine speed\nPID0CM rpm\nPID0DD Vehicle speed\n"
+                         u"PID0DM km/h\n");
+        file.Close();
+        for (int pid : {0x03, 0x0C, 0x0D, 0x05})
+            app.m_nPidSupported[pid] = 1;
+        for (int pid : {0x0D, 0x03, 0x0C, 0x11})
+            app.m_nPidRequested[pid] = 1;
+        app.m_nOperator = 1;
+        window.m_strLangFile = home.LangFile();
+        const QRect screen = QGuiApplication::primaryScreen()->geometry();
+        window.m_statusBarRect = QRect(0, screen.bottom() - 20, screen.width(), 20);
+    }
+    ~PetrolWindow() override { window.Close(); }
+
+    std::vector<std::pair<QString, QString>> Rows() const
+    {
+        std::vector<std::pair<QString, QString>> rows;
+        for (int row = 0; row < window.List().topLevelItemCount(); ++row)
+            rows.emplace_back(window.List().topLevelItem(row)->text(0), window.List().topLevelItem(row)->text(2));
+        return rows;
+    }
+
+    void Send(int pid, const OBD_PID_RESULT& result)
+    {
+        ui::SendMessage(&window, {link::WM_OBD_PID_VALUE, static_cast<std::uintptr_t>(pid), 0,
+                                  ui::BoxPayload(std::unique_ptr<link::LinkPayload>(new OBD_PID_RESULT(result)))});
+    }
+
+    ProgramHome home{kTexts};
+    CVEXARPages app;
+    CDlgDinamSVBenz window{app};
+};
+
+TEST_F(PetrolWindow, RowsValuesAndFailures)
+{
+    ASSERT_TRUE(window.Create(nullptr));
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_TRUE(window.windowFlags() & Qt::WindowStaysOnTopHint);
+    using Table = std::vector<std::pair<QString, QString>>;
+    EXPECT_EQ(Rows(), (Table{{"03", "---"}, {"0C", "---"}, {"0D", "---"}})) << "requested and supported, in PID order";
+    EXPECT_EQ(window.List().topLevelItem(1)->text(1), "Engine speed");
+    EXPECT_EQ(window.List().topLevelItem(1)->text(3), "rpm");
+    EXPECT_EQ(CUtility::PidRowImage(window.List(), 1), 3);
+
+    OBD_PID_RESULT rpm;
+    rpm.status = 0;
+    rpm.form = link::ObdForm::OneInteger;
+    rpm.integer = 1726;
+    Send(0x0C, rpm);
+    OBD_PID_RESULT fuel;
+    fuel.status = 0;
+    fuel.fuel1 = 1;
+    fuel.fuel2 = 7;
+    Send(0x03, fuel);
+    EXPECT_EQ(Rows(), (Table{{"03", "CL; ---"}, {"0C", "1726"}, {"0D", "---"}}));
+    EXPECT_EQ(CUtility::PidRowImage(window.List(), 1), 1);
+    rpm.status = 2;
+    Send(0x0C, rpm);
+    EXPECT_EQ(window.List().topLevelItem(1)->text(2), "NoResponseFromEcu");
+    EXPECT_EQ(CUtility::PidRowImage(window.List(), 1), 2);
+    // A value for a row not shown changes nothing (its record goes with it).
+    rpm.status = 0;
+    Send(0x05, rpm);
+    EXPECT_EQ(Rows().size(), 3u);
+
+    // Rows come and go by the selection, in order.
+    {
+        std::lock_guard lock(app.m_csPid);
+        app.m_nPidRequested[0x05] = 1;
+    }
+    window.ShowPid(0x05, true);
+    window.ShowPid(0x05, true);
+    window.ShowPid(0x0C, false);
+    EXPECT_EQ(Rows(), (Table{{"03", "CL; ---"}, {"05", "---"}, {"0D", "---"}}));
+    window.ShowPid(0x11, true);
+    EXPECT_EQ(Rows().size(), 3u) << "not supported: no row";
+
+    // Only the owner closes it.
+    window.close();
+    EXPECT_TRUE(window.isVisible());
+    QTest::keyClick(&window, Qt::Key_Escape);
+    EXPECT_TRUE(window.isVisible());
+}
+
+TEST_F(PetrolWindow, PidFileByProfile)
+{
+    const std::string pidFile = home.path() + "/PID.cfg";
+    for (int profile : {0, 4, 5}) {
+        app.m_nOperator = profile;
+        ASSERT_TRUE(window.Create(nullptr));
+        window.Close();
+        EXPECT_FALSE(std::filesystem::exists(pidFile)) << "profile " << profile;
+        ASSERT_TRUE(window.Create(nullptr));
+        window.SavePidList();
+        EXPECT_TRUE(std::filesystem::exists(pidFile)) << "a change to profile " << profile;
+        std::filesystem::remove(pidFile);
+        app.m_nOperator = 1;
+        window.SavePidList();
+        EXPECT_FALSE(std::filesystem::exists(pidFile));
+        window.Close();
+        ASSERT_TRUE(std::filesystem::exists(pidFile)) << "a privileged close writes it";
+        const auto requested = link::CObdBinding::ReadPidFile(pidFile);
+        ASSERT_TRUE(requested.has_value());
+        EXPECT_EQ((*requested)[0x03] + (*requested)[0x0C] + (*requested)[0x0D], 3);
+        EXPECT_EQ(std::count(requested->begin(), requested->end(), 1), 3);
+        std::filesystem::remove(pidFile);
+    }
+}
+
+TEST_F(PetrolWindow, LayoutIsKeptInBenzCfg)
+{
+    const std::string benz = home.path() + "/Benz.cfg";
+    ASSERT_TRUE(window.Create(nullptr));
+    const QRect first = window.geometry();
+    window.Close();
+    EXPECT_FALSE(std::filesystem::exists(benz)) << "closing unmoved writes nothing";
+
+    ASSERT_TRUE(window.Create(nullptr));
+    window.setGeometry(100, 120, 330, 180);
+    window.List().setColumnWidth(1, 150);
+    window.Close();
+    ASSERT_TRUE(std::filesystem::exists(benz));
+    ASSERT_TRUE(window.Create(nullptr));
+    EXPECT_EQ(window.geometry(), QRect(100, 120, 330, 180));
+    EXPECT_EQ(window.List().columnWidth(1), 150);
+    window.Close();
+
+    // A place on no screen takes the default place.
+    ASSERT_TRUE(CUtility::WriteBenzLayout(benz, {-50000, -50000, 300, 200}, {40, 100, 80, 60}));
+    ASSERT_TRUE(window.Create(nullptr));
+    EXPECT_EQ(window.geometry().topLeft(), first.topLeft());
+    EXPECT_EQ(window.List().columnWidth(3), 60);
+    window.Close();
+}
+
+}  // namespace
