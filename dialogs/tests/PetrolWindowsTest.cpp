@@ -2,6 +2,10 @@
 // requested and supported tables, values and failures on their rows,
 // records for rows not shown, PID.cfg by profile, and Benz.cfg.
 #include "dialogs/CDlgDinamSVBenz.h"
+#include "dialogs/CDlgDiagBenz.h"
+#include "pages/CCtrlLed.h"
+#include "pages/CCtrlStatic.h"
+#include "platform/ui/CButtonMfc.h"
 
 #include "DialogTestSupport.h"
 #include "common/CStdioFileEx.h"
@@ -171,6 +175,73 @@ TEST_F(PetrolWindow, LayoutIsKeptInBenzCfg)
     EXPECT_EQ(window.geometry().topLeft(), first.topLeft());
     EXPECT_EQ(window.List().columnWidth(3), 60);
     window.Close();
+}
+
+// The requests the page posts, noted.
+class NotingApp : public CVEXARPages {
+public:
+    bool PostLinkRequest(unsigned id, std::uintptr_t, std::intptr_t, std::unique_ptr<link::LinkPayload>) override
+    {
+        requests.push_back(id);
+        return true;
+    }
+    std::vector<unsigned> requests;
+};
+
+TEST(PetrolDtcPage, ReadingsReplaceTheRows)
+{
+    ProgramHome home({{3085, u"Codice"}, {3086, u"Descrizione"}, {3044, u"Spento"}, {3045, u"Acceso"},
+                      {3105, u"Reset"}});
+    std::filesystem::create_directories(home.path() + "/Lang");
+    {
+        CStdioFileEx file;
+        file.Open(home.path() + "/Lang/Benz_Test.lng",
+                  CStdioFileEx::modeCreate | CStdioFileEx::modeWrite | CStdioFileEx::modeWriteUnicode);
+        file.WriteString(u"P0133 O2 sensor slow response\nP0420 Catalyst efficiency low\n");
+        file.Close();
+    }
+    NotingApp app;
+    QWidget strip;
+    CDlgDiagBenz page(app);
+    page.SetLanguageFile(home.LangFile());
+    ASSERT_TRUE(page.Create(strip));
+    EXPECT_EQ(page.ResetButton().text(), "Reset");
+    EXPECT_EQ(page.Label().text(), "Spento");
+    EXPECT_EQ(page.List().headerItem()->text(0), "Codice");
+
+    auto send = [&](int status, const std::string& codes, int count) {
+        auto list = std::make_unique<link::OBD_DTC_LIST>();
+        list->status = status;
+        list->codes.assign(codes.begin(), codes.end());
+        list->count = count;
+        ui::SendMessage(&page, {link::WM_OBD_DTC_LIST, 0, 0,
+                                ui::BoxPayload(std::unique_ptr<link::LinkPayload>(std::move(list)))});
+    };
+    auto rows = [&] {
+        std::vector<std::pair<QString, QString>> shown;
+        for (int row = 0; row < page.List().topLevelItemCount(); ++row)
+            shown.emplace_back(page.List().topLevelItem(row)->text(0), page.List().topLevelItem(row)->text(1));
+        return shown;
+    };
+    using Table = std::vector<std::pair<QString, QString>>;
+    const std::string two = "P0133P0420" + std::string(5 * 125, '\0');
+    send(0, two, 2);
+    send(0, two, 2);
+    EXPECT_EQ(rows(), (Table{{"P0133", "O2 sensor slow response"}, {"P0420", "Catalyst efficiency low"}}))
+        << "two equal readings: one row per code";
+    send(0, two, 0);
+    EXPECT_TRUE(rows().empty());
+    send(0, "P0133", 40);
+    EXPECT_EQ(rows().size(), 1u) << "never beyond the buffer";
+    send(1, two, 2);
+    EXPECT_EQ(rows(), (Table{{"---", "ComunicationError"}})) << "a failed reading is no empty list";
+    send(2, two, 2);
+    EXPECT_TRUE(rows().empty()) << "no data: no codes";
+
+    // The switch and the button ask the worker (only while it runs).
+    page.Switch().SetValue(true);
+    EXPECT_TRUE(app.requests.empty()) << "no worker";
+    page.Close();
 }
 
 }  // namespace
