@@ -3,6 +3,9 @@
 // records for rows not shown, PID.cfg by profile, and Benz.cfg.
 #include "dialogs/CDlgDinamSVBenz.h"
 #include "dialogs/CDlgDiagBenz.h"
+#include "dialogs/CDlgAcqBenz.h"
+#include "link/ILinkUiSink.h"
+#include "pages/widgets/CCWNumEdit.h"
 #include "pages/CCtrlLed.h"
 #include "pages/CCtrlStatic.h"
 #include "platform/ui/CButtonMfc.h"
@@ -242,6 +245,124 @@ TEST(PetrolDtcPage, ReadingsReplaceTheRows)
     page.Switch().SetValue(true);
     EXPECT_TRUE(app.requests.empty()) << "no worker";
     page.Close();
+}
+
+// Notes the posts to the windows.
+class NotingSink : public link::ILinkUiSink {
+public:
+    void Post(link::UiWindow window, const IDataCtrl*, link::LinkMessage message) override
+    {
+        posts.push_back({window, message.id, message.wParam, message.lParam});
+    }
+    void ShowError(std::u16string) override {}
+    struct Seen {
+        link::UiWindow window;
+        unsigned id;
+        std::uintptr_t wParam;
+        std::intptr_t lParam;
+    };
+    std::vector<Seen> posts;
+};
+
+class PetrolAcqPage : public ::testing::Test {
+protected:
+    PetrolAcqPage()
+    {
+        for (int pid : {0x00, 0x0D, 0x03, 0x0C, 0x20})
+            app.m_nPidSupported[pid] = 1;
+        app.m_nPidRequested[0x0C] = 1;
+        app.m_obdData.status = {0, 2, 0};
+        app.m_obdData.flags[0][0] = 1;
+        app.m_bObdLinked = 1;
+        app.m_pUiSink = &sink;
+        page.SetLanguageFile(home.LangFile());
+    }
+    ~PetrolAcqPage() override
+    {
+        page.Close();
+        app.m_pUiSink = nullptr;
+    }
+    std::vector<QString> Codes() const
+    {
+        std::vector<QString> codes;
+        for (int row = 0; row < page.List().topLevelItemCount(); ++row)
+            codes.push_back(page.List().topLevelItem(row)->text(0));
+        return codes;
+    }
+
+    ProgramHome home{{{3044, u"Spento"}, {3045, u"Tutti"}}};
+    NotingApp app;
+    NotingSink sink;
+    QWidget strip;
+    CDlgAcqBenz page{app};
+};
+
+TEST_F(PetrolAcqPage, PrivilegedProfilesTickThePids)
+{
+    app.m_nOperator = 1;
+    ASSERT_TRUE(page.Create(strip));
+    EXPECT_EQ(Codes(), (std::vector<QString>{"00", "03", "0C", "0D", "20"}));
+    EXPECT_EQ(page.List().topLevelItem(0)->text(2), "10000000000000000000000000000000") << "the bitmap of PID 00";
+    EXPECT_EQ(page.List().topLevelItem(4)->text(2), "NoResponseFromEcu") << "the bitmap read of PID 20 failed";
+    ASSERT_TRUE(page.HasCheckBoxes());
+    EXPECT_EQ(page.List().topLevelItem(2)->checkState(0), Qt::Checked);
+    EXPECT_EQ(page.List().topLevelItem(3)->checkState(0), Qt::Unchecked);
+    EXPECT_TRUE(sink.posts.empty()) << "building the rows asks for nothing";
+
+    page.List().topLevelItem(3)->setCheckState(0, Qt::Checked);
+    EXPECT_EQ(app.m_nPidRequested[0x0D], 1);
+    page.List().topLevelItem(2)->setCheckState(0, Qt::Unchecked);
+    EXPECT_EQ(app.m_nPidRequested[0x0C], 0);
+    ASSERT_EQ(sink.posts.size(), 2u);
+    EXPECT_EQ(sink.posts[0].window, link::UiWindow::View);
+    EXPECT_EQ(sink.posts[0].id, link::WM_OBD_PID_SELECTION);
+    EXPECT_EQ(sink.posts[0].wParam, 0x0Du);
+    EXPECT_EQ(sink.posts[0].lParam, 1);
+    EXPECT_EQ(sink.posts[1].wParam, 0x0Cu);
+    EXPECT_EQ(sink.posts[1].lParam, 0);
+
+    // A value reaches its row; one for a PID the page does not list is dropped.
+    OBD_PID_RESULT speed;
+    speed.status = 0;
+    speed.integer = 50;
+    ui::SendMessage(&page, {link::WM_OBD_PID_VALUE, 0x0D, 0,
+                            ui::BoxPayload(std::unique_ptr<link::LinkPayload>(new OBD_PID_RESULT(speed)))});
+    ui::SendMessage(&page, {link::WM_OBD_PID_VALUE, 0x05, 0,
+                            ui::BoxPayload(std::unique_ptr<link::LinkPayload>(new OBD_PID_RESULT(speed)))});
+    EXPECT_EQ(page.List().topLevelItem(3)->text(2), "50");
+
+    // A profile without the choice loses the boxes; back again, they follow the table.
+    app.m_nOperator = 4;
+    page.RefreshChecks();
+    EXPECT_FALSE(page.HasCheckBoxes());
+    app.m_nOperator = 2;
+    page.RefreshChecks();
+    ASSERT_TRUE(page.HasCheckBoxes());
+    EXPECT_EQ(page.List().topLevelItem(3)->checkState(0), Qt::Checked);
+    EXPECT_EQ(sink.posts.size(), 2u) << "a refresh posts nothing";
+
+    // The link goes down: no rows, the switch off.
+    page.SetConnected(false);
+    EXPECT_EQ(page.List().topLevelItemCount(), 0);
+    EXPECT_FALSE(page.Switch().isEnabled());
+}
+
+TEST_F(PetrolAcqPage, OtherProfilesHaveNoBoxesAndThePeriodIsBounded)
+{
+    for (int profile : {0, 4, 5}) {
+        app.m_nOperator = profile;
+        ASSERT_TRUE(page.Create(strip));
+        EXPECT_EQ(Codes().size(), 5u);
+        EXPECT_FALSE(page.HasCheckBoxes()) << profile;
+        page.Close();
+    }
+    ASSERT_TRUE(page.Create(strip));
+    app.requests.clear();
+    for (double bad : {-100.0, 5.0, 700000.0, 12.5})
+        emit page.PeriodField().valueChanged(bad);
+    EXPECT_TRUE(app.requests.empty()) << "no period outside 10 ms to 655,350 ms";
+    emit page.PeriodField().valueChanged(250);
+    EXPECT_EQ(app.requests, std::vector<unsigned>{link::WM_LINK_OBD_SET_PERIOD});
 }
 
 }  // namespace
