@@ -1,6 +1,9 @@
 #include "link/CObdBinding.h"
 
+#include "common/CStdioFileEx.h"
+#include "common/CUtilityToolbox.h"
 #include "common/ErrorReporter.h"
+#include "common/Text.h"
 #include "platform/ProgramFolder.h"
 #include "platform/ProgramNames.h"
 
@@ -72,6 +75,46 @@ void CObdBinding::ClearPidTables()
     m_nPidSupported[0] = 1;
     m_nPidRequested.fill(0);
     m_nPidActive.fill(0);
+}
+
+CObdBinding::PidTable CObdBinding::DefaultPidRequest()
+{
+    PidTable requested{};
+    for (int pid : {0x03, 0x06, 0x07, 0x08, 0x09, 0x0B})
+        requested[pid] = 1;
+    for (int base : {0x14, 0x24, 0x34})
+        for (int pid = base; pid <= base + 7; ++pid)
+            requested[pid] = 1;
+    return requested;
+}
+
+std::optional<CObdBinding::PidTable> CObdBinding::ReadPidFile(const std::string& path)
+{
+    CStdioFileEx file;
+    if (!file.Open(path, CStdioFileEx::modeRead | CStdioFileEx::typeText | CStdioFileEx::shareDenyNone))
+        return std::nullopt;
+    PidTable requested{};
+    std::u16string line;
+    while (file.ReadString(line)) {
+        const std::size_t at = line.find(u"PID");
+        if (at == std::u16string::npos)
+            continue;
+        // The two characters after "PID"; a comment may follow them.
+        std::uint32_t pid = 0;
+        if (CUtility::ParseHex(TrimView(std::u16string_view(line).substr(at + 3, 2)), pid) && pid < kPidCount)
+            requested[pid] = 1;
+    }
+    return requested;
+}
+
+void CObdBinding::ReadPidList(const std::string& path)
+{
+    m_nPidSupported.fill(0);
+    m_nPidSupported[0] = 1;
+    m_nPidActive.fill(0);
+    const PidTable requested = ReadPidFile(path).value_or(DefaultPidRequest());
+    std::lock_guard lock(m_csPid);
+    m_nPidRequested = requested;
 }
 
 }  // namespace vexar::link

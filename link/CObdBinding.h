@@ -11,6 +11,7 @@
 #include <array>
 #include <cstdint>
 #include <mutex>
+#include <optional>
 #include <string>
 
 namespace vexar::link {
@@ -43,6 +44,16 @@ public:
     // Supported: only PID 0; requested and active: none. Without m_csPid:
     // only while the worker does not run.
     void ClearPidTables();
+    // The PID selection before a connect: supported only PID 0, none
+    // active; the requested table (under m_csPid) from the selection file
+    // at `path`, one "PIDxx" a line, or the default set when the file is
+    // missing or does not open.
+    void ReadPidList(const std::string& path);
+    // The requested table of a selection file; nullopt when it does not
+    // open.
+    static std::optional<PidTable> ReadPidFile(const std::string& path);
+    // The 30 PIDs requested without a selection file.
+    static PidTable DefaultPidRequest();
 
     void* m_hObdLib = nullptr;
     OBD_API m_obdApi{};

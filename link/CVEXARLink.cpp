@@ -123,6 +123,7 @@ void CVEXARLink::LinkThreadProc()
         m_pUiSink->ShowError(CMMTimer::kStartErrorText);
     for (unsigned ticks : kChannelTicks)
         m_timer.AddTimer(ticks, true);
+    m_timer.SetPeriod(kChannelObdCheck, m_timing.obdCheckTicks);
 
     for (;;) {
         LinkMessage request;
@@ -220,6 +221,8 @@ void CVEXARLink::OnQuit()
     // before the program goes; the windows learn that the link is down.
     if (m_bLinked)
         Disconnect(LINK_OK);
+    if (m_bObdLinked)
+        ObdDisconnect();
     m_timer.Stop();
 }
 
@@ -261,9 +264,18 @@ void CVEXARLink::ServeChannel(int channel)
     case kChannelDtrPulse:
         EndDtrPulse();
         break;
+    case kChannelObdPoll:
+        ObdPollStep();
+        if (m_bObdLinked)
+            m_timer.EnableTimer(kChannelObdPoll);
+        break;
+    case kChannelObdCheck:
+        // Manages channels 5 and 6 itself.
+        ObdLinkCheck();
+        break;
     default:
-        // The remote-assistance and OBD channels are started only by their
-        // own requests, which this build does not serve yet.
+        // The remote-assistance channels are started only by their own
+        // requests, which this build does not serve yet.
         break;
     }
 }
@@ -345,9 +357,10 @@ void CVEXARLink::DispatchLinkRequest(LinkMessage& request)
         Post(UiWindow::View, WM_LINK_RUN_ECU_LOADER, 1);
         break;
     case WM_LINK_RELOAD:
-        // The OBD adapter's disconnect joins here with the OBD binding.
         if (m_bLinked)
             Disconnect(LINK_OK);
+        if (m_bObdLinked)
+            ObdDisconnect();
         Post(UiWindow::View, WM_LINK_RELOAD);
         break;
     case WM_LINK_SET_POLL_PERIOD:
@@ -373,6 +386,28 @@ void CVEXARLink::DispatchLinkRequest(LinkMessage& request)
         break;
     case WM_LINK_OBD_DTC_OFF:
         m_bObdReadDtc = 0;
+        break;
+    case WM_LINK_OBD_CONNECT:
+        ObdConnect();
+        break;
+    case WM_LINK_OBD_DISCONNECT:
+        ObdDisconnect();
+        break;
+    case WM_LINK_OBD_CLEAR_DTC:
+        // Its failure is not reported: the next code read shows what stands.
+        if (m_hObdLib)
+            m_obdApi.Service04();
+        break;
+    case WM_LINK_OBD_ALL_PIDS_ON:
+        m_bObdAllPids = 1;
+        ObdSelectPids();
+        break;
+    case WM_LINK_OBD_ALL_PIDS_OFF:
+        m_bObdAllPids = 0;
+        ObdSelectPids();
+        break;
+    case WM_LINK_OBD_ROUND_ROBIN:
+        ObdSelectPids();
         break;
     case WM_LINK_SET_BAUD:
         SetNewProtocolBaud();

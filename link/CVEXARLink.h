@@ -15,7 +15,7 @@
 // user-interface thread publishes (PublishCtrlTables), and which windows
 // are shown only from the flags that thread keeps current.
 //
-// Requests whose work is not built yet (remote assistance, OBD) are taken
+// Requests whose work is not built yet (remote assistance) are taken
 // from the queue and dropped, their records freed; so is any number outside
 // the request range.
 
@@ -34,6 +34,7 @@
 #include "link/LinkMessages.h"
 #include "link/LinkProtocolHost.h"
 #include "link/LinkRequests.h"
+#include "link/ObdRecords.h"
 
 #include <atomic>
 #include <cstdint>
@@ -56,6 +57,8 @@ int LinkThreadEntry(CVEXARLink* app);
 struct LinkTiming {
     unsigned tickMs = 10;
     ProtocolTiming protocol{};
+    // Ticks of failed OBD reads before the adapter link is checked.
+    unsigned obdCheckTicks = 6000;
 };
 
 // The OBD binding with its PID tables and the remote-assistance settings
@@ -164,6 +167,27 @@ public:
     void AcquisitionSample();
     // Reads the checklist's blocks once and tells the view.
     void ReadListBlocks();
+
+    // ---- OBD adapter (CVEXARLinkObd.cpp) ----
+    // A result record of the PID's form in `record`, with its packed size;
+    // false, with no record and size 0, for a PID without a form.
+    static bool ObdReplySize(int pid, std::unique_ptr<OBD_PID_RESULT>& record, int& size);
+    // One library call for `pid`, its result copied into a live record
+    // (toLive) and a second one (toAll); status 5 without a call.
+    int ObdCallChannel(int pid, bool toLive, bool toAll, std::unique_ptr<OBD_PID_RESULT>& live,
+                       std::unique_ptr<OBD_PID_RESULT>& all);
+    // Rebuilds the poll rotation from the supported and requested PIDs
+    // (every supported PID while all-PIDs is on).
+    void ObdSelectPids();
+    // Timer channel 5: reads the next active PID for the windows that
+    // show it, then the stored codes when asked; a failure arms the check.
+    void ObdPollStep();
+    // Timer channel 6: reconnects the adapter; polling goes on, or the
+    // link is closed and the view told (0, -2).
+    void ObdLinkCheck();
+    // Scans m_comPorts for the adapter and learns the supported PIDs.
+    void ObdConnect();
+    void ObdDisconnect();
 
     // ---- What the user-interface thread publishes for the worker ----
     // Takes a snapshot of the table pointers below and hands it to the
@@ -276,6 +300,16 @@ public:
     std::atomic<std::uint8_t> m_bObdReadDtc{0};
     std::atomic<std::uint8_t> m_bObdAllPids{0};
     std::atomic<int> m_nObdPeriod{100};
+    // Written by the worker before it reports the link up.
+    OBD_SUPPORTED_DATA m_obdData;
+    // The petrol windows as the poll step needs them, kept current by the
+    // user-interface thread: the view exists; the live-values window is
+    // created; the acquisition page is created, visible and not minimised;
+    // the trouble-code page is visible and not minimised.
+    std::atomic<bool> m_bObdViewExists{false};
+    std::atomic<bool> m_bPetrolWindowCreated{false};
+    std::atomic<bool> m_bPetrolAcqShown{false};
+    std::atomic<bool> m_bPetrolDtcShown{false};
 
 protected:
     // The bridge reported that the remote slave has left while this

@@ -27,7 +27,10 @@ enum class UiWindow {
     TestResult,      // CDlgTestRes
     RemoteMaster,    // CDlgAssRemMaster
     TraceWindow,     // CDlgDebug
-    Control,         // a data-bound control, named by the post's control
+    PetrolWindow,    // CDlgDinamSVBenz
+    PetrolAcqPage,   // CDlgAcqBenz
+    PetrolDtcPage,   // CDlgDiagBenz
+    Control,         // a data-bound control, named by the post's control (last)
 };
 
 class ILinkUiSink {

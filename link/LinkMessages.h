@@ -82,6 +82,8 @@ inline constexpr unsigned WM_CHECKLIST_READY = WM_APP + 57;
 inline constexpr unsigned WM_OBD_LINK_STATE = WM_APP + 58;
 inline constexpr unsigned WM_OBD_PID_VALUE = WM_APP + 59;
 inline constexpr unsigned WM_OBD_DTC_LIST = WM_APP + 60;
+// The petrol acquisition page to the view: wParam PID, lParam 1 requested / 0 not.
+inline constexpr unsigned WM_OBD_PID_SELECTION = WM_APP + 61;
 inline constexpr unsigned WM_DIAG_START_RESET = WM_APP + 62;
 // The view to the diagnosis window after a load or a memory reset: a shown
 // catalogue goes back to the current values.

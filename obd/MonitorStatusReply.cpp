@@ -34,11 +34,18 @@ void MonitorStatusReply::Parse(std::string text)
 void MonitorStatusReply::DecodeStatus()
 {
     m_statuses.clear();
+    m_otherPid = false;
     for (const OBD_RECORD& record : m_records) {
         STATUS_RECORD status = RecordOf<STATUS_RECORD>(record);
         if (!record.negative) {
             if (record.dataText.size() < 2)
                 return;
+            // Another PID's bytes read as a status would give a wrong lamp
+            // and code count.
+            if (static_cast<int>(HexToInt(std::string_view(record.dataText).substr(0, 2))) != kMonitorStatusPid) {
+                m_otherPid = true;
+                continue;
+            }
             const std::string_view data = std::string_view(record.dataText).substr(2, 8);
             if (data.size() < 8)
                 return;  // the answer breaks off inside its four bytes

@@ -16,11 +16,15 @@ public:
     std::size_t GetStatusCount() const { return m_statuses.size(); }
     // A copy of status `index`; a new record past the end.
     STATUS_RECORD GetRecordAt(std::size_t index) const;
+    // The last parse met an ECU answer for another PID than 01; that
+    // answer gave no status.
+    bool AnswersAnotherPid() const { return m_otherPid; }
 
 private:
     void DecodeStatus();
 
     std::vector<STATUS_RECORD> m_statuses;
+    bool m_otherPid = false;
 };
 
 }  // namespace obdvane

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "obd/MonitorStatusReply.h"
+#include "obd/ScantoolException.h"
 #include "obd/SpCommand.h"
 
 namespace obdvane {
@@ -14,6 +15,14 @@ public:
     }
     ~RtCommand() override = default;
 
+    // An answer for another PID fails the exchange, as for the value
+    // requests.
+    void AfterReply() override
+    {
+        SpCommand::AfterReply();
+        if (m_status.AnswersAnotherPid())
+            throw CommandException(GetName() + " reply for another PID");
+    }
     std::string GetName() const override { return "RtCommand"; }
     const MonitorStatusReply& GetStatusReply() const { return m_status; }
 

@@ -561,6 +561,18 @@ TEST_F(ObdvaneEndToEnd, AnAnswerForAnotherPidIsNoValue)
     EXPECT_EQ(value, 83);
 }
 
+TEST_F(ObdvaneEndToEnd, AMonitorStatusForAnotherPidIsNoStatus)
+{
+    EXPECT_EQ(OpenAndConnect("ecu 10\ndtc P0133\n"), 3);
+    int32_t mil = 7, codes = 7;
+    std::vector<int32_t> available(12, 7), complete(12, 7);
+    EXPECT_EQ(api.GetPID01(&mil, &codes, available.data(), 12, complete.data(), 12), 0);
+    EXPECT_EQ(codes, 1);
+    m_sim.SetScenario(ParseScenarioText("ecu 10\ndtc P0133 P0420\nanswer-pid 01 0C\n"));
+    EXPECT_EQ(api.GetPID01(&mil, &codes, available.data(), 12, complete.data(), 12), 1)
+        << "an answer under PID 0C is no monitor status";
+}
+
 TEST_F(ObdvaneEndToEnd, TheAdapterFallingSilentMidConnect)
 {
     StartAdapter(kEngine);

@@ -184,6 +184,20 @@ TEST(ObdMonitorStatusReply, LampCodesAndReadinessPerEcu)
     EXPECT_EQ(reply.GetRecordCount(), 2u);
 }
 
+// An ECU answering another PID (rpm bytes under 0C) gives no status: read
+// as one it would claim the lamp on and 26 stored codes.
+TEST(ObdMonitorStatusReply, AnAnswerForAnotherPidGivesNoStatus)
+{
+    MonitorStatusReply reply;
+    reply.Parse(Etb("10410C9AF80000|1841010207E500"));
+    ASSERT_EQ(reply.GetStatusCount(), 1u);
+    EXPECT_EQ(reply.GetRecordAt(0).address, 0x18);
+    EXPECT_EQ(reply.GetRecordAt(0).troubleCodeCount, 2);
+    EXPECT_TRUE(reply.AnswersAnotherPid());
+    reply.Parse(Etb("1041010207E500"));
+    EXPECT_FALSE(reply.AnswersAnotherPid()) << "each parse says it anew";
+}
+
 TEST(ObdDtcReply, CodesOnEveryProtocol)
 {
     EXPECT_EQ(DtcText(0x0133), "P0133");

@@ -11,6 +11,7 @@ namespace vexar::shell {
 using link::WM_APP;
 using link::WM_CALIB_NAME_CHANGED;  // the calibration-name field -> view
 using link::WM_EDIT_COMMIT;         // to the calibration-name field
+using link::WM_OBD_PID_SELECTION;   // petrol acquisition page -> view
 
 inline constexpr unsigned WM_LANGUAGE_CHANGED = WM_APP + 1;    // frame -> view: the language file's path
 inline constexpr unsigned WM_CLOSE_ALL_WINDOWS = WM_APP + 2;   // frame -> view, on the exit road
@@ -19,6 +20,5 @@ inline constexpr unsigned WM_CLOSE_FRAME = WM_APP + 10;        // view -> frame,
 inline constexpr unsigned WM_WRITE_ALL_REQUEST = WM_APP + 39;  // the view to itself
 inline constexpr unsigned WM_STARTUP_DONE = WM_APP + 49;       // the application -> view
 inline constexpr unsigned WM_CONNECT_ABORTED = WM_APP + 55;    // frame -> view
-inline constexpr unsigned WM_OBD_PID_SELECTION = WM_APP + 61;  // petrol acquisition page -> view
 
 }  // namespace vexar::shell
