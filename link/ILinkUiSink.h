@@ -26,6 +26,7 @@ enum class UiWindow {
     DiagWindow,      // CDlgDiag
     TestResult,      // CDlgTestRes
     RemoteMaster,    // CDlgAssRemMaster
+    RemoteSlave,     // CDlgAssRemSlave
     TraceWindow,     // CDlgDebug
     Control,         // a data-bound control, named by the post's control
 };
