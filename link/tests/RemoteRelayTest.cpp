@@ -247,3 +247,36 @@ TEST_F(RemoteRelayTest, TheWorkersShutdownEndsTheRelayWithoutALoss)
     EXPECT_EQ(bridgeLosses, 0);
     EXPECT_EQ(closeRequests, 0);
 }
+
+// The slave's worker polls its ECU while the master writes through the
+// relay: the two take turns on the line, so the ECU hears every frame whole.
+TEST_F(RemoteRelayTest, TheSlavesOwnPollingAndTheRelayTakeTurnsOnTheLine)
+{
+    rig.sim().ClearFrameLog();
+    std::atomic<bool> stop{false};
+    std::atomic<int> pollFailures{0};
+    std::atomic<int> polls{0};
+    std::thread poller([&] {
+        while (!stop) {
+            if (slaveSerial.ReadAuxBlock(0, 32) != RES_OK)
+                ++pollFailures;
+            ++polls;
+        }
+    });
+    int writeFailures = 0;
+    for (int i = 0; i < 24; ++i) {
+        main[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(0xA0 + i);
+        if (master.WriteByte(static_cast<std::uint8_t>(i)) != RES_OK)
+            ++writeFailures;
+    }
+    stop = true;
+    poller.join();
+    EXPECT_EQ(writeFailures, 0);
+    EXPECT_EQ(pollFailures, 0);
+    EXPECT_GT(polls, 0);
+    for (const auto& record : rig.sim().FrameLog()) {
+        EXPECT_NE(record.kind, vexar::ecusim::FrameRecord::Kind::Noise);
+        EXPECT_TRUE(record.crcOk);
+    }
+    EXPECT_EQ(rig.sim().ReadImage(Image::Parameters, 0, 24), Bytes(main.begin(), main.begin() + 24));
+}

@@ -207,3 +207,44 @@ TEST_F(RemoteWorkerTest, HandshakeFailures)
         bridge.WithholdGreetingAck(0);
     }
 }
+
+TEST_F(RemoteWorkerTest, ASlaveDroppedMidReadIsLostAndANewOneReadsTheImageWhole)
+{
+    // The whole-image read takes many frames: the slave goes after a few.
+    bridge.DropSlaveAfter(3);
+    Start(0);
+    ASSERT_TRUE(masterSink.WaitFor(WM_REMOTE_TIMEOUT, 1, 5s));
+    EXPECT_EQ(master->m_bLinked, 1);  // until the window asks for the close
+    EXPECT_EQ(MasterImage(), std::vector<std::uint8_t>(256, 0));
+    EXPECT_GE(master->m_hSocket.load(), 0);
+    // The slave's relay heard its bridge go and closed its side.
+    ASSERT_TRUE(m_sink.WaitFor(WM_REMOTE_STATUS, 3, 5s));
+    EXPECT_EQ(Codes(StatusPosts(m_sink, UiWindow::RemoteSlave)).back(), 3u);
+    EXPECT_EQ(m_app->m_bLinked, 1);
+
+    // A new id, the slave again: the image comes whole.
+    const std::size_t statuses = masterSink.Count(WM_REMOTE_STATUS);
+    master->PostLinkRequest(WM_LINK_REMOTE_SEND_ID, 0, 0, Id({0x12, 0x34, 0x56, 0x78}));
+    ASSERT_TRUE(masterSink.WaitFor(WM_REMOTE_STATUS, statuses + 1, 3s));
+    m_app->PostLinkRequest(WM_LINK_REMOTE_CONNECT, 0, 0, Id({0xED, 0xCB, 0xA9, 0x87}));
+    ASSERT_TRUE(masterSink.WaitFor(WM_REMOTE_STATUS, statuses + 2, 5s));
+    ASSERT_TRUE(masterSink.WaitFor(WM_LINK_IDLE, 2, 5s));  // the first start's, then this one's
+    EXPECT_EQ(MasterImage(), sim->ReadImage(Image::Parameters, 0, 256));
+}
+
+TEST_F(RemoteWorkerTest, ABridgeThatDiesWhileRunningIsReportedOnBothSides)
+{
+    Start(0);
+    ASSERT_TRUE(masterSink.WaitFor(WM_LINK_IDLE, 1, 5s));
+    bridge.Die();
+    // The master's close check hears the bridge go; the slave's relay too.
+    ASSERT_TRUE(masterSink.WaitFor(WM_REMOTE_TIMEOUT, 1, 3s));
+    ASSERT_TRUE(m_sink.WaitFor(WM_REMOTE_STATUS, 3, 3s));
+    EXPECT_EQ(Codes(StatusPosts(m_sink, UiWindow::RemoteSlave)), (std::vector<std::uintptr_t>{0, 2, 3}));
+    EXPECT_EQ(m_app->m_hSocket.load(), -1);
+    // The master's window asks for the close: down, socket gone.
+    master->PostLinkRequest(WM_LINK_REMOTE_CLOSE);
+    ASSERT_TRUE(masterSink.WaitFor(WM_REMOTE_STATUS, 5, 3s));
+    EXPECT_EQ(Codes(StatusPosts(masterSink, UiWindow::RemoteMaster)).back(), 3u);
+    EXPECT_EQ(master->m_bLinked, 0);
+}
