@@ -314,8 +314,9 @@ void CVEXARLink::RemoteClose()
     if (!m_pUiSink)
         return;
     if (m_bRemoteMaster) {
-        Post(UiWindow::RemoteMaster, WM_REMOTE_STATUS, 3);
+        // Down before anyone hears of the close.
         m_bLinked = 0;
+        Post(UiWindow::RemoteMaster, WM_REMOTE_STATUS, 3);
         Post(UiWindow::MainFrame, WM_LINK_STATE, 0);
     } else {
         Post(UiWindow::RemoteSlave, WM_REMOTE_STATUS, 3);

@@ -248,3 +248,28 @@ TEST_F(RemoteWorkerTest, ABridgeThatDiesWhileRunningIsReportedOnBothSides)
     EXPECT_EQ(Codes(StatusPosts(masterSink, UiWindow::RemoteMaster)).back(), 3u);
     EXPECT_EQ(master->m_bLinked, 0);
 }
+
+TEST_F(RemoteWorkerTest, AnIdTheBridgeRefusesLeavesTheConnectionOpen)
+{
+    bridge.WithholdIdAck(-1);
+    MakeMaster(0, bridge.Port());
+    master->PostLinkRequest(WM_LINK_REMOTE_CONNECT);
+    ASSERT_TRUE(masterSink.WaitFor(WM_REMOTE_STATUS, 2, 3s));
+    master->PostLinkRequest(WM_LINK_REMOTE_SEND_ID, 0, 0, Id({0x12, 0x34, 0x56, 0x78}));
+    ASSERT_TRUE(masterSink.WaitFor(WM_REMOTE_STATUS, 3, 3s));
+    EXPECT_EQ(Codes(StatusPosts(masterSink, UiWindow::RemoteMaster)), (std::vector<std::uintptr_t>{0, 1, 8}));
+    EXPECT_GE(master->m_hSocket.load(), 0);
+    EXPECT_EQ(masterSink.Count(WM_REMOTE_STATE), 1u);  // connected, never closed
+}
+
+TEST_F(RemoteWorkerTest, ASlaveWithoutStartMarkerGivesUp)
+{
+    bridge.WithholdStartMarker(true);
+    MakeSlave(0);
+    m_app->m_nSocketTimeout = 1;
+    m_app->PostLinkRequest(WM_LINK_REMOTE_CONNECT, 0, 0, Id({0xED, 0xCB, 0xA9, 0x87}));
+    ASSERT_TRUE(m_sink.WaitFor(WM_REMOTE_STATUS, 3, 4s));
+    EXPECT_EQ(Codes(StatusPosts(m_sink, UiWindow::RemoteSlave)), (std::vector<std::uintptr_t>{0, 12, 3}));
+    EXPECT_EQ(m_app->m_hSocket.load(), -1);
+    EXPECT_EQ(m_app->m_bLinked, 1);
+}

@@ -272,15 +272,16 @@ void BridgeServer::Run()
         }
         if (m_die) {
             m_die = false;
+            // No one connects once the first peer has seen the bridge go.
+            if (m_listen >= 0)
+                ::close(m_listen);
+            m_listen = -1;
             for (auto& c : m_conns)
                 if (c->fd >= 0) {
                     ::close(c->fd);
                     c->fd = -1;
                     LogLocked(LogRecord::Kind::Dropped, *c, {});
                 }
-            if (m_listen >= 0)
-                ::close(m_listen);
-            m_listen = -1;
             m_timed.clear();
             m_injects.clear();
             continue;
