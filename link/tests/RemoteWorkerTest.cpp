@@ -273,3 +273,32 @@ TEST_F(RemoteWorkerTest, ASlaveWithoutStartMarkerGivesUp)
     EXPECT_EQ(m_app->m_hSocket.load(), -1);
     EXPECT_EQ(m_app->m_bLinked, 1);
 }
+
+// Frames whose length field the relay cannot trust never reach the ECU's
+// line; the next request is served.
+TEST_P(RemoteWorkerProtocols, RelayedFramesOfImpossibleLengthAreDropped)
+{
+    const int protocol = GetParam();
+    Start(protocol);
+    ASSERT_TRUE(masterSink.WaitFor(WM_LINK_IDLE, 1, 5s));
+    std::this_thread::sleep_for(50ms);
+    const std::size_t heard = sim->BytesHeard();
+    using Frame = std::vector<std::uint8_t>;
+    const std::vector<Frame> bodies = protocol == 0
+        ? std::vector<Frame>{{0x03, 0x01, 0x00}, {0xC8, 0x01, 0x02, 0x03}}
+        : std::vector<Frame>{{0x00, 0x03, 0x01}, {0x02, 0x58, 0x01, 0x02, 0x03}, {0xFF, 0xFF, 0x01, 0x02, 0x03}};
+    for (const Frame& body : bodies) {
+        Frame relayed(kRelayPrefix.begin(), kRelayPrefix.end());
+        relayed.insert(relayed.end(), body.begin(), body.end());
+        bridge.Inject(Peer::Slave, relayed);
+    }
+    std::this_thread::sleep_for(400ms);  // beyond the slave's wait for the rest of a frame
+    EXPECT_EQ(sim->BytesHeard(), heard);
+
+    sim->WriteImage(Image::Parameters, 0, Pattern(256, 3));
+    master->PostLinkRequest(WM_LINK_READ_ALL);
+    const auto until = std::chrono::steady_clock::now() + 5s;
+    while (MasterImage() != sim->ReadImage(Image::Parameters, 0, 256) && std::chrono::steady_clock::now() < until)
+        std::this_thread::sleep_for(20ms);
+    EXPECT_EQ(MasterImage(), sim->ReadImage(Image::Parameters, 0, 256));
+}
