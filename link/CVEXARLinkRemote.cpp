@@ -186,8 +186,11 @@ bool CVEXARLink::RemoteWaitStart()
         return false;
     std::array<std::uint8_t, kBufferSize> buffer{};
     const int got = RemoteReceive(buffer, kMarkerSize);
-    if (got < 0)
+    if (got < 0) {
+        // The bridge has closed the connection: no slave will start.
+        RemoteClose();
         return false;
+    }
     if (!BeginsWith<8>(buffer, got, kStartMarker)) {
         CEthernetLine(m_timing.remote.connectWait).Flush(m_hSocket.load());
         return false;

@@ -302,3 +302,17 @@ TEST_P(RemoteWorkerProtocols, RelayedFramesOfImpossibleLengthAreDropped)
         std::this_thread::sleep_for(20ms);
     EXPECT_EQ(MasterImage(), sim->ReadImage(Image::Parameters, 0, 256));
 }
+
+TEST_F(RemoteWorkerTest, ABridgeThatDiesBeforeTheSlaveStartsClosesTheMaster)
+{
+    MakeMaster(0, bridge.Port());
+    master->PostLinkRequest(WM_LINK_REMOTE_CONNECT);
+    ASSERT_TRUE(masterSink.WaitFor(WM_REMOTE_STATUS, 2, 3s));
+    master->PostLinkRequest(WM_LINK_REMOTE_SEND_ID, 0, 0, Id({0x12, 0x34, 0x56, 0x78}));
+    ASSERT_TRUE(masterSink.WaitFor(WM_REMOTE_STATUS, 3, 3s));
+    bridge.Die();
+    ASSERT_TRUE(masterSink.WaitFor(WM_REMOTE_STATUS, 4, 3s));
+    EXPECT_EQ(Codes(StatusPosts(masterSink, UiWindow::RemoteMaster)), (std::vector<std::uintptr_t>{0, 1, 2, 3}));
+    EXPECT_EQ(master->m_hSocket.load(), -1);
+    EXPECT_EQ(masterSink.Count(WM_REMOTE_STATE), 2u);
+}
