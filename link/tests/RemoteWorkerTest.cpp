@@ -316,3 +316,16 @@ TEST_F(RemoteWorkerTest, ABridgeThatDiesBeforeTheSlaveStartsClosesTheMaster)
     EXPECT_EQ(master->m_hSocket.load(), -1);
     EXPECT_EQ(masterSink.Count(WM_REMOTE_STATE), 2u);
 }
+
+TEST_F(RemoteWorkerTest, AnAcknowledgementInPiecesWithinTheTimeOutIsAccepted)
+{
+    bridge.SplitBridgeMessages({{4, 0ms}, {4, 100ms}});
+    MakeMaster(0, bridge.Port());
+    master->PostLinkRequest(WM_LINK_REMOTE_CONNECT);
+    ASSERT_TRUE(masterSink.WaitFor(WM_REMOTE_STATUS, 2, 3s));
+    master->PostLinkRequest(WM_LINK_REMOTE_SEND_ID, 0, 0, Id({0x12, 0x34, 0x56, 0x78}));
+    ASSERT_TRUE(masterSink.WaitFor(WM_REMOTE_STATUS, 3, 3s));
+    EXPECT_EQ(Codes(StatusPosts(masterSink, UiWindow::RemoteMaster)), (std::vector<std::uintptr_t>{0, 1, 2}));
+    // One greeting and one id frame: no attempt was repeated.
+    EXPECT_EQ(bridge.ReceivedFrom(Peer::Master).size(), 9u + 10u);
+}
