@@ -13,6 +13,7 @@
 
 #include <array>
 #include <cstdint>
+#include <mutex>
 #include <span>
 #include <string>
 
@@ -52,6 +53,11 @@ public:
     void WriteLog(const std::u16string& text) { m_log.Write(text); }
 
 protected:
+    // On the slave of remote assistance the relay thread and the link
+    // worker share this object's line: each exchange (all its attempts)
+    // holds the line alone. No other lock is taken while it is held but
+    // the trace window's post.
+    std::mutex m_csExchange;
     // `logName` names the session log; `host` may be null: no K-line, no
     // trace, no bridge.
     CEcuLine(const std::u16string& logName, ProtocolHost* host, ProtocolTiming timing);

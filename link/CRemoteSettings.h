@@ -6,6 +6,7 @@
 // counters of the relayed traffic. The bridge work itself is the link
 // worker's.
 
+#include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -28,7 +29,9 @@ public:
     std::uint16_t m_nBridgePort = 0;
     int m_bRemoteMaster = 1;  // 1 master, 0 slave
     int m_nSocketTimeout = 1;  // seconds
-    int m_hSocket = -1;        // the bridge connection, -1 none; the worker's
+    // The bridge connection, -1 none. The worker opens and closes it; the
+    // slave's relay thread reads it.
+    std::atomic<int> m_hSocket{-1};
 
     std::mutex m_csRemoteCounters;
     int m_nRemoteBytesTx = 0;

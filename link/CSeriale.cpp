@@ -87,6 +87,7 @@ int CSeriale::Run(std::span<const std::uint8_t> request, std::span<std::uint8_t>
     x.baud = m_nBaud;
     x.commandAt = kCommandAt;
     x.source = m_pSource;
+    std::lock_guard lock(m_csExchange);
     // A reply with another command code is retried.
     return detail::RunTransaction(x, request, reply, true, remote);
 }

@@ -175,6 +175,7 @@ int CSerialeNew::Run(std::span<const std::uint8_t> request, std::span<std::uint8
     x.baud = m_nBaud;
     x.commandAt = kCommandAt;
     x.source = m_pSource;
+    std::lock_guard lock(m_csExchange);
     return detail::RunTransaction(x, request, reply, checkCommand, remote);
 }
 

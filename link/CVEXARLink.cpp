@@ -50,6 +50,7 @@ CVEXARLink::CVEXARLink(LinkTiming timing)
 {
     m_serial.SetHost(&m_protocolHost);
     m_serialNew.SetHost(&m_protocolHost);
+    m_protocolHost.SetBridge(&m_bridgeLine);
 }
 
 CVEXARLink::~CVEXARLink()
@@ -223,6 +224,8 @@ void CVEXARLink::OnQuit()
         Disconnect(LINK_OK);
     if (m_bObdLinked)
         ObdDisconnect();
+    if (m_hSocket.load() >= 0 || m_pRelayThread)
+        RemoteClose();
     m_timer.Stop();
 }
 
@@ -273,9 +276,15 @@ void CVEXARLink::ServeChannel(int channel)
         // Manages channels 5 and 6 itself.
         ObdLinkCheck();
         break;
+    case kChannelRemoteStart:
+        if (!RemoteWaitStart() && m_hSocket.load() >= 0)
+            m_timer.EnableTimer(kChannelRemoteStart);
+        break;
+    case kChannelRemoteClose:
+        if (!RemoteCheckClose(std::chrono::milliseconds(0)) && m_hSocket.load() >= 0)
+            m_timer.EnableTimer(kChannelRemoteClose);
+        break;
     default:
-        // The remote-assistance channels are started only by their own
-        // requests, which this build does not serve yet.
         break;
     }
 }
@@ -308,6 +317,17 @@ void CVEXARLink::DispatchLinkRequest(LinkMessage& request)
         break;
     case WM_LINK_CONNECT:
         Connect();
+        break;
+    case WM_LINK_REMOTE_CONNECT:
+        RemoteConnect(TakeRecord<REMOTE_ID>(request));
+        break;
+    case WM_LINK_REMOTE_SEND_ID:
+        RemoteSendClientId(TakeRecord<REMOTE_ID>(request));
+        break;
+    case WM_LINK_REMOTE_CLOSE:
+        if (m_bRemoteMaster && m_hSocket.load() >= 0)
+            RemoteSendClose();
+        RemoteClose();
         break;
     case WM_LINK_DISCONNECT:
         Disconnect(LINK_OK);

@@ -25,6 +25,7 @@
 #include "link/CLinkQueue.h"
 #include "link/CMMTimer.h"
 #include "link/CObdBinding.h"
+#include "link/BridgeRemoteLine.h"
 #include "link/CRemoteSettings.h"
 #include "link/CSeriale.h"
 #include "link/CSerialeNew.h"
@@ -54,12 +55,25 @@ int LinkThreadEntry(CVEXARLink* app);
 
 // The timer's tick and the protocols' waits; the defaults are the
 // system's, tests shorten them.
+// The waits of remote assistance; the system's values by default.
+struct RemoteTiming {
+    std::chrono::milliseconds connectWait{1000};  // for a connect to complete
+    std::chrono::milliseconds retryPause{1000};   // after a failed attempt of a handshake
+    std::chrono::milliseconds closeWait{5000};    // for the close notice after the start and a close request
+    std::chrono::milliseconds receive{0};         // above 0: replaces the settings' receive time-out
+    std::chrono::milliseconds frameWait{1000};    // the slave's wait for the rest of a relayed frame
+};
+
 struct LinkTiming {
     unsigned tickMs = 10;
     ProtocolTiming protocol{};
     // Ticks of failed OBD reads before the adapter link is checked.
     unsigned obdCheckTicks = 6000;
+    RemoteTiming remote{};
 };
+
+// The identification as 8-bit text that ends at the first zero byte.
+std::u16string IdentText(const std::array<std::uint8_t, 12>& buffer);
 
 // The OBD binding with its PID tables and the remote-assistance settings
 // stand beside the link state, for the worker to reach.
@@ -217,7 +231,7 @@ public:
     // user-interface thread, read by the line producers (the worker, the
     // relay thread) before each line. Only its being set matters here.
     std::atomic<const void*> m_pTraceWnd{nullptr};
-    LinkProtocolHost m_protocolHost{m_bKLine, m_pTraceWnd, m_pUiSink};
+    LinkProtocolHost m_protocolHost{m_bKLine, m_pTraceWnd, m_pUiSink, this};
     std::uint8_t m_bLittleEndian = 0;
     int m_nComPort = 1;
     std::u16string m_szComPath = u"\\\\.\\COM1";
@@ -296,6 +310,20 @@ public:
     std::u16string m_strIdentRead;
     int m_nEdition = 1;
 
+    // ---- Remote assistance (link worker, and the slave's relay thread) ----
+    void RemoteConnect(std::unique_ptr<REMOTE_ID> slaveId);
+    void RemoteSendClientId(std::unique_ptr<REMOTE_ID> id);
+    // Master: true when the start marker came and the link now runs
+    // through the bridge.
+    bool RemoteWaitStart();
+    // Master: true when the close notice came within `wait`.
+    bool RemoteCheckClose(std::chrono::milliseconds wait);
+    void RemoteSendClose();
+    void RemoteClose();
+    int RemoteSend(std::span<const std::uint8_t> bytes);
+    void RemoteTrace(bool received, std::span<const std::uint8_t> bytes);
+    void RemoteRelayProc();
+
     std::atomic<std::uint8_t> m_bObdLinked{0};
     std::atomic<std::uint8_t> m_bObdReadDtc{0};
     std::atomic<std::uint8_t> m_bObdAllPids{0};
@@ -316,7 +344,7 @@ protected:
     // workstation drives it: the link stays up and the master window is
     // told. Remote assistance fills this in; without a bridge the protocols
     // never report it.
-    virtual void HandleSlaveLost() {}
+    virtual void HandleSlaveLost();
 
 private:
     // Posts the steps of a long transfer to the progress window.
@@ -373,7 +401,19 @@ private:
     void EndDtrPulse();
     void CloseAuxPort();
 
+    // The role's window of remote assistance.
+    UiWindow RemoteWindow() const { return m_bRemoteMaster ? UiWindow::RemoteMaster : UiWindow::RemoteSlave; }
+    std::chrono::milliseconds RemoteReceiveWait() const;
+    // Receives up to `count` bytes with the receive time-out, traced.
+    int RemoteReceive(std::span<std::uint8_t> buffer, std::size_t count, std::span<const std::uint8_t> stopHead = {});
+    // Master, after the start marker: reads the identification through the
+    // bridge; false (nothing linked) when it fails or names another ECU.
+    bool RemoteIdentMatches();
+    void StopRelay();
+
     LinkTiming m_timing;
+    BridgeRemoteLine m_bridgeLine{*this, m_timing.remote.receive};
+    std::unique_ptr<std::thread> m_pRelayThread;
     mutable std::mutex m_csTables;
     std::shared_ptr<const LinkCtrlTables> m_tables;  // guarded by m_csTables
     std::shared_ptr<const LinkCtrlTables> m_acqTables;  // worker only: the tables of the running acquisition

@@ -30,14 +30,13 @@ constexpr std::int64_t kNewProtocolSpace = 65536;
 
 std::u16string ComPath(unsigned port) { return Format(u"\\\\.\\COM%d", static_cast<int>(port)); }
 
-// The identification as 8-bit text that ends at the first zero byte.
+}  // namespace
+
 std::u16string IdentText(const std::array<std::uint8_t, 12>& buffer)
 {
     const auto end = std::find(buffer.begin(), buffer.end(), std::uint8_t{0});
     return FromCp1252(std::string(buffer.begin(), end));
 }
-
-}  // namespace
 
 // ---- Failures and refusals ----------------------------------------------------------
 

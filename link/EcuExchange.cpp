@@ -75,7 +75,10 @@ private:
         // must be seen even when a shorter reply is awaited.
         std::array<std::uint8_t, kBridgeBuffer> buffer{};
         const int got = m_remote->Receive(buffer, into.size());
-        if (got <= 0)
+        // A bridge that is closed or reset will not answer any attempt.
+        if (got < 0)
+            return RES_REMOTE_GONE;
+        if (got == 0)
             return 0;
         const auto arrived = std::span<const std::uint8_t>(buffer).first(std::min<std::size_t>(got, buffer.size()));
         TraceFrame(m_x.host, true, true, arrived);

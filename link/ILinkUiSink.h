@@ -26,6 +26,7 @@ enum class UiWindow {
     DiagWindow,      // CDlgDiag
     TestResult,      // CDlgTestRes
     RemoteMaster,    // CDlgAssRemMaster
+    RemoteSlave,     // CDlgAssRemSlave
     TraceWindow,     // CDlgDebug
     PetrolWindow,    // CDlgDinamSVBenz
     PetrolAcqPage,   // CDlgAcqBenz

@@ -158,7 +158,7 @@ TEST_F(LinkWorkerTest, EveryRequestRecordIsFreed)
     CVEXARLink& app = Start();
     // Served, not served yet, outside the request range, on either side.
     const unsigned ids[] = {WM_LINK_ACQ_STOP,        WM_LINK_WRITE_MEMORY, WM_LINK_READ_MEMORY,
-                            WM_LINK_WRITE_VARIABLE,  WM_LINK_READ_VARIABLE, WM_LINK_REMOTE_CONNECT,
+                            WM_LINK_WRITE_VARIABLE,  WM_LINK_READ_VARIABLE, WM_LINK_REMOTE_CLOSE,
                             WM_LINK_REMOTE_SEND_ID,  WM_LINK_CONNECT,       WM_APP + 159,
                             WM_APP + 195,            0};
     for (unsigned id : ids)
