@@ -19,6 +19,8 @@
 #include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
@@ -53,6 +55,20 @@ struct PortSlot {
     unsigned readTimeoutMs = kDefaultTimeoutMs;
     unsigned writeTimeoutMs = kDefaultTimeoutMs;
     std::atomic<unsigned> eventMask{0};
+    // The time one character takes on the line at the set speed and
+    // framing: what a write's time-out grows by per byte and, on a device
+    // that cannot report its output queue, how fast the bytes are paced.
+    std::chrono::nanoseconds charTime{0};
+    // A real port reports the bytes it still holds (TIOCOUTQ), so a write
+    // waits until they have left. A pseudo-terminal always reports none
+    // while its far end may not have taken them yet; for it the layer
+    // models the line: `lineFreeAt` is when the bytes handed over so far
+    // have left at the line's speed.
+    bool reportsOutQueue = true;
+    int parity = PORT_PARITY_NONE;  // the framing of the open, for charTime
+    int dataBits = 8;
+    int stopBits = 1;
+    Clock::time_point lineFreeAt{};
     PORT_LINE_STATE lines;
     serial_icounter_struct errorBase{};  // line-error counters at the last clear
     bool isOpen() const { return fd >= 0; }
@@ -187,10 +203,78 @@ Transfer ReadBytes(PortSlot& slot, std::uint8_t* buffer, int count, Clock::time_
     return Transfer::Complete;
 }
 
+// The bytes of the last write still on their way: those the device holds,
+// or on a device that cannot say, those the line model has not yet sent.
+int StillQueued(const PortSlot& slot)
+{
+    if (slot.reportsOutQueue) {
+        int queued = 0;
+        return ::ioctl(slot.fd, TIOCOUTQ, &queued) == 0 ? std::max(queued, 0) : 0;
+    }
+    const auto left = slot.lineFreeAt - Clock::now();
+    if (left <= Clock::duration::zero() || slot.charTime.count() <= 0)
+        return 0;
+    return static_cast<int>((std::chrono::duration_cast<std::chrono::nanoseconds>(left) + slot.charTime -
+                             std::chrono::nanoseconds(1)) /
+                            slot.charTime);
+}
+
+// Waits until the bytes handed to the device have left the line, the
+// deadline passes or the port is woken. `sent` drops by the bytes still
+// queued when the wait gives up; those are left to go out (PortFlushOut
+// discards them).
+Transfer WaitSent(PortSlot& slot, Clock::time_point deadline, int& sent)
+{
+    for (;;) {
+        const int queued = StillQueued(slot);
+        if (queued == 0)
+            return Transfer::Complete;
+        // A real port is asked again after the time its queue needs, in
+        // slices short enough to notice an early end.
+        Clock::time_point until = slot.reportsOutQueue
+                                      ? Clock::now() + std::min<Clock::duration>(slot.charTime * queued,
+                                                                                 std::chrono::milliseconds(20))
+                                      : slot.lineFreeAt;
+        until = std::min(until, deadline);
+        switch (WaitUntil(slot, 0, until)) {
+        case Wait::Ready:
+            break;
+        case Wait::TimedOut:
+            if (Clock::now() < deadline)
+                break;
+            [[fallthrough]];
+        case Wait::Woken:
+            sent = std::max(0, sent - StillQueued(slot));
+            return Transfer::TimedOut;
+        case Wait::HungUp:
+            // The far end of a pseudo-terminal went away after taking the
+            // bytes (or without reading them: it cannot be told); the next
+            // call fails. A real port lost what it still held.
+            if (!slot.reportsOutQueue)
+                return Transfer::Complete;
+            sent = std::max(0, sent - StillQueued(slot));
+            errno = EIO;
+            return Transfer::Failed;
+        case Wait::Failed:
+            return Transfer::Failed;
+        }
+    }
+}
+
+// Writes `count` bytes and returns once they have left the line, so that
+// a caller's reply time-out starts when the far end has the request, on a
+// real port and a pseudo-terminal alike. The time-out is the port's write
+// time-out plus the time the bytes take on the line.
 Transfer WriteBytes(PortSlot& slot, const std::uint8_t* buffer, int count, int& sent)
 {
     sent = 0;
-    const Clock::time_point deadline = DeadlineAfter(slot.writeTimeoutMs);
+    const Clock::time_point start = Clock::now();
+    const Clock::time_point deadline = start + std::chrono::milliseconds(slot.writeTimeoutMs) + slot.charTime * count;
+    const Clock::time_point lineFrom = std::max(slot.lineFreeAt, start);
+    const auto account = [&] {
+        if (!slot.reportsOutQueue)
+            slot.lineFreeAt = lineFrom + slot.charTime * sent;
+    };
     while (sent < count) {
         const ssize_t n = ::write(slot.fd, buffer + sent, static_cast<std::size_t>(count - sent));
         if (n > 0) {
@@ -206,6 +290,7 @@ Transfer WriteBytes(PortSlot& slot, const std::uint8_t* buffer, int count, int& 
             break;
         case Wait::TimedOut:
         case Wait::Woken:
+            account();
             return Transfer::TimedOut;
         case Wait::HungUp:
             errno = EIO;
@@ -214,7 +299,29 @@ Transfer WriteBytes(PortSlot& slot, const std::uint8_t* buffer, int count, int& 
             return Transfer::Failed;
         }
     }
-    return Transfer::Complete;
+    account();
+    return WaitSent(slot, deadline, sent);
+}
+
+// The time of one character at `baud`: its start bit, data bits, parity
+// bit and stop bits.
+std::chrono::nanoseconds CharacterTime(long baud, int parity, int dataBits, int stopBits)
+{
+    if (baud <= 0)
+        return std::chrono::nanoseconds(0);
+    const long long bits = 1 + dataBits + (parity == PORT_PARITY_NONE ? 0 : 1) + stopBits;
+    return std::chrono::nanoseconds(bits * 1'000'000'000LL / baud);
+}
+
+// Unix98 pseudo-terminal slaves (majors 136 to 143) and the old BSD ones
+// (major 3) keep no output queue of their own to report.
+bool IsPseudoTerminal(int fd)
+{
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISCHR(info.st_mode))
+        return false;
+    const unsigned major = ::major(info.st_rdev);
+    return (major >= 136 && major <= 143) || major == 3;
 }
 
 // Closes the port's device and marks the slot not open whatever the close
@@ -266,6 +373,8 @@ int OpenDevice(int port, const char16_t* name, PortSlot& slot)
         slot.lines = PORT_LINE_STATE{true, true, false, false, 0};
     }
     slot.wakeFd = wakeFd;
+    slot.reportsOutQueue = !IsPseudoTerminal(fd);
+    slot.lineFreeAt = Clock::time_point{};
     slot.readTimeoutMs = kDefaultTimeoutMs;
     slot.writeTimeoutMs = kDefaultTimeoutMs;
     slot.eventMask = 0;
@@ -456,6 +565,10 @@ int PortOpenConfig(int port, const char16_t* name, long baud, int parity, int da
         return Record(code);
     slot.inQueue = QueueSize(inQueue);
     slot.outQueue = QueueSize(outQueue);
+    slot.charTime = CharacterTime(baud, parity, dataBits, stopBits);
+    slot.parity = parity;
+    slot.dataBits = dataBits;
+    slot.stopBits = stopBits;
 
     termios tio{};
     bool configured = ::tcgetattr(slot.fd, &tio) == 0;
@@ -504,6 +617,7 @@ int PortSetBaud(int port, long baud)
         g_lastSystemError = errno;
         return Record(PORT_NO_RESOURCES);
     }
+    slot->charTime = CharacterTime(baud, slot->parity, slot->dataBits, slot->stopBits);
     return Record(PORT_OK);
 }
 
@@ -725,6 +839,7 @@ int PortFlushOut(int port)
         return code;
     if (::tcflush(slot->fd, TCOFLUSH) != 0)
         return RecordSystemError();
+    slot->lineFreeAt = Clock::time_point{};
     return Record(PORT_OK);
 }
 
