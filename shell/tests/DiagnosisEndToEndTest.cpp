@@ -129,6 +129,11 @@ protected:
     }
 };
 
+// A pulse's timer runs from the request of its active value; that write may
+// wait on the line behind another exchange (a poll, the image write's last
+// blocks), so the two values are heard a little less than the delay apart.
+constexpr std::chrono::milliseconds kLineSlack{50};
+
 std::chrono::milliseconds Apart(const HeardWrite& first, const HeardWrite& second)
 {
     return std::chrono::duration_cast<std::chrono::milliseconds>(second.at - first.at);
@@ -199,7 +204,7 @@ TEST_F(DiagnosisBench, AResetAndTheErrorClearingArePulsesOfMaskedWrites)
     ASSERT_TRUE(WaitUntil([&] { return Writes().size() >= 2; }));
     std::vector<HeardWrite> writes = Writes();
     ASSERT_EQ(writes, (std::vector<HeardWrite>{{kMaskedWrite, 20, 1}, {kMaskedWrite, 20, 0}}));
-    EXPECT_GE(Apart(writes[0], writes[1]), 500ms);
+    EXPECT_GE(Apart(writes[0], writes[1]), 500ms - kLineSlack);
     EXPECT_EQ(writes[0].keep, 0x00);
 
     // The error clearing by its function key: the occasional errors.
@@ -218,7 +223,7 @@ TEST_F(DiagnosisBench, AResetAndTheErrorClearingArePulsesOfMaskedWrites)
     ASSERT_TRUE(WaitUntil([&] { return closed; }));
     writes = Writes();
     ASSERT_EQ(writes, (std::vector<HeardWrite>{{kMaskedWrite, 21, 1}, {kMaskedWrite, 21, 0}}));
-    EXPECT_GE(Apart(writes[0], writes[1]), 500ms);
+    EXPECT_GE(Apart(writes[0], writes[1]), 500ms - kLineSlack);
 }
 
 // After a whole-image write: the three idle writes, then the pulses of
@@ -234,9 +239,9 @@ TEST_F(DiagnosisBench, AWholeImageWriteIsFollowedByTheChainedResets)
     QTest::qWait(100);
     const std::vector<HeardWrite> writes = Writes();
     ASSERT_EQ(writes, expected);
-    EXPECT_GE(Apart(writes[3], writes[4]), 500ms);
-    EXPECT_GE(Apart(writes[5], writes[6]), 500ms);
-    EXPECT_GE(Apart(writes[7], writes[8]), 500ms);
+    EXPECT_GE(Apart(writes[3], writes[4]), 500ms - kLineSlack);
+    EXPECT_GE(Apart(writes[5], writes[6]), 500ms - kLineSlack);
+    EXPECT_GE(Apart(writes[7], writes[8]), 500ms - kLineSlack);
     EXPECT_EQ(Window().Resets().ChainStep(), 0);
 }
 
