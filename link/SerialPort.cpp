@@ -19,6 +19,8 @@
 #include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
@@ -39,6 +41,9 @@ constexpr double kMaxTimeoutSeconds = 4294967.295;
 constexpr unsigned kLineErrorMask = 0x1FF;
 constexpr unsigned kStatusOutputHeld = 0x1000;
 constexpr std::size_t kMaxErrorTextChars = 200;
+// A write is taken as sent once what it still holds would leave within
+// this time.
+constexpr std::chrono::milliseconds kSentSlack{2};
 // How often a wait for modem-line, error and output-empty events looks.
 constexpr int kEventSliceMs = 10;
 
@@ -53,6 +58,20 @@ struct PortSlot {
     unsigned readTimeoutMs = kDefaultTimeoutMs;
     unsigned writeTimeoutMs = kDefaultTimeoutMs;
     std::atomic<unsigned> eventMask{0};
+    // The time one character takes on the line at the set speed and
+    // framing: what a write's time-out grows by per byte and, on a device
+    // that cannot report its output queue, how fast the bytes are paced.
+    std::chrono::nanoseconds charTime{0};
+    // A real port reports the bytes it still holds (TIOCOUTQ), so a write
+    // waits until they have left. A pseudo-terminal always reports none
+    // while its far end may not have taken them yet; for it the layer
+    // models the line: `lineFreeAt` is when the bytes handed over so far
+    // have left at the line's speed.
+    bool reportsOutQueue = true;
+    int parity = PORT_PARITY_NONE;  // the framing of the open, for charTime
+    int dataBits = 8;
+    int stopBits = 1;
+    Clock::time_point lineFreeAt{};
     PORT_LINE_STATE lines;
     serial_icounter_struct errorBase{};  // line-error counters at the last clear
     bool isOpen() const { return fd >= 0; }
@@ -113,10 +132,13 @@ void Drain(int wakeFd)
 
 enum class Wait { Ready, TimedOut, Woken, HungUp, Failed };
 
-int RemainingMs(Clock::time_point deadline)
+// The time left to a deadline, to the nanosecond (a byte at 57600 baud
+// takes 0.17 ms: whole milliseconds would stretch every paced write).
+timespec Remaining(Clock::time_point deadline)
 {
-    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
-    return static_cast<int>(std::clamp<long long>(left, 0, INT_MAX));
+    const long long left =
+        std::max<long long>(0, std::chrono::duration_cast<std::chrono::nanoseconds>(deadline - Clock::now()).count());
+    return timespec{static_cast<time_t>(left / 1'000'000'000LL), static_cast<long>(left % 1'000'000'000LL)};
 }
 
 // Waits until the port is ready for `events`, the deadline passes or the
@@ -125,8 +147,8 @@ Wait WaitUntil(const PortSlot& slot, short events, Clock::time_point deadline)
 {
     for (;;) {
         pollfd fds[2] = {{slot.fd, events, 0}, {slot.wakeFd, POLLIN, 0}};
-        const int timeout = RemainingMs(deadline);
-        const int n = ::poll(fds, 2, timeout);
+        const timespec timeout = Remaining(deadline);
+        const int n = ::ppoll(fds, 2, &timeout, nullptr);
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
@@ -139,7 +161,7 @@ Wait WaitUntil(const PortSlot& slot, short events, Clock::time_point deadline)
             return Wait::HungUp;
         if (fds[0].revents & events)
             return Wait::Ready;
-        if (n == 0 && timeout == 0)
+        if (n == 0 && timeout.tv_sec == 0 && timeout.tv_nsec == 0)
             return Wait::TimedOut;
     }
 }
@@ -187,10 +209,80 @@ Transfer ReadBytes(PortSlot& slot, std::uint8_t* buffer, int count, Clock::time_
     return Transfer::Complete;
 }
 
+// The bytes of the last write still on their way: those the device holds,
+// or on a device that cannot say, those the line model has not yet sent.
+int StillQueued(const PortSlot& slot)
+{
+    if (slot.reportsOutQueue) {
+        int queued = 0;
+        return ::ioctl(slot.fd, TIOCOUTQ, &queued) == 0 ? std::max(queued, 0) : 0;
+    }
+    const auto left = slot.lineFreeAt - Clock::now();
+    if (left <= Clock::duration::zero() || slot.charTime.count() <= 0)
+        return 0;
+    return static_cast<int>((std::chrono::duration_cast<std::chrono::nanoseconds>(left) + slot.charTime -
+                             std::chrono::nanoseconds(1)) /
+                            slot.charTime);
+}
+
+// Waits until the bytes handed to the device have left the line, the
+// deadline passes or the port is woken. `sent` drops by the bytes still
+// queued when the wait gives up; those are left to go out (PortFlushOut
+// discards them).
+Transfer WaitSent(PortSlot& slot, Clock::time_point deadline, int& sent)
+{
+    for (;;) {
+        // Bytes that leave within the slack count as gone: a protocol that
+        // writes one byte and reads its echo then sleeps once per byte.
+        const int queued = StillQueued(slot);
+        if (queued == 0 || slot.charTime * queued < kSentSlack)
+            return Transfer::Complete;
+        // A real port is asked again after the time its queue needs, in
+        // slices short enough to notice an early end.
+        Clock::time_point until = slot.reportsOutQueue
+                                      ? Clock::now() + std::min<Clock::duration>(slot.charTime * queued,
+                                                                                 std::chrono::milliseconds(20))
+                                      : slot.lineFreeAt;
+        until = std::min(until, deadline);
+        switch (WaitUntil(slot, 0, until)) {
+        case Wait::Ready:
+            break;
+        case Wait::TimedOut:
+            if (Clock::now() < deadline)
+                break;
+            [[fallthrough]];
+        case Wait::Woken:
+            sent = std::max(0, sent - StillQueued(slot));
+            return Transfer::TimedOut;
+        case Wait::HungUp:
+            // The far end of a pseudo-terminal went away after taking the
+            // bytes (or without reading them: it cannot be told); the next
+            // call fails. A real port lost what it still held.
+            if (!slot.reportsOutQueue)
+                return Transfer::Complete;
+            sent = std::max(0, sent - StillQueued(slot));
+            errno = EIO;
+            return Transfer::Failed;
+        case Wait::Failed:
+            return Transfer::Failed;
+        }
+    }
+}
+
+// Writes `count` bytes and returns once they have left the line, so that
+// a caller's reply time-out starts when the far end has the request, on a
+// real port and a pseudo-terminal alike. The time-out is the port's write
+// time-out plus the time the bytes take on the line.
 Transfer WriteBytes(PortSlot& slot, const std::uint8_t* buffer, int count, int& sent)
 {
     sent = 0;
-    const Clock::time_point deadline = DeadlineAfter(slot.writeTimeoutMs);
+    const Clock::time_point start = Clock::now();
+    const Clock::time_point deadline = start + std::chrono::milliseconds(slot.writeTimeoutMs) + slot.charTime * count;
+    const Clock::time_point lineFrom = std::max(slot.lineFreeAt, start);
+    const auto account = [&] {
+        if (!slot.reportsOutQueue)
+            slot.lineFreeAt = lineFrom + slot.charTime * sent;
+    };
     while (sent < count) {
         const ssize_t n = ::write(slot.fd, buffer + sent, static_cast<std::size_t>(count - sent));
         if (n > 0) {
@@ -206,6 +298,7 @@ Transfer WriteBytes(PortSlot& slot, const std::uint8_t* buffer, int count, int& 
             break;
         case Wait::TimedOut:
         case Wait::Woken:
+            account();
             return Transfer::TimedOut;
         case Wait::HungUp:
             errno = EIO;
@@ -214,7 +307,29 @@ Transfer WriteBytes(PortSlot& slot, const std::uint8_t* buffer, int count, int& 
             return Transfer::Failed;
         }
     }
-    return Transfer::Complete;
+    account();
+    return WaitSent(slot, deadline, sent);
+}
+
+// The time of one character at `baud`: its start bit, data bits, parity
+// bit and stop bits.
+std::chrono::nanoseconds CharacterTime(long baud, int parity, int dataBits, int stopBits)
+{
+    if (baud <= 0)
+        return std::chrono::nanoseconds(0);
+    const long long bits = 1 + dataBits + (parity == PORT_PARITY_NONE ? 0 : 1) + stopBits;
+    return std::chrono::nanoseconds(bits * 1'000'000'000LL / baud);
+}
+
+// Unix98 pseudo-terminal slaves (majors 136 to 143) and the old BSD ones
+// (major 3) keep no output queue of their own to report.
+bool IsPseudoTerminal(int fd)
+{
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISCHR(info.st_mode))
+        return false;
+    const unsigned major = ::major(info.st_rdev);
+    return (major >= 136 && major <= 143) || major == 3;
 }
 
 // Closes the port's device and marks the slot not open whatever the close
@@ -266,6 +381,8 @@ int OpenDevice(int port, const char16_t* name, PortSlot& slot)
         slot.lines = PORT_LINE_STATE{true, true, false, false, 0};
     }
     slot.wakeFd = wakeFd;
+    slot.reportsOutQueue = !IsPseudoTerminal(fd);
+    slot.lineFreeAt = Clock::time_point{};
     slot.readTimeoutMs = kDefaultTimeoutMs;
     slot.writeTimeoutMs = kDefaultTimeoutMs;
     slot.eventMask = 0;
@@ -456,6 +573,10 @@ int PortOpenConfig(int port, const char16_t* name, long baud, int parity, int da
         return Record(code);
     slot.inQueue = QueueSize(inQueue);
     slot.outQueue = QueueSize(outQueue);
+    slot.charTime = CharacterTime(baud, parity, dataBits, stopBits);
+    slot.parity = parity;
+    slot.dataBits = dataBits;
+    slot.stopBits = stopBits;
 
     termios tio{};
     bool configured = ::tcgetattr(slot.fd, &tio) == 0;
@@ -504,6 +625,7 @@ int PortSetBaud(int port, long baud)
         g_lastSystemError = errno;
         return Record(PORT_NO_RESOURCES);
     }
+    slot->charTime = CharacterTime(baud, slot->parity, slot->dataBits, slot->stopBits);
     return Record(PORT_OK);
 }
 
@@ -725,6 +847,7 @@ int PortFlushOut(int port)
         return code;
     if (::tcflush(slot->fd, TCOFLUSH) != 0)
         return RecordSystemError();
+    slot->lineFreeAt = Clock::time_point{};
     return Record(PORT_OK);
 }
 

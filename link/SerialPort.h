@@ -11,6 +11,11 @@
 // are exclusive (a flock on the device besides TIOCEXCL, which root ignores)
 // and close-on-exec. Reads and writes are synchronous and bounded by total
 // time-outs (1000 ms after the open; PortSetTimeout changes the read one).
+// A write returns once its bytes have left the line, and its time-out grows
+// by the time they take at the line's speed. A real port reports what it
+// still holds; a pseudo-terminal cannot, so the layer paces the bytes handed
+// to it at the line's speed, and both behave alike towards a far end that
+// models the line.
 //
 // Threads: a port belongs to one thread at a time. PortPurge and
 // PortSetEventMask may come from another thread to end a read, write or

@@ -426,7 +426,9 @@ TEST_F(SerialPortTest, BadBuffersCountsAndTimeoutsAreRefused)
 
 TEST_F(SerialPortTest, WritesGiveUpAfterTheWriteTimeoutWhenTheLineDoesNotDrain)
 {
-    ASSERT_EQ(Open(), PORT_OK);
+    // The fastest rate of the table: the writes fill the terminal's buffer
+    // at the line's pace.
+    ASSERT_EQ(Open(256000), PORT_OK);
     const Bytes block(512, 0x33);
     int written = 512;
     while (written == 512)
@@ -515,6 +517,56 @@ TEST_F(SerialPortTest, PurgeFromAnotherThreadEndsAPendingRead)
     EXPECT_EQ(PortRead(kPort, buffer, 4), 0);
     EXPECT_LT(MillisecondsSince(begin), 5000);
     purger.Stop();
+}
+
+// A write returns once its bytes have left the line at its speed and
+// framing, though that takes longer than the 1 s write time-out: a reply
+// time-out started after it then runs from when the far end has the
+// request. A pseudo-terminal takes the bytes at once, so the layer's own
+// pacing is what is measured here.
+TEST_F(SerialPortTest, AWriteEndsWhenItsBytesHaveLeftTheLine)
+{
+    struct Case {
+        long baud;
+        int parity;
+        int stopBits;
+        int count;
+        long long lineMs;  // count x bits per character / baud
+    };
+    const Case cases[] = {
+        {9600, PORT_PARITY_NONE, 1, 1100, 1100 * 10 * 1000 / 9600},
+        {19200, PORT_PARITY_EVEN, 2, 1200, 1200 * 12 * 1000 / 19200},
+    };
+    for (const Case& c : cases) {
+        ASSERT_EQ(PortOpenConfig(kPort, u"\\\\.\\COM3", c.baud, c.parity, 8, c.stopBits, 2048, 2048), PORT_OK);
+        Bytes outgoing(static_cast<std::size_t>(c.count));
+        for (std::size_t i = 0; i < outgoing.size(); ++i)
+            outgoing[i] = static_cast<std::uint8_t>(i * 7);
+        const Clock::time_point begin = Clock::now();
+        EXPECT_EQ(PortWrite(kPort, outgoing.data(), c.count), c.count) << c.baud;
+        EXPECT_EQ(PortLastError(), PORT_OK) << c.baud;
+        const long long took = MillisecondsSince(begin);
+        EXPECT_GE(took, c.lineMs - 5) << c.baud;
+        EXPECT_LT(took, c.lineMs + 1000) << c.baud;
+        EXPECT_EQ(m_peer->Read(outgoing.size(), 2000), outgoing) << c.baud;
+        ASSERT_EQ(PortClose(kPort), PORT_OK);
+    }
+}
+
+// A purge from another thread ends a write that is still on the line; it
+// reports the bytes that have left, short of the count.
+TEST_F(SerialPortTest, PurgeFromAnotherThreadEndsAWriteOnTheLine)
+{
+    ASSERT_EQ(Open(4800, 2048, 2048), PORT_OK);
+    const Bytes outgoing(2000, 0x5A);  // over 4 s at 4800 baud
+    const Clock::time_point begin = Clock::now();
+    RepeatedWake purger(std::chrono::milliseconds(100), [] { PortPurge(kPort); });
+    const int written = PortWrite(kPort, outgoing.data(), 2000);
+    purger.Stop();
+    // (The last error is the process's: the purger's own calls overwrite it.)
+    EXPECT_GE(written, 0);
+    EXPECT_LT(written, 2000);
+    EXPECT_LT(MillisecondsSince(begin), 2000);
 }
 
 TEST_F(SerialPortTest, AWakeUpWithNothingPendingDoesNotEndTheNextCall)

@@ -111,7 +111,8 @@ TEST_F(LinkedCore, StoresAndRefreshesRunBesideThePollAndTheSampler)
         std::this_thread::sleep_for(2ms);
     }
     app.PostLinkRequest(WM_LINK_ACQ_STOP);
-    EXPECT_TRUE(sink.WaitFor(nullptr, WM_ACQ_STOPPED, 5s));
+    // The stop comes after every queued edit, each written at the line's pace.
+    EXPECT_TRUE(sink.WaitFor(nullptr, WM_ACQ_STOPPED, 30s));
     EXPECT_EQ(app.m_bLinked, 1);
 }
 

@@ -134,10 +134,10 @@ std::chrono::milliseconds Apart(const HeardWrite& first, const HeardWrite& secon
     return std::chrono::duration_cast<std::chrono::milliseconds>(second.at - first.at);
 }
 
-// The pulse's delay runs from the active write's request; the simulator
-// hears that write when the worker gets to it, which on a busy machine can
-// be a poll's transaction later than the idle write's. The gap heard is the
-// delay less at most that.
+// A pulse's timer runs from the request of its active value; that write may
+// wait on the line behind another exchange (a poll, the image write's last
+// blocks) and on a busy machine for the worker, so the two values are heard
+// somewhat less than the delay apart.
 constexpr std::chrono::milliseconds kPulseHeard = 500ms - 100ms;
 
 }  // namespace

@@ -46,7 +46,7 @@ struct BootSimulator::Impl {
         const long baud = ProgramBaud();
         if (!wire || baud <= 0)
             return Clock::duration::zero();
-        return std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(10.0 * double(count) / double(baud)));
+        return std::chrono::duration_cast<Clock::duration>(ptysupport::WireTime(baud, count));
     }
 
     void Run();

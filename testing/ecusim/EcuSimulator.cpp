@@ -29,14 +29,7 @@ namespace {
 using Clock = SimClock;
 using std::chrono::nanoseconds;
 
-// Time on the wire of `bytes` bytes at `baud`: 10 bit times each (start
-// bit, 8 data bits, stop bit).
-nanoseconds WireTime(long baud, std::size_t bytes)
-{
-    if (baud <= 0)
-        return nanoseconds(0);
-    return nanoseconds(static_cast<long long>(10'000'000'000LL * static_cast<long long>(bytes) / baud));
-}
+using ptysupport::WireTime;
 
 struct OutByte {
     Clock::time_point due;

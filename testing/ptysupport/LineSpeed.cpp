@@ -7,6 +7,13 @@
 
 namespace vexar::ptysupport {
 
+std::chrono::nanoseconds WireTime(long baud, std::size_t bytes)
+{
+    if (baud <= 0)
+        return std::chrono::nanoseconds(0);
+    return std::chrono::nanoseconds(static_cast<long long>(10'000'000'000LL * static_cast<long long>(bytes) / baud));
+}
+
 long ProgramLineSpeed(int masterFd)
 {
     struct termios2 settings {};

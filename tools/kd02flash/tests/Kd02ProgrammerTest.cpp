@@ -391,14 +391,16 @@ TEST_F(Kd02ProgrammerTest, UnplugDuringWriteAsksAndEndsInError)
 // The boot loader stops reading: once the line's buffers are full every
 // WRITE stays short; six of them raise the Retry/Cancel box, and Cancel
 // goes on to STOPDOWNLOAD, which cannot be sent either. (Slow: each short
-// write waits out the serial layer's 1 s write time-out.)
+// write waits out the serial layer's 1 s write time-out. The line runs at
+// 115200 baud, so that filling the buffers at the line's pace is quick.)
 TEST_F(Kd02ProgrammerTest, StopReadingRaisesRetryCancelThenDownloadError)
 {
-    StartSimulator({.startInBootLoader = true});
+    StartSimulator({.bootBaud = 115200, .startInBootLoader = true});
     Kd02Timing timing = TestTiming();
     timing.applicationTimeout = 0.05;
     timing.attempts = 1;
     MakeProgrammer(timing);
+    m_programmer->Line().SetBaud(115200);
     LoadImage(150 * 1024);
     m_loader->Faults().Arm(Kd02Loader::kWrite, {FaultKind::StopReading, {}}, false, 1);
     m_sink.boxAnswers = {IDCANCEL};

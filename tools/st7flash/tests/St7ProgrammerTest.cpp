@@ -407,3 +407,57 @@ TEST(St7FramesTest, KnownFrames)
 }
 
 }  // namespace
+
+// Stop while the boot loader is silent in ERASE (the tool's own 10 s
+// wait): the worker ends at once, the port is closed after the join and no
+// byte follows it; a new run then programs the board.
+TEST_F(St7ProgrammerTest, StopDuringSilentEraseEndsAtOnceAndRestartWorks)
+{
+    Kd01Loader* loader = AddSimulator(3);
+    St7Timing timing = TestTiming();
+    timing.eraseTimeout = 10.0;
+    MakeProgrammer(timing);
+    m_sims[0]->WithDevice([&](BootDevice&) { loader->Faults().Arm(Kd01Loader::kErase, {FaultKind::Silence, {}}, false, 1); });
+    ASSERT_EQ(m_programmer->StartRun(m_sink, m_sink), CSt7Programmer::StartResult::Started);
+    const auto waitStart = std::chrono::steady_clock::now();
+    while (m_sims[0]->CountRequests(Kd01Loader::kErase) < 1 &&
+           std::chrono::steady_clock::now() - waitStart < std::chrono::seconds(5))
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ASSERT_EQ(m_sims[0]->CountRequests(Kd01Loader::kErase), 1u);
+    const auto begin = std::chrono::steady_clock::now();
+    m_programmer->StopThread();
+    EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::milliseconds(1000));
+    EXPECT_FALSE(m_programmer->Line().IsOpen()) << "the port is closed after the join";
+    const std::size_t heard = m_sims[0]->FrameLog().size();
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_EQ(m_sims[0]->FrameLog().size(), heard) << "no byte after the join";
+    EXPECT_FALSE(m_sink.succeeded);
+
+    m_sims[0]->WithDevice([&](BootDevice&) { loader->SetInBootLoader(false); });
+    m_sink.lines.clear();
+    m_programmer->StartThread();
+    ASSERT_EQ(m_programmer->StartRun(m_sink, m_sink), CSt7Programmer::StartResult::Started);
+    ASSERT_TRUE(m_sink.WaitRunEnded(m_sink.runsEnded + 1));
+    EXPECT_TRUE(m_sink.succeeded);
+    EXPECT_EQ(Memory(0, loader, 0x8000, 0x1C0), Expected(0x8000, 0x1C0));
+}
+
+// The adapter is pulled after the second WRITE: the run ends without the
+// success line and the board keeps only what came before.
+TEST_F(St7ProgrammerTest, UnplugAfterTheSecondWriteEndsTheRun)
+{
+    Kd01Loader* loader = AddSimulator(3);
+    St7Timing timing = TestTiming();
+    timing.writeTimeout = timing.vectorsTimeout = timing.checkTimeout = 0.1;
+    MakeProgrammer(timing);
+    m_sims[0]->WithDevice([&](BootDevice&) { loader->Faults().Arm(Kd01Loader::kWrite, {FaultKind::Unplug, {}}, false, 2); });
+    m_sink.boxActions.push_back([] {});
+    ASSERT_EQ(m_programmer->StartRun(m_sink, m_sink), CSt7Programmer::StartResult::Started);
+    ASSERT_TRUE(m_sink.WaitRunEnded());
+    EXPECT_EQ(m_sink.boxes, std::vector<std::u16string>{u"Error programming"});
+    EXPECT_FALSE(m_sink.succeeded);
+    for (const std::u16string& line : m_sink.Lines())
+        EXPECT_EQ(line.find(u"successfully"), std::u16string::npos);
+    EXPECT_EQ(m_sims[0]->CountRequests(Kd01Loader::kVectors), 0u);
+    EXPECT_EQ(m_sims[0]->CountRequests(Kd01Loader::kCheck), 0u);
+}
