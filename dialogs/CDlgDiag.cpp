@@ -157,8 +157,10 @@ void CDlgDiag::SetColumnWidths()
     QHeaderView* header = m_list->header();
     for (int c = 0; c < 3; ++c)
         header->resizeSection(c, kColumnWidths[c]);
+    // From the list's own width: before the window first shows, its
+    // viewport still has the size of an earlier layout.
     const int scrollBar = m_list->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-    const int last = m_list->viewport()->width() + (m_list->verticalScrollBar()->isVisible() ? scrollBar : 0) -
+    const int last = m_list->width() - 2 * m_list->frameWidth() -
                      (kColumnWidths[0] + kColumnWidths[1] + kColumnWidths[2]) - scrollBar;
     header->resizeSection(3, std::max(last, 20));
 }

@@ -26,6 +26,7 @@
 #include <QAbstractItemView>
 #include <QCoreApplication>
 #include <QHeaderView>
+#include <QStyle>
 #include <QScrollBar>
 #include <QTest>
 #include <QTreeWidget>
@@ -629,6 +630,7 @@ TEST_F(DiagWindow, FittingScalesTheChildrenFromTheDesignScreen)
     EXPECT_EQ(window->geometry().size(), QSize(1100, 700));
 
     window->m_screenSize = [] { return QSize(1280, 1024); };
+    window->hide();  // as the load fits it, before it first shows
     window->FitToScreen(QRect(0, 0, 1280, 980));
     EXPECT_EQ(window->List().geometry(),
               QRect(list.x() * 1280 / 1024, list.y() * 960 / 768, list.width() * 1280 / 1024,
@@ -640,6 +642,11 @@ TEST_F(DiagWindow, FittingScalesTheChildrenFromTheDesignScreen)
     EXPECT_EQ(header.sectionSize(0), 300);
     EXPECT_EQ(header.sectionSize(2), 300);
     EXPECT_GT(header.sectionSize(3), 500);
+    // Fitted before it shows, the action column still reaches the list's
+    // right edge, less room for a vertical scroll bar.
+    const int scrollBar = window->List().style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    EXPECT_EQ(header.sectionSize(0) + header.sectionSize(1) + header.sectionSize(2) + header.sectionSize(3),
+              window->List().width() - 2 * window->List().frameWidth() - scrollBar);
 
     // 120 pixels per inch: everything shrinks by 96/120.
     const QRect split = window->SplitButton().geometry();
