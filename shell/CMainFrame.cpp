@@ -493,15 +493,8 @@ bool CMainFrame::preTranslateMessage(QWidget& target, QEvent& event)
 {
     // The frame's hidden key, the trace window's, wherever the focus is in
     // the frame.
-    static const ui::AcceleratorTable kAccelerators = [] {
-        std::vector<ui::Accelerator> entries;
-        for (const HIDDEN_KEY& key : kHiddenKeys)
-            if (key.command == ID_TRACE)
-                entries.push_back({QKeyCombination(Qt::CTRL | Qt::ALT | Qt::SHIFT,
-                                                   static_cast<Qt::Key>(Qt::Key_A + (key.letter - 'A'))),
-                                   key.command});
-        return ui::AcceleratorTable(entries);
-    }();
+    static const ui::AcceleratorTable kAccelerators =
+        HiddenKeys([](unsigned command) { return command == ID_TRACE; });
     if (kAccelerators.Translate(*this, event))
         return true;
     // The function keys are the view's wherever the focus is in the frame.

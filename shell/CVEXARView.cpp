@@ -154,16 +154,21 @@ void CVEXARView::RegisterProgramCommands()
 // their own windows.
 const ui::AcceleratorTable& CVEXARView::ProfileKeys()
 {
-    static const ui::AcceleratorTable table = [] {
-        std::vector<ui::Accelerator> entries;
-        for (const HIDDEN_KEY& key : kHiddenKeys)
-            if (key.command == ID_OPERATORE || key.command == ID_VERSION_CODE || key.command == ID_LIMIT_SWITCH)
-                entries.push_back({QKeyCombination(Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier,
-                                                   static_cast<Qt::Key>(Qt::Key_A + (key.letter - 'A'))),
-                                   key.command});
-        return ui::AcceleratorTable(entries);
-    }();
+    static const ui::AcceleratorTable table = HiddenKeys([](unsigned command) {
+        return command == ID_OPERATORE || command == ID_VERSION_CODE || command == ID_LIMIT_SWITCH;
+    });
     return table;
+}
+
+ui::AcceleratorTable HiddenKeys(bool (*wanted)(unsigned command))
+{
+    std::vector<ui::Accelerator> entries;
+    for (const HIDDEN_KEY& key : kHiddenKeys)
+        if (wanted(key.command))
+            entries.push_back({QKeyCombination(Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier,
+                                               static_cast<Qt::Key>(Qt::Key_A + (key.letter - 'A'))),
+                               key.command});
+    return ui::AcceleratorTable(std::move(entries));
 }
 
 // The commands whose work is not built yet keep their menu items, disabled.

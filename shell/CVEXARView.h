@@ -56,6 +56,10 @@ class CDlgDebug;
 // A message box with no owner, caption "Error" and the error icon.
 void ShowErrorBox(const std::u16string& text);
 
+// The accelerators (Ctrl+Alt+Shift with their letters) of the hidden keys
+// whose commands `wanted` accepts.
+vexar::ui::AcceleratorTable HiddenKeys(bool (*wanted)(unsigned command));
+
 class CVEXARView : public QScrollArea, public vexar::ui::WindowBase {
 public:
     CVEXARView(CVEXARApp& app, CMainFrame& frame);
