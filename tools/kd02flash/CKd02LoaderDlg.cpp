@@ -6,22 +6,13 @@
 #include "tools/common/ImageLoaders.h"
 #include "tools/common/ToolCommandLine.h"
 #include "tools/common/ToolMessages.h"
-#include "tools/common/ui/CLoaderAboutDlg.h"
 #include "tools/common/ui/CRs232ConfigDlg.h"
-#include "tools/common/ui/CToolScript.h"
 #include "tools/common/ui/ToolDisplay.h"
 
-#include <QCloseEvent>
-#include <QContextMenuEvent>
-#include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
-#include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 #include <cstdio>
 
@@ -35,11 +26,6 @@ const char* const kWaitKeys[7] = {"Wait CONNECT - ERASE ",        "Wait ERASE - 
                                   "Wait WRITE - STOPDOWNLOAD",    "Wait STOPDOWNLOAD - WRITE_VERIFY",
                                   "Wait WRITE_VERIFY - DISCONNECT"};
 constexpr long kKd02ProgramArea = 0x38000;
-
-std::u16string ToU16(const std::string& utf8)
-{
-    return QString::fromStdString(utf8).toStdU16String();
-}
 
 bool EndsWith(const std::string& text, const char* tail, bool ignoreCase)
 {
@@ -59,37 +45,26 @@ bool EndsWith(const std::string& text, const char* tail, bool ignoreCase)
     return true;
 }
 
-class BoxReporter : public CLoaderReporter {
-public:
-    explicit BoxReporter(QWidget* owner) : m_owner(owner) {}
-    void ShowMessage(const std::u16string& text) override
-    {
-        ui::MessageBox(m_owner, text, kCaption, ui::MB_OK | ui::MB_ICONEXCLAMATION);
-    }
-
-private:
-    QWidget* m_owner;
-};
-
 }  // namespace
 
 CKd02LoaderDlg::CKd02LoaderDlg(std::string argument, std::string toolFolder, Kd02Timing timing, QWidget* parent)
-    : QDialog(parent),
-      WindowBase(this),
-      m_argument(std::move(argument)),
-      m_toolFolder(std::move(toolFolder)),
-      m_iniPath(m_toolFolder + IniFileName()),
-      m_sink(this, kCaption, Kd02StatusLine),
+    : CLoaderDlgBase({kCaption, IniFileName(), IniLastLine::Terminated, QStringLiteral("st7flash Infor&mations..."),
+                      Kd02StatusLine},
+                     std::move(argument), std::move(toolFolder), parent),
       m_programmer(m_sink, timing)
 {
     setWindowTitle(QStringLiteral("KESTRON KD02"));
-    setWindowFlag(Qt::WindowStaysOnTopHint);
-    BuildControls();
+    BuildControls({false, true, 0x18000, 0x4FFFF, 560, 420},
+                  {{IDC_FILE, "File", "file", [this] { OnFile(); }},
+                   {IDC_START, "Start", "startstop", [this] { OnStart(); }},
+                   {IDC_SETTINGS, "Settings", "settings", [this] { OnSettings(); }},
+                   {IDC_CLEAR_LIST, "Clear", "clear", [this] { OnClearList(); }},
+                   {IDC_ABOUT, "About", "about", [this] { OnAbout(); }},
+                   {IDC_EXIT, "Exit", "exit", [this] { OnExit(); }}});
     m_programmer.Line().SetPort(1);
     m_programmer.Line().SetBaud(19200);
     m_ini.Load(m_iniPath);
     ReadSettings();
-    m_space->setStyleSheet(QStringLiteral("QProgressBar::chunk { background: rgb(255, 0, 0); }"));
     SetLook(StartLook::Inactive);
     ui::PostMessage(this, {WM_TOOL_START_ARGUMENTS, 0, 0, nullptr});
 }
@@ -98,68 +73,6 @@ CKd02LoaderDlg::~CKd02LoaderDlg()
 {
     m_sink.Close();
     m_programmer.StopThread();
-}
-
-void CKd02LoaderDlg::BuildControls()
-{
-    auto* layout = new QVBoxLayout(this);
-    m_status = new QListWidget(this);
-    m_status->setObjectName(QStringLiteral("status"));
-    layout->addWidget(m_status, 1);
-
-    auto* grid = new QGridLayout;
-    auto edit = [this](const char* name) {
-        auto* e = new QLineEdit(this);
-        e->setReadOnly(true);
-        e->setObjectName(QString::fromLatin1(name));
-        return e;
-    };
-    m_start = edit("start");
-    m_stop = edit("stop");
-    m_checksum = edit("checksum");
-    grid->addWidget(new QLabel(QStringLiteral("Start"), this), 0, 0);
-    grid->addWidget(m_start, 0, 1);
-    grid->addWidget(new QLabel(QStringLiteral("Stop"), this), 0, 2);
-    grid->addWidget(m_stop, 0, 3);
-    grid->addWidget(new QLabel(QStringLiteral("Checksum"), this), 0, 4);
-    grid->addWidget(m_checksum, 0, 5);
-    m_space = new QProgressBar(this);
-    m_space->setTextVisible(false);
-    m_space->setRange(0x18000, 0x4FFFF);
-    m_space->setValue(0x18000);
-    m_spaceText = new QLabel(this);
-    grid->addWidget(new QLabel(QStringLiteral("Space used"), this), 1, 0);
-    grid->addWidget(m_space, 1, 1, 1, 4);
-    grid->addWidget(m_spaceText, 1, 5);
-    m_download = new QProgressBar(this);
-    m_download->setTextVisible(false);
-    m_download->setRange(0, 0);
-    m_download->setValue(0);
-    m_progressText = new QLabel(this);
-    grid->addWidget(new QLabel(QStringLiteral("Download"), this), 2, 0);
-    grid->addWidget(m_download, 2, 1, 1, 4);
-    grid->addWidget(m_progressText, 2, 5);
-    m_pathText = new QLabel(this);
-    grid->addWidget(m_pathText, 3, 0, 1, 6);
-    layout->addLayout(grid);
-
-    auto* buttons = new QHBoxLayout;
-    auto button = [&](const char* text, const char* name, void (CKd02LoaderDlg::*handler)()) {
-        auto* b = new QPushButton(QString::fromLatin1(text), this);
-        b->setObjectName(QString::fromLatin1(name));
-        b->setAutoDefault(false);
-        connect(b, &QPushButton::clicked, this, [this, handler] { (this->*handler)(); });
-        buttons->addWidget(b);
-        return b;
-    };
-    m_fileButton = button("File", "file", &CKd02LoaderDlg::OnFile);
-    m_startButton = button("Start", "startstop", &CKd02LoaderDlg::OnStart);
-    m_settingsButton = button("Settings", "settings", &CKd02LoaderDlg::OnSettings);
-    button("Clear", "clear", &CKd02LoaderDlg::OnClearList);
-    button("About", "about", &CKd02LoaderDlg::OnAbout);
-    button("Exit", "exit", &CKd02LoaderDlg::OnExit);
-    layout->addLayout(buttons);
-    resize(560, 420);
 }
 
 void CKd02LoaderDlg::ReadSettings()
@@ -187,8 +100,7 @@ void CKd02LoaderDlg::WriteSettings()
     // Last to first, so that a new file lists them in their natural order.
     for (int i = 6; i >= 0; --i)
         m_ini.SetLong("WAIT", kWaitKeys[i], m_programmer.Waits()[static_cast<std::size_t>(i)]);
-    if (!m_ini.Save(m_iniPath))
-        Box(u"Error to access file " + ToU16(m_iniPath) + u"!", ui::MB_OK | ui::MB_ICONERROR);
+    SaveSettingsFile();
 }
 
 std::intptr_t CKd02LoaderDlg::onMessage(unsigned id, std::uintptr_t wParam, std::intptr_t lParam,
@@ -209,8 +121,7 @@ std::intptr_t CKd02LoaderDlg::onMessage(unsigned id, std::uintptr_t wParam, std:
         return 0;
     case WM_TOOL_RUN_ENDED:
         EndRunLook();
-        if (m_script)
-            m_script->RunEnded();
+        NotifyRunEnded();
         return 0;
     case WM_TOOL_PORT_CHOSEN:
         SetTitle(static_cast<int>(wParam));
@@ -238,9 +149,7 @@ void CKd02LoaderDlg::ApplyStartArgument()
         RestartWorker();
     if (!m_fileName.empty())
         LoadImageFile(m_path + m_fileName, EndsWith(m_fileName, "bin", false));
-    m_argumentApplied = true;
-    if (m_script)
-        m_script->ArgumentApplied();
+    NotifyArgumentApplied();
 }
 
 void CKd02LoaderDlg::RestartWorker()
@@ -261,9 +170,8 @@ void CKd02LoaderDlg::SetTitle(int port)
 
 void CKd02LoaderDlg::LoadImageFile(const std::string& path, bool binary)
 {
-    BoxReporter reporter(this);
-    const bool loaded = binary ? LoadKd02BinImage(path, m_programmer.Image(), reporter)
-                               : LoadKd02HexImage(path, m_programmer.Image(), reporter);
+    const bool loaded = binary ? LoadKd02BinImage(path, m_programmer.Image(), BoxReporter())
+                               : LoadKd02HexImage(path, m_programmer.Image(), BoxReporter());
     if (!loaded) {
         SetLook(StartLook::Inactive);
         return;
@@ -274,42 +182,28 @@ void CKd02LoaderDlg::LoadImageFile(const std::string& path, bool binary)
 void CKd02LoaderDlg::ShowImage()
 {
     const LOADER_IMAGE& image = m_programmer.Image();
-    m_start->setText(HexWord(image.start));
-    m_stop->setText(HexWord(image.stop));
-    m_checksum->setText(HexWord(image.checksum));
+    ShowImageTexts(image);
     m_space->setValue(static_cast<int>(std::min<std::uint32_t>(image.stop, 0x4FFFF)));
     m_spaceText->setText(SpacePercent(static_cast<long>(image.size), kKd02ProgramArea));
     m_download->setRange(0, static_cast<int>(image.stop - image.start));
     m_download->setValue(0);
-    m_progressText->clear();
-    m_pathText->setText(QString::fromStdString(m_path + m_fileName));
     if (!m_programmer.IsRunning())
         SetLook(StartLook::Idle);
-}
-
-void CKd02LoaderDlg::AddStatus(const std::u16string& line)
-{
-    std::u16string text = line;
-    if (text.size() >= 2 && text.compare(text.size() - 2, 2, u"\r\n") == 0)
-        text.resize(text.size() - 2);
-    m_status->addItem(QString::fromStdU16String(text));
-    m_status->setCurrentRow(m_status->count() - 1);
-    m_status->repaint();
 }
 
 void CKd02LoaderDlg::SetLook(StartLook look)
 {
     m_look = look;
-    m_startButton->setText(look == StartLook::Running ? QStringLiteral("Stop") : QStringLiteral("Start"));
+    Button(IDC_START)->setText(look == StartLook::Running ? QStringLiteral("Stop") : QStringLiteral("Start"));
     // Looks only: the buttons keep their windows enabled and ignore clicks.
     auto grey = [](QPushButton* b, bool enabled) {
         b->setStyleSheet(enabled ? QString() : QStringLiteral("color: gray;"));
     };
-    grey(m_startButton, look != StartLook::Inactive);
+    grey(Button(IDC_START), look != StartLook::Inactive);
     m_fileEnabled = look != StartLook::Running;
     m_settingsEnabled = look != StartLook::Running;
-    grey(m_fileButton, m_fileEnabled);
-    grey(m_settingsButton, m_settingsEnabled);
+    grey(Button(IDC_FILE), m_fileEnabled);
+    grey(Button(IDC_SETTINGS), m_settingsEnabled);
 }
 
 void CKd02LoaderDlg::ShowProgress(long written, long address)
@@ -320,40 +214,10 @@ void CKd02LoaderDlg::ShowProgress(long written, long address)
     m_download->setValue(static_cast<int>(std::min(written, std::max(range, 0L))));
 }
 
-QString CKd02LoaderDlg::ProgressText() const
-{
-    return m_progressText->text();
-}
-
-QString CKd02LoaderDlg::ControlText(int id) const
-{
-    switch (id) {
-    case IDC_START_ADDR:
-        return m_start->text();
-    case IDC_STOP_ADDR:
-        return m_stop->text();
-    case IDC_CHECKSUM:
-        return m_checksum->text();
-    case IDC_SPACE_TEXT:
-        return m_spaceText->text();
-    case IDC_PROGRESS_TEXT:
-        return m_progressText->text();
-    case IDC_PATH:
-        return m_pathText->text();
-    default:
-        return {};
-    }
-}
-
 void CKd02LoaderDlg::EndRunLook()
 {
     if (m_look == StartLook::Running)
         SetLook(m_programmer.Image().loaded ? StartLook::Idle : StartLook::Inactive);
-}
-
-int CKd02LoaderDlg::Box(const std::u16string& text, unsigned style)
-{
-    return ui::MessageBox(this, text, kCaption, style);
 }
 
 void CKd02LoaderDlg::OnStart()
@@ -412,12 +276,9 @@ void CKd02LoaderDlg::OnFile()
     const std::optional<std::string> chosen = ui::FileDialog(request);
     if (!chosen)
         return;
-    BoxReporter reporter(this);
-    if (!CheckFirmwareFileSize(*chosen, ToolLanguage::English, reporter))
+    if (!CheckFirmwareFileSize(*chosen, ToolLanguage::English, BoxReporter()))
         return;
-    const std::size_t slash = chosen->find_last_of('/');
-    m_path = slash == std::string::npos ? m_toolFolder : chosen->substr(0, slash + 1);
-    m_fileName = slash == std::string::npos ? *chosen : chosen->substr(slash + 1);
+    TakeChosenFile(*chosen);
     LoadImageFile(*chosen, EndsWith(*chosen, "bin", true));
 }
 
@@ -438,46 +299,12 @@ void CKd02LoaderDlg::OnClearList()
     m_status->clear();
 }
 
-void CKd02LoaderDlg::OnAbout()
-{
-    CLoaderAboutDlg about(this, m_logo, "kd02flash");
-    about.exec();
-}
-
 void CKd02LoaderDlg::OnExit()
 {
-    if (m_ended)
+    if (!EndWorkerOnce())
         return;
-    m_ended = true;
-    m_sink.Close();
-    m_programmer.StopThread();
     WriteSettings();
     done(QDialog::Accepted);
-}
-
-void CKd02LoaderDlg::closeEvent(QCloseEvent* event)
-{
-    OnExit();
-    event->accept();
-}
-
-void CKd02LoaderDlg::reject()
-{
-    // Escape ends the dialog without writing the settings, but still waits
-    // for the worker, so that nothing drives the port after the window.
-    if (!m_ended) {
-        m_ended = true;
-        m_sink.Close();
-        m_programmer.StopThread();
-    }
-    QDialog::reject();
-}
-
-void CKd02LoaderDlg::contextMenuEvent(QContextMenuEvent* event)
-{
-    QMenu menu(this);
-    menu.addAction(QStringLiteral("st7flash Infor&mations..."), this, [this] { OnAbout(); });
-    menu.exec(event->globalPos());
 }
 
 }  // namespace vexar::tools

@@ -6,23 +6,14 @@
 #include "tools/common/ImageLoaders.h"
 #include "tools/common/ToolCommandLine.h"
 #include "tools/common/ToolMessages.h"
-#include "tools/common/ui/CLoaderAboutDlg.h"
 #include "tools/common/ui/CRs232ConfigDlg.h"
-#include "tools/common/ui/CToolScript.h"
 #include "tools/common/ui/ToolDisplay.h"
 #include "tools/st7flash/St7Texts.h"
 
-#include <QCloseEvent>
-#include <QContextMenuEvent>
-#include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
-#include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 namespace vexar::tools {
 
@@ -34,45 +25,28 @@ namespace {
 const char16_t kCaption[] = u"st7flash";
 constexpr long kKd01ProgramArea = 0x6FC0;
 
-class BoxReporter : public CLoaderReporter {
-public:
-    explicit BoxReporter(QWidget* owner) : m_owner(owner) {}
-    void ShowMessage(const std::u16string& text) override
-    {
-        ui::MessageBox(m_owner, text, kCaption, ui::MB_OK | ui::MB_ICONEXCLAMATION);
-    }
-
-private:
-    QWidget* m_owner;
-};
-
-std::u16string ToU16(const std::string& utf8)
-{
-    return QString::fromStdString(utf8).toStdU16String();
-}
-
 }  // namespace
 
 CSt7LoaderDlg::CSt7LoaderDlg(std::string argument, std::string toolFolder, St7Timing timing,
                              CSt7Programmer::Clock clock, QWidget* parent)
-    : QDialog(parent),
-      WindowBase(this),
-      m_argument(std::move(argument)),
-      m_toolFolder(std::move(toolFolder)),
-      m_iniPath(m_toolFolder + IniFileName()),
-      m_sink(this, kCaption),
+    : CLoaderDlgBase({kCaption, IniFileName(), IniLastLine::Open, QStringLiteral("st7flash Infor&mations...")},
+                     std::move(argument), std::move(toolFolder), parent),
       m_programmer(m_sink, timing, std::move(clock))
 {
     setWindowTitle(QStringLiteral("ST7 32K MCU KESTRON"));
-    setWindowFlag(Qt::WindowStaysOnTopHint);
-    BuildControls();
+    BuildControls({true, false, 0, kKd01ProgramArea, 600, 420},
+                  {{IDC_FILE, "File", "file", [this] { OnFile(); }},
+                   {IDC_START, "Start", "start", [this] { OnStart(); }},
+                   {IDC_SETTINGS, "Settings", "settings", [this] { OnSettings(); }},
+                   {IDC_CLEAR_LIST, "Clear", "clear", [this] { OnClearList(); }},
+                   {IDC_ABOUT, "About", "about", [this] { OnAbout(); }},
+                   {IDC_EXIT, "Exit", "exit", [this] { OnExit(); }}});
     m_programmer.Line().SetPort(1);
     m_programmer.Line().SetBaud(19200);
     m_ini.Load(m_iniPath);
     ReadSettings();
     ApplyLanguage();
-    m_space->setStyleSheet(QStringLiteral("QProgressBar::chunk { background: rgb(255, 0, 0); }"));
-    m_startButton->setEnabled(false);
+    Button(IDC_START)->setEnabled(false);
     ui::PostMessage(this, {WM_TOOL_START_ARGUMENTS, 0, 0, nullptr});
 }
 
@@ -80,65 +54,6 @@ CSt7LoaderDlg::~CSt7LoaderDlg()
 {
     m_sink.Close();
     m_programmer.StopThread();
-}
-
-void CSt7LoaderDlg::BuildControls()
-{
-    auto* layout = new QVBoxLayout(this);
-    m_status = new QListWidget(this);
-    m_status->setObjectName(QStringLiteral("status"));
-    layout->addWidget(m_status, 1);
-    auto* grid = new QGridLayout;
-    auto edit = [this](const char* name) {
-        auto* e = new QLineEdit(this);
-        e->setReadOnly(true);
-        e->setObjectName(QString::fromLatin1(name));
-        return e;
-    };
-    m_start = edit("start");
-    m_stop = edit("stop");
-    m_prgCount = edit("prgcount");
-    m_checksum = edit("checksum");
-    const std::pair<const char*, QLineEdit*> edits[] = {
-        {"Start", m_start}, {"Stop", m_stop}, {"Prg count", m_prgCount}, {"Checksum", m_checksum}};
-    int column = 0;
-    for (const auto& [label, field] : edits) {
-        grid->addWidget(new QLabel(QString::fromLatin1(label), this), 0, column++);
-        grid->addWidget(field, 0, column++);
-    }
-    m_space = new QProgressBar(this);
-    m_space->setTextVisible(false);
-    m_space->setRange(0, kKd01ProgramArea);
-    m_space->setValue(0);
-    m_spaceText = new QLabel(this);
-    grid->addWidget(m_space, 1, 0, 1, 7);
-    grid->addWidget(m_spaceText, 1, 7);
-    m_download = new QProgressBar(this);
-    m_download->setTextVisible(false);
-    m_download->setRange(0, 0);
-    m_progressText = new QLabel(this);
-    grid->addWidget(m_download, 2, 0, 1, 7);
-    grid->addWidget(m_progressText, 2, 7);
-    m_pathText = new QLabel(this);
-    grid->addWidget(m_pathText, 3, 0, 1, 8);
-    layout->addLayout(grid);
-    auto* buttons = new QHBoxLayout;
-    auto button = [&](const char* text, const char* name, void (CSt7LoaderDlg::*handler)()) {
-        auto* b = new QPushButton(QString::fromLatin1(text), this);
-        b->setObjectName(QString::fromLatin1(name));
-        b->setAutoDefault(false);
-        connect(b, &QPushButton::clicked, this, [this, handler] { (this->*handler)(); });
-        buttons->addWidget(b);
-        return b;
-    };
-    button("File", "file", &CSt7LoaderDlg::OnFile);
-    m_startButton = button("Start", "start", &CSt7LoaderDlg::OnStart);
-    button("Settings", "settings", &CSt7LoaderDlg::OnSettings);
-    button("Clear", "clear", &CSt7LoaderDlg::OnClearList);
-    button("About", "about", &CSt7LoaderDlg::OnAbout);
-    button("Exit", "exit", &CSt7LoaderDlg::OnExit);
-    layout->addLayout(buttons);
-    resize(600, 420);
 }
 
 ToolLanguage CSt7LoaderDlg::Language() const
@@ -176,8 +91,7 @@ void CSt7LoaderDlg::WriteSettings()
     m_ini.SetInt("COM", "Lock", m_lock);
     m_ini.SetString("FILE", "filename", m_fileName);
     m_ini.SetString("FILE", "path", m_path);
-    if (!m_ini.Save(m_iniPath))
-        Box(u"Error to access file " + ToU16(m_iniPath) + u"!", ui::MB_OK | ui::MB_ICONERROR);
+    SaveSettingsFile();
 }
 
 std::intptr_t CSt7LoaderDlg::onMessage(unsigned id, std::uintptr_t wParam, std::intptr_t lParam,
@@ -198,9 +112,8 @@ std::intptr_t CSt7LoaderDlg::onMessage(unsigned id, std::uintptr_t wParam, std::
         PaintBar(QColor(0, 192, 0));
         return 0;
     case WM_TOOL_RUN_ENDED:
-        m_startButton->setEnabled(m_programmer.Image().loaded);
-        if (m_script)
-            m_script->RunEnded();
+        Button(IDC_START)->setEnabled(m_programmer.Image().loaded);
+        NotifyRunEnded();
         return 0;
     case WM_TOOL_PORT_CHOSEN:
         SetTitle(static_cast<int>(wParam));
@@ -236,16 +149,14 @@ void CSt7LoaderDlg::ApplyStartArgument()
         RestartWorker();
     if (!m_fileName.empty())
         LoadImageFile(m_path + m_fileName);
-    m_argumentApplied = true;
-    if (m_script)
-        m_script->ArgumentApplied();
+    NotifyArgumentApplied();
 }
 
 void CSt7LoaderDlg::RestartWorker()
 {
     m_programmer.StopThread();
     SetTitle(m_programmer.Line().Port());
-    m_startButton->setEnabled(m_programmer.Image().loaded);
+    Button(IDC_START)->setEnabled(m_programmer.Image().loaded);
     m_programmer.StartThread();
 }
 
@@ -260,9 +171,8 @@ void CSt7LoaderDlg::SetTitle(int port)
 
 void CSt7LoaderDlg::LoadImageFile(const std::string& path)
 {
-    BoxReporter reporter(this);
-    if (!LoadSt7RunImage(path, m_programmer.Image(), Language(), reporter)) {
-        m_startButton->setEnabled(false);
+    if (!LoadSt7RunImage(path, m_programmer.Image(), Language(), BoxReporter())) {
+        Button(IDC_START)->setEnabled(false);
         return;
     }
     ShowImage();
@@ -271,34 +181,13 @@ void CSt7LoaderDlg::LoadImageFile(const std::string& path)
 void CSt7LoaderDlg::ShowImage()
 {
     const LOADER_IMAGE& image = m_programmer.Image();
-    m_start->setText(HexWord(image.start));
-    m_stop->setText(HexWord(image.stop));
-    m_prgCount->setText(HexWord(image.resetVector));
-    m_checksum->setText(HexWord(image.checksum));
+    ShowImageTexts(image);
     const long size = static_cast<long>(image.stop) - static_cast<long>(image.start) + 1;
     m_space->setValue(static_cast<int>(std::min(size, kKd01ProgramArea)));
     m_spaceText->setText(SpacePercent(size, kKd01ProgramArea));
     m_download->setRange(0, static_cast<int>(image.stop - image.start));
     m_download->setValue(0);
-    m_progressText->clear();
-    m_pathText->setText(QString::fromStdString(m_path + m_fileName));
-    m_startButton->setEnabled(!m_programmer.IsRunning());
-}
-
-void CSt7LoaderDlg::AddStatus(const std::u16string& line)
-{
-    std::u16string text = line;
-    if (text.size() >= 2 && text.compare(text.size() - 2, 2, u"\r\n") == 0)
-        text.resize(text.size() - 2);
-    m_status->addItem(QString::fromStdU16String(text));
-    m_status->setCurrentRow(m_status->count() - 1);
-    m_status->repaint();
-}
-
-void CSt7LoaderDlg::PaintBar(const QColor& colour)
-{
-    m_barColour = colour;
-    m_download->setStyleSheet(QStringLiteral("QProgressBar::chunk { background: %1; }").arg(colour.name()));
+    Button(IDC_START)->setEnabled(!m_programmer.IsRunning());
 }
 
 void CSt7LoaderDlg::ShowProgress(long written, long address)
@@ -309,36 +198,9 @@ void CSt7LoaderDlg::ShowProgress(long written, long address)
     m_download->setValue(static_cast<int>(std::min(written, std::max(range, 0L))));
 }
 
-QString CSt7LoaderDlg::ControlText(int id) const
-{
-    switch (id) {
-    case IDC_START_ADDR:
-        return m_start->text();
-    case IDC_STOP_ADDR:
-        return m_stop->text();
-    case IDC_PRG_COUNT:
-        return m_prgCount->text();
-    case IDC_CHECKSUM:
-        return m_checksum->text();
-    case IDC_SPACE_TEXT:
-        return m_spaceText->text();
-    case IDC_PROGRESS_TEXT:
-        return m_progressText->text();
-    case IDC_PATH:
-        return m_pathText->text();
-    default:
-        return {};
-    }
-}
-
 bool CSt7LoaderDlg::StartEnabled() const
 {
-    return m_startButton->isEnabled();
-}
-
-int CSt7LoaderDlg::Box(const std::u16string& text, unsigned style)
-{
-    return ui::MessageBox(this, text, kCaption, style);
+    return Button(IDC_START)->isEnabled();
 }
 
 void CSt7LoaderDlg::OnStart()
@@ -373,7 +235,7 @@ void CSt7LoaderDlg::OnStart()
     case CSt7Programmer::StartResult::Started:
         m_download->setValue(0);
         PaintBar(QColor(0, 0, 192));
-        m_startButton->setEnabled(false);
+        Button(IDC_START)->setEnabled(false);
         return;
     }
 }
@@ -390,12 +252,9 @@ void CSt7LoaderDlg::OnFile()
     const std::optional<std::string> chosen = ui::FileDialog(request);
     if (!chosen)
         return;
-    BoxReporter reporter(this);
-    if (!CheckFirmwareFileSize(*chosen, Language(), reporter))
+    if (!CheckFirmwareFileSize(*chosen, Language(), BoxReporter()))
         return;
-    const std::size_t slash = chosen->find_last_of('/');
-    m_path = slash == std::string::npos ? m_toolFolder : chosen->substr(0, slash + 1);
-    m_fileName = slash == std::string::npos ? *chosen : chosen->substr(slash + 1);
+    TakeChosenFile(*chosen);
     LoadImageFile(*chosen);
 }
 
@@ -414,44 +273,12 @@ void CSt7LoaderDlg::OnClearList()
     m_status->clear();
 }
 
-void CSt7LoaderDlg::OnAbout()
-{
-    CLoaderAboutDlg about(this, m_logo, "st7flash");
-    about.exec();
-}
-
 void CSt7LoaderDlg::OnExit()
 {
-    if (m_ended)
+    if (!EndWorkerOnce())
         return;
-    m_ended = true;
-    m_sink.Close();
-    m_programmer.StopThread();
     WriteSettings();
     done(QDialog::Accepted);
-}
-
-void CSt7LoaderDlg::closeEvent(QCloseEvent* event)
-{
-    OnExit();
-    event->accept();
-}
-
-void CSt7LoaderDlg::reject()
-{
-    if (!m_ended) {
-        m_ended = true;
-        m_sink.Close();
-        m_programmer.StopThread();
-    }
-    QDialog::reject();
-}
-
-void CSt7LoaderDlg::contextMenuEvent(QContextMenuEvent* event)
-{
-    QMenu menu(this);
-    menu.addAction(QStringLiteral("st7flash Infor&mations..."), this, [this] { OnAbout(); });
-    menu.exec(event->globalPos());
 }
 
 }  // namespace vexar::tools

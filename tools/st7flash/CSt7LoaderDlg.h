@@ -1,36 +1,18 @@
 #pragma once
 
-#include "platform/ui/WindowBase.h"
-#include "tools/common/CIniFile.h"
-#include "tools/common/ui/CToolRelaySink.h"
+#include "tools/common/ui/CLoaderDlgBase.h"
 #include "tools/st7flash/CSt7Programmer.h"
-
-#include <QDialog>
 
 #include <memory>
 #include <string>
 
-class QLabel;
-class QLineEdit;
-class QListWidget;
-class QProgressBar;
-class QPushButton;
-
 namespace vexar::tools {
-
-class CToolScript;
 
 // st7flash's main dialog: the KD01 image, the settings, the status list
 // and the progress, with Start driving CSt7Programmer's worker; every text
 // in English or Italian by LANGENG.
-class CSt7LoaderDlg : public QDialog, public ui::WindowBase {
+class CSt7LoaderDlg : public CLoaderDlgBase {
 public:
-    enum {
-        IDC_EXIT = 1, IDC_CLEAR_LIST = 1035, IDC_FILE = 1033, IDC_START = 1037, IDC_SETTINGS = 1038, IDC_ABOUT = 1048,
-        IDC_START_ADDR = 1054, IDC_STOP_ADDR = 1055, IDC_PRG_COUNT = 1056, IDC_CHECKSUM = 1057, IDC_SPACE_TEXT = 1062,
-        IDC_PROGRESS_TEXT = 1063, IDC_PATH = 1064
-    };
-
     CSt7LoaderDlg(std::string argument, std::string toolFolder, St7Timing timing = {}, CSt7Programmer::Clock clock = {},
                   QWidget* parent = nullptr);
     ~CSt7LoaderDlg() override;
@@ -38,32 +20,20 @@ public:
     std::intptr_t onMessage(unsigned id, std::uintptr_t wParam, std::intptr_t lParam,
                             std::unique_ptr<ui::MessagePayload>& payload) override;
 
-    void OnExit();
-    void OnAbout();
+    void OnExit() override;
     void OnClearList();
     void OnFile();
     void OnStart();
     void OnSettings();
 
-    QListWidget* StatusList() const { return m_status; }
-    QProgressBar* DownloadBar() const { return m_download; }
-    QString ControlText(int id) const;
-    // The download bar's colour, as painted last.
-    QColor BarColour() const { return m_barColour; }
     bool StartEnabled() const;
     CSt7Programmer& Programmer() { return m_programmer; }
-    bool ArgumentApplied() const { return m_argumentApplied; }
-    // The test-only script that drives the dialog (not owned).
-    void AttachScript(CToolScript* script) { m_script = script; }
     static const char* IniFileName() { return "st7flash.ini"; }
 
 protected:
-    void closeEvent(QCloseEvent* event) override;
-    void reject() override;
-    void contextMenuEvent(QContextMenuEvent* event) override;
+    void StopWorker() override { m_programmer.StopThread(); }
 
 private:
-    void BuildControls();
     void ReadSettings();
     void WriteSettings();
     void ApplyStartArgument();
@@ -72,40 +42,12 @@ private:
     void LoadImageFile(const std::string& path);
     void ShowImage();
     void SetTitle(int port);
-    void AddStatus(const std::u16string& line);
-    void PaintBar(const QColor& colour);
     void ShowProgress(long written, long address);
-    int Box(const std::u16string& text, unsigned style);
     ToolLanguage Language() const;
 
-    std::string m_argument;
-    std::string m_toolFolder;
-    std::string m_iniPath;
-    CIniFile m_ini{IniLastLine::Open};
-    CToolRelaySink m_sink;
     CSt7Programmer m_programmer;
-
-    int m_logo = 0;
     int m_langEng = 1;
     int m_lock = 0;
-    std::string m_path;
-    std::string m_fileName;
-    bool m_argumentApplied = false;
-    bool m_ended = false;
-    CToolScript* m_script = nullptr;
-    QColor m_barColour;
-
-    QListWidget* m_status = nullptr;
-    QLineEdit* m_start = nullptr;
-    QLineEdit* m_stop = nullptr;
-    QLineEdit* m_prgCount = nullptr;
-    QLineEdit* m_checksum = nullptr;
-    QProgressBar* m_space = nullptr;
-    QLabel* m_spaceText = nullptr;
-    QProgressBar* m_download = nullptr;
-    QLabel* m_progressText = nullptr;
-    QLabel* m_pathText = nullptr;
-    QPushButton* m_startButton = nullptr;
 };
 
 }  // namespace vexar::tools
