@@ -56,24 +56,12 @@ CHc08LoaderDlg::~CHc08LoaderDlg()
 
 void CHc08LoaderDlg::ReadSettings()
 {
-    int port = m_programmer.Line().Port();
-    long baud = m_programmer.Line().Baud();
-    m_ini.GetInt("CONFIG", "logo", m_logo);
-    m_ini.GetInt("COM", "port", port);
-    m_ini.GetLong("COM", "baud", baud);
-    m_ini.GetString("FILE", "filename", m_fileName);
-    m_ini.GetString("FILE", "path", m_path);
-    m_programmer.Line().SetPort(port);
-    m_programmer.Line().SetBaud(baud);
+    ReadCommonSettings();
 }
 
 void CHc08LoaderDlg::WriteSettings()
 {
-    m_ini.SetInt("CONFIG", "logo", m_logo);
-    m_ini.SetInt("COM", "port", m_programmer.Line().Port());
-    m_ini.SetLong("COM", "baud", m_programmer.Line().Baud());
-    m_ini.SetString("FILE", "filename", m_fileName);
-    m_ini.SetString("FILE", "path", m_path);
+    WriteCommonSettings();
     SaveSettingsFile();
 }
 
@@ -108,19 +96,9 @@ std::intptr_t CHc08LoaderDlg::onMessage(unsigned id, std::uintptr_t wParam, std:
 
 void CHc08LoaderDlg::ApplyStartArgument()
 {
-    const ToolArguments args = ParseToolCommandLine(m_argument, ToolKind::Hc08flash);
-    if (args.com) {
-        m_programmer.Line().SetPort(*args.com);
+    const ToolArguments args = ApplyCommonArguments(ToolKind::Hc08flash);
+    if (args.com)
         m_portConfigured = true;
-    }
-    if (args.baud)
-        m_programmer.Line().SetBaud(*args.baud);
-    if (args.logo)
-        m_logo = *args.logo;
-    if (args.path)
-        m_path = *args.path;
-    if (args.file)
-        m_fileName = *args.file;
     SetTitle(m_programmer.Line().Port());
     m_path = ApplyFolderRule(m_path, m_toolFolder, kHandheldFolder);
     if (!m_fileName.empty())

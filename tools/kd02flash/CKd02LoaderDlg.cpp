@@ -77,26 +77,14 @@ CKd02LoaderDlg::~CKd02LoaderDlg()
 
 void CKd02LoaderDlg::ReadSettings()
 {
-    int port = m_programmer.Line().Port();
-    long baud = m_programmer.Line().Baud();
-    m_ini.GetInt("CONFIG", "logo", m_logo);
-    m_ini.GetInt("COM", "port", port);
-    m_ini.GetLong("COM", "baud", baud);
-    m_ini.GetString("FILE", "filename", m_fileName);
-    m_ini.GetString("FILE", "path", m_path);
+    ReadCommonSettings();
     for (int i = 0; i < 7; ++i)
         m_ini.GetLong("WAIT", kWaitKeys[i], m_programmer.Waits()[static_cast<std::size_t>(i)]);
-    m_programmer.Line().SetPort(port);
-    m_programmer.Line().SetBaud(baud);
 }
 
 void CKd02LoaderDlg::WriteSettings()
 {
-    m_ini.SetInt("CONFIG", "logo", m_logo);
-    m_ini.SetInt("COM", "port", m_programmer.Line().Port());
-    m_ini.SetLong("COM", "baud", m_programmer.Line().Baud());
-    m_ini.SetString("FILE", "filename", m_fileName);
-    m_ini.SetString("FILE", "path", m_path);
+    WriteCommonSettings();
     // Last to first, so that a new file lists them in their natural order.
     for (int i = 6; i >= 0; --i)
         m_ini.SetLong("WAIT", kWaitKeys[i], m_programmer.Waits()[static_cast<std::size_t>(i)]);
@@ -133,17 +121,7 @@ std::intptr_t CKd02LoaderDlg::onMessage(unsigned id, std::uintptr_t wParam, std:
 
 void CKd02LoaderDlg::ApplyStartArgument()
 {
-    const ToolArguments args = ParseToolCommandLine(m_argument, ToolKind::Kd02flash);
-    if (args.com)
-        m_programmer.Line().SetPort(*args.com);
-    if (args.baud)
-        m_programmer.Line().SetBaud(*args.baud);
-    if (args.logo)
-        m_logo = *args.logo;
-    if (args.path)
-        m_path = *args.path;
-    if (args.file)
-        m_fileName = *args.file;
+    ApplyCommonArguments(ToolKind::Kd02flash);
     m_path = ApplyFolderRule(m_path, m_toolFolder, DefaultKd02Folder(m_logo));
     if (m_programmer.Line().Port() != 0 && m_programmer.Line().Baud() != 0)
         RestartWorker();

@@ -41,6 +41,7 @@ public:
 
 protected:
     void StopWorker() override { m_programmer.StopThread(); }
+    CToolLine& ToolLine() override { return m_programmer.Line(); }
 
 private:
     void ReadSettings();

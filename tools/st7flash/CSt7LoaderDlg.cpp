@@ -68,29 +68,17 @@ void CSt7LoaderDlg::ApplyLanguage()
 
 void CSt7LoaderDlg::ReadSettings()
 {
-    int port = m_programmer.Line().Port();
-    long baud = m_programmer.Line().Baud();
-    m_ini.GetInt("CONFIG", "logo", m_logo);
+    ReadCommonSettings();
     m_ini.GetInt("CONFIG", "LangEng", m_langEng);
-    m_ini.GetInt("COM", "port", port);
-    m_ini.GetLong("COM", "baud", baud);
     m_ini.GetInt("COM", "Lock", m_lock);
-    m_ini.GetString("FILE", "filename", m_fileName);
-    m_ini.GetString("FILE", "path", m_path);
-    m_programmer.Line().SetPort(port);
-    m_programmer.Line().SetBaud(baud);
     m_programmer.SetLockCom(m_lock == 1);
 }
 
 void CSt7LoaderDlg::WriteSettings()
 {
-    m_ini.SetInt("CONFIG", "logo", m_logo);
+    WriteCommonSettings();
     m_ini.SetInt("CONFIG", "LangEng", m_langEng);
-    m_ini.SetInt("COM", "port", m_programmer.Line().Port());
-    m_ini.SetLong("COM", "baud", m_programmer.Line().Baud());
     m_ini.SetInt("COM", "Lock", m_lock);
-    m_ini.SetString("FILE", "filename", m_fileName);
-    m_ini.SetString("FILE", "path", m_path);
     SaveSettingsFile();
 }
 
@@ -125,17 +113,7 @@ std::intptr_t CSt7LoaderDlg::onMessage(unsigned id, std::uintptr_t wParam, std::
 
 void CSt7LoaderDlg::ApplyStartArgument()
 {
-    const ToolArguments args = ParseToolCommandLine(m_argument, ToolKind::St7flash);
-    if (args.com)
-        m_programmer.Line().SetPort(*args.com);
-    if (args.baud)
-        m_programmer.Line().SetBaud(*args.baud);
-    if (args.logo)
-        m_logo = *args.logo;
-    if (args.path)
-        m_path = *args.path;
-    if (args.file)
-        m_fileName = *args.file;
+    const ToolArguments args = ApplyCommonArguments(ToolKind::St7flash);
     if (args.lockCom) {
         m_lock = *args.lockCom;
         m_programmer.SetLockCom(m_lock == 1);

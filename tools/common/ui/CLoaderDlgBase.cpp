@@ -1,6 +1,7 @@
 #include "tools/common/ui/CLoaderDlgBase.h"
 
 #include "platform/ui/DialogResponder.h"
+#include "tools/common/CToolLine.h"
 #include "tools/common/LoaderImage.h"
 #include "tools/common/ui/CLoaderAboutDlg.h"
 #include "tools/common/ui/CToolScript.h"
@@ -168,6 +169,44 @@ int CLoaderDlgBase::Box(const std::u16string& text, unsigned style)
 void CLoaderDlgBase::Reporter::ShowMessage(const std::u16string& text)
 {
     m_dlg.Box(text, ui::MB_OK | ui::MB_ICONEXCLAMATION);
+}
+
+void CLoaderDlgBase::ReadCommonSettings()
+{
+    int port = ToolLine().Port();
+    long baud = ToolLine().Baud();
+    m_ini.GetInt("CONFIG", "logo", m_logo);
+    m_ini.GetInt("COM", "port", port);
+    m_ini.GetLong("COM", "baud", baud);
+    m_ini.GetString("FILE", "filename", m_fileName);
+    m_ini.GetString("FILE", "path", m_path);
+    ToolLine().SetPort(port);
+    ToolLine().SetBaud(baud);
+}
+
+void CLoaderDlgBase::WriteCommonSettings()
+{
+    m_ini.SetInt("CONFIG", "logo", m_logo);
+    m_ini.SetInt("COM", "port", ToolLine().Port());
+    m_ini.SetLong("COM", "baud", ToolLine().Baud());
+    m_ini.SetString("FILE", "filename", m_fileName);
+    m_ini.SetString("FILE", "path", m_path);
+}
+
+ToolArguments CLoaderDlgBase::ApplyCommonArguments(ToolKind tool)
+{
+    const ToolArguments args = ParseToolCommandLine(m_argument, tool);
+    if (args.com)
+        ToolLine().SetPort(*args.com);
+    if (args.baud)
+        ToolLine().SetBaud(*args.baud);
+    if (args.logo)
+        m_logo = *args.logo;
+    if (args.path)
+        m_path = *args.path;
+    if (args.file)
+        m_fileName = *args.file;
+    return args;
 }
 
 void CLoaderDlgBase::SaveSettingsFile()

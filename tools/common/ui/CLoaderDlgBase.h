@@ -3,6 +3,7 @@
 #include "platform/ui/WindowBase.h"
 #include "tools/common/CIniFile.h"
 #include "tools/common/LoaderTexts.h"
+#include "tools/common/ToolCommandLine.h"
 #include "tools/common/ui/CToolRelaySink.h"
 
 #include <QColor>
@@ -22,6 +23,7 @@ class QPushButton;
 namespace vexar::tools {
 
 struct LOADER_IMAGE;
+class CToolLine;
 class CToolScript;
 
 // What the boot-loader tools' main dialogs share: the status list, the
@@ -89,8 +91,18 @@ protected:
     int Box(const std::u16string& text, unsigned style);
     // Loader messages as boxes under the tool's caption.
     CLoaderReporter& BoxReporter() { return m_reporter; }
+    // The tool's serial line, owned by its programmer.
+    virtual CToolLine& ToolLine() = 0;
+    // The settings every tool keeps: logo, port, speed, the image's name
+    // and folder. Written before a tool's own keys, so that a new file
+    // lists each section's keys in the tool's order.
+    void ReadCommonSettings();
+    void WriteCommonSettings();
     // Saves the settings file; a failure is said.
     void SaveSettingsFile();
+    // Reads the start argument and takes the items every tool knows (port,
+    // speed, logo, the image's folder and name); the rest is the caller's.
+    ToolArguments ApplyCommonArguments(ToolKind tool);
     // The folder and name of a file chosen in the Open dialog.
     void TakeChosenFile(const std::string& chosen);
     // Closes the sink and stops the worker the first time only; false once
