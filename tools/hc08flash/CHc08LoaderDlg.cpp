@@ -6,7 +6,6 @@
 #include "tools/common/ImageLoaders.h"
 #include "tools/common/ToolCommandLine.h"
 #include "tools/common/ToolMessages.h"
-#include "tools/common/ui/CRs232ConfigDlg.h"
 #include "tools/common/ui/ToolDisplay.h"
 
 #include <QLabel>
@@ -162,26 +161,7 @@ void CHc08LoaderDlg::OnStartStop()
     }
     if (!m_programmer.Image().loaded || !m_portConfigured)
         return NotStarted();
-    class Prompts : public IPortScanPrompts, public IPortAdvanceReport {
-    public:
-        explicit Prompts(CHc08LoaderDlg& dlg) : m_dlg(dlg) {}
-        bool AskContinueDespiteConflict() override
-        {
-            return m_dlg.Box(u"Attention COM-USB conflict, try to connect through a different USB port. Do you want to "
-                             u"continue with the connection?",
-                             ui::MB_YESNO | ui::MB_ICONQUESTION) == ui::IDYES;
-        }
-        void ShowNoPortFound() override
-        {
-            m_dlg.Box(u"Attention NO COM find, try to disconnect and reconnect USB converter.",
-                      ui::MB_OK | ui::MB_ICONEXCLAMATION);
-        }
-        void PortChosen(int port) override { m_dlg.SetTitle(port); }
-        void OpenFailed(int, int) override {}
-
-    private:
-        CHc08LoaderDlg& m_dlg;
-    } prompts(*this);
+    ScanPrompts prompts(*this);
     m_download->setValue(m_download->minimum());
     PaintBar(QColor(0, 0, 192));
     switch (m_programmer.StartRun(prompts, prompts)) {
@@ -206,14 +186,8 @@ void CHc08LoaderDlg::OnFile()
 {
     if (m_programmer.IsRunning())
         return;
-    ui::FileDialogRequest request;
-    request.owner = this;
-    request.title = u"Select file to open";
-    request.folder = m_path;
-    request.filter = u"Srecord file (*.s19)|*.s19|All Files (*.*)|*.*||";
-    request.defaultExtension = u"*.s19";
-    request.mustExist = true;
-    const std::optional<std::string> chosen = ui::FileDialog(request);
+    const std::optional<std::string> chosen =
+        ChooseImageFile(u"Srecord file (*.s19)|*.s19|All Files (*.*)|*.*||", u"*.s19");
     if (!chosen)
         return;
     TakeChosenFile(*chosen);
@@ -224,11 +198,8 @@ void CHc08LoaderDlg::OnSettings()
 {
     if (m_programmer.IsRunning())
         return;
-    CRs232ConfigDlg dlg(this, true);
-    if (dlg.exec() != QDialog::Accepted)
+    if (!AskPortSettings(true))
         return;
-    m_programmer.Line().SetPort(dlg.m_nPort);
-    m_programmer.Line().SetBaud(dlg.m_nBaud);
     m_portConfigured = true;
     SetTitle(m_programmer.Line().Port());
     Button(IDC_START)->setEnabled(m_programmer.Image().loaded);

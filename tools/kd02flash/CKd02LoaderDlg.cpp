@@ -6,7 +6,6 @@
 #include "tools/common/ImageLoaders.h"
 #include "tools/common/ToolCommandLine.h"
 #include "tools/common/ToolMessages.h"
-#include "tools/common/ui/CRs232ConfigDlg.h"
 #include "tools/common/ui/ToolDisplay.h"
 
 #include <QLabel>
@@ -207,26 +206,7 @@ void CKd02LoaderDlg::OnStart()
         SetLook(StartLook::Idle);
         return;
     }
-    class Prompts : public IPortScanPrompts, public IPortAdvanceReport {
-    public:
-        explicit Prompts(CKd02LoaderDlg& dlg) : m_dlg(dlg) {}
-        bool AskContinueDespiteConflict() override
-        {
-            return m_dlg.Box(u"Attention COM-USB conflict, try to connect through a different USB port. Do you want to "
-                             u"continue with the connection?",
-                             ui::MB_YESNO | ui::MB_ICONQUESTION) == ui::IDYES;
-        }
-        void ShowNoPortFound() override
-        {
-            m_dlg.Box(u"Attention NO COM find, try to disconnect and reconnect USB converter.",
-                      ui::MB_OK | ui::MB_ICONEXCLAMATION);
-        }
-        void PortChosen(int port) override { m_dlg.SetTitle(port); }
-        void OpenFailed(int port, int error) override { m_dlg.AddStatus(Kd02StatusLine(ST_OPEN_ERROR, port, error)); }
-
-    private:
-        CKd02LoaderDlg& m_dlg;
-    } prompts(*this);
+    ScanPrompts prompts(*this, [](int port, int error) { return Kd02StatusLine(ST_OPEN_ERROR, port, error); });
     switch (m_programmer.StartRun(prompts, prompts)) {
     case CKd02Programmer::StartResult::NotStarted:
         return;
@@ -244,14 +224,8 @@ void CKd02LoaderDlg::OnFile()
 {
     if (!m_fileEnabled)
         return;
-    ui::FileDialogRequest request;
-    request.owner = this;
-    request.title = u"Select file to open";
-    request.folder = m_path;
-    request.filter = u"Application file (*.hex)|*.hex|Application file (*.bin)|*.bin||";
-    request.defaultExtension = u".hex";
-    request.mustExist = true;
-    const std::optional<std::string> chosen = ui::FileDialog(request);
+    const std::optional<std::string> chosen =
+        ChooseImageFile(u"Application file (*.hex)|*.hex|Application file (*.bin)|*.bin||", u".hex");
     if (!chosen)
         return;
     if (!CheckFirmwareFileSize(*chosen, ToolLanguage::English, BoxReporter()))
@@ -264,12 +238,8 @@ void CKd02LoaderDlg::OnSettings()
 {
     if (!m_settingsEnabled)
         return;
-    CRs232ConfigDlg dlg(this, true);
-    if (dlg.exec() != QDialog::Accepted)
-        return;
-    m_programmer.Line().SetPort(dlg.m_nPort);
-    m_programmer.Line().SetBaud(dlg.m_nBaud);
-    RestartWorker();
+    if (AskPortSettings(true))
+        RestartWorker();
 }
 
 void CKd02LoaderDlg::OnClearList()

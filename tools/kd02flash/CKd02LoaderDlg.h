@@ -42,6 +42,7 @@ public:
 protected:
     void StopWorker() override { m_programmer.StopThread(); }
     CToolLine& ToolLine() override { return m_programmer.Line(); }
+    void SetTitle(int port) override;
 
 private:
     void ReadSettings();
@@ -50,7 +51,6 @@ private:
     void RestartWorker();
     void LoadImageFile(const std::string& path, bool binary);
     void ShowImage();
-    void SetTitle(int port);
     void SetLook(StartLook look);
     void ShowProgress(long written, long address);
     void EndRunLook();

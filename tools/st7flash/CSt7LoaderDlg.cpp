@@ -6,7 +6,6 @@
 #include "tools/common/ImageLoaders.h"
 #include "tools/common/ToolCommandLine.h"
 #include "tools/common/ToolMessages.h"
-#include "tools/common/ui/CRs232ConfigDlg.h"
 #include "tools/common/ui/ToolDisplay.h"
 #include "tools/st7flash/St7Texts.h"
 
@@ -183,27 +182,8 @@ bool CSt7LoaderDlg::StartEnabled() const
 
 void CSt7LoaderDlg::OnStart()
 {
-    class Prompts : public IPortScanPrompts, public IPortAdvanceReport {
-    public:
-        explicit Prompts(CSt7LoaderDlg& dlg) : m_dlg(dlg) {}
-        bool AskContinueDespiteConflict() override
-        {
-            return m_dlg.Box(Format(Text::ComUsbConflict, m_dlg.Language()), ui::MB_YESNO | ui::MB_ICONQUESTION) ==
-                   ui::IDYES;
-        }
-        void ShowNoPortFound() override
-        {
-            m_dlg.Box(Format(Text::NoComFound, m_dlg.Language()), ui::MB_OK | ui::MB_ICONEXCLAMATION);
-        }
-        void PortChosen(int port) override { m_dlg.SetTitle(port); }
-        void OpenFailed(int port, int error) override
-        {
-            m_dlg.AddStatus(Format(Text::OpenErrorAdvance, m_dlg.Language(), port, error));
-        }
-
-    private:
-        CSt7LoaderDlg& m_dlg;
-    } prompts(*this);
+    ScanPrompts prompts(*this, Format(Text::ComUsbConflict, Language()), Format(Text::NoComFound, Language()),
+                        [this](int port, int error) { return Format(Text::OpenErrorAdvance, Language(), port, error); });
     switch (m_programmer.StartRun(prompts, prompts)) {
     case CSt7Programmer::StartResult::NotStarted:
         return;
@@ -220,14 +200,7 @@ void CSt7LoaderDlg::OnStart()
 
 void CSt7LoaderDlg::OnFile()
 {
-    ui::FileDialogRequest request;
-    request.owner = this;
-    request.title = u"Select file to open";
-    request.folder = m_path;
-    request.filter = u"Cripted Srecord file (*.run)|*.run|";
-    request.defaultExtension = u".run";
-    request.mustExist = true;
-    const std::optional<std::string> chosen = ui::FileDialog(request);
+    const std::optional<std::string> chosen = ChooseImageFile(u"Cripted Srecord file (*.run)|*.run|", u".run");
     if (!chosen)
         return;
     if (!CheckFirmwareFileSize(*chosen, Language(), BoxReporter()))
@@ -238,12 +211,8 @@ void CSt7LoaderDlg::OnFile()
 
 void CSt7LoaderDlg::OnSettings()
 {
-    CRs232ConfigDlg dlg(this, false);
-    if (dlg.exec() != QDialog::Accepted)
-        return;
-    m_programmer.Line().SetPort(dlg.m_nPort);
-    m_programmer.Line().SetBaud(dlg.m_nBaud);
-    RestartWorker();
+    if (AskPortSettings(false))
+        RestartWorker();
 }
 
 void CSt7LoaderDlg::OnClearList()

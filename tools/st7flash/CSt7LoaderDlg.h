@@ -33,6 +33,7 @@ public:
 protected:
     void StopWorker() override { m_programmer.StopThread(); }
     CToolLine& ToolLine() override { return m_programmer.Line(); }
+    void SetTitle(int port) override;
 
 private:
     void ReadSettings();
@@ -42,7 +43,6 @@ private:
     void RestartWorker();
     void LoadImageFile(const std::string& path);
     void ShowImage();
-    void SetTitle(int port);
     void ShowProgress(long written, long address);
     ToolLanguage Language() const;
 

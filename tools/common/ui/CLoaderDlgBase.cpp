@@ -4,6 +4,7 @@
 #include "tools/common/CToolLine.h"
 #include "tools/common/LoaderImage.h"
 #include "tools/common/ui/CLoaderAboutDlg.h"
+#include "tools/common/ui/CRs232ConfigDlg.h"
 #include "tools/common/ui/CToolScript.h"
 #include "tools/common/ui/ToolDisplay.h"
 
@@ -221,6 +222,68 @@ void CLoaderDlgBase::TakeChosenFile(const std::string& chosen)
     const std::size_t slash = chosen.find_last_of('/');
     m_path = slash == std::string::npos ? m_toolFolder : chosen.substr(0, slash + 1);
     m_fileName = slash == std::string::npos ? chosen : chosen.substr(slash + 1);
+}
+
+std::optional<std::string> CLoaderDlgBase::ChooseImageFile(const char16_t* filter, const char16_t* defaultExtension)
+{
+    ui::FileDialogRequest request;
+    request.owner = this;
+    request.title = u"Select file to open";
+    request.folder = m_path;
+    request.filter = filter;
+    request.defaultExtension = defaultExtension;
+    request.mustExist = true;
+    return ui::FileDialog(request);
+}
+
+bool CLoaderDlgBase::AskPortSettings(bool withSpeeds)
+{
+    CRs232ConfigDlg dlg(this, withSpeeds);
+    if (dlg.exec() != QDialog::Accepted)
+        return false;
+    ToolLine().SetPort(dlg.m_nPort);
+    ToolLine().SetBaud(dlg.m_nBaud);
+    return true;
+}
+
+CLoaderDlgBase::ScanPrompts::ScanPrompts(CLoaderDlgBase& dlg, std::u16string conflictQuestion,
+                                         std::u16string noPortText,
+                                         std::function<std::u16string(int port, int error)> openFailedLine)
+    : m_dlg(dlg),
+      m_conflictQuestion(std::move(conflictQuestion)),
+      m_noPortText(std::move(noPortText)),
+      m_openFailedLine(std::move(openFailedLine))
+{
+}
+
+CLoaderDlgBase::ScanPrompts::ScanPrompts(CLoaderDlgBase& dlg,
+                                         std::function<std::u16string(int port, int error)> openFailedLine)
+    : ScanPrompts(dlg,
+                  u"Attention COM-USB conflict, try to connect through a different USB port. Do you want to continue "
+                  u"with the connection?",
+                  u"Attention NO COM find, try to disconnect and reconnect USB converter.", std::move(openFailedLine))
+{
+}
+
+bool CLoaderDlgBase::ScanPrompts::AskContinueDespiteConflict()
+{
+    return m_dlg.Box(m_conflictQuestion, ui::MB_YESNO | ui::MB_ICONQUESTION) == ui::IDYES;
+}
+
+void CLoaderDlgBase::ScanPrompts::ShowNoPortFound()
+{
+    m_dlg.Box(m_noPortText, ui::MB_OK | ui::MB_ICONEXCLAMATION);
+}
+
+void CLoaderDlgBase::ScanPrompts::PortChosen(int port)
+{
+    m_dlg.SetTitle(port);
+}
+
+void CLoaderDlgBase::ScanPrompts::OpenFailed(int port, int systemError)
+{
+    if (m_openFailedLine)
+        m_dlg.AddStatus(m_openFailedLine(port, systemError));
 }
 
 bool CLoaderDlgBase::EndWorkerOnce()

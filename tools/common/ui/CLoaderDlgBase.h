@@ -2,6 +2,7 @@
 
 #include "platform/ui/WindowBase.h"
 #include "tools/common/CIniFile.h"
+#include "tools/common/CToolPortList.h"
 #include "tools/common/LoaderTexts.h"
 #include "tools/common/ToolCommandLine.h"
 #include "tools/common/ui/CToolRelaySink.h"
@@ -12,6 +13,7 @@
 #include <functional>
 #include <initializer_list>
 #include <map>
+#include <optional>
 #include <string>
 
 class QLabel;
@@ -110,6 +112,32 @@ protected:
     bool EndWorkerOnce();
     // Joins the tool's worker (after the sink has been closed).
     virtual void StopWorker() = 0;
+    // The window's title naming the port in use.
+    virtual void SetTitle(int port) = 0;
+    // The Open dialog in the image folder; the file chosen, if any.
+    std::optional<std::string> ChooseImageFile(const char16_t* filter, const char16_t* defaultExtension);
+    // The port settings dialog; on OK its port and speed become the line's.
+    bool AskPortSettings(bool withSpeeds);
+
+    // The port scan's questions as boxes, the port chosen in the title and
+    // a port that would not open as a status line, in the tool's words.
+    class ScanPrompts : public IPortScanPrompts, public IPortAdvanceReport {
+    public:
+        ScanPrompts(CLoaderDlgBase& dlg, std::u16string conflictQuestion, std::u16string noPortText,
+                    std::function<std::u16string(int port, int error)> openFailedLine = {});
+        // The English texts.
+        explicit ScanPrompts(CLoaderDlgBase& dlg, std::function<std::u16string(int port, int error)> openFailedLine = {});
+        bool AskContinueDespiteConflict() override;
+        void ShowNoPortFound() override;
+        void PortChosen(int port) override;
+        void OpenFailed(int port, int systemError) override;
+
+    private:
+        CLoaderDlgBase& m_dlg;
+        std::u16string m_conflictQuestion;
+        std::u16string m_noPortText;
+        std::function<std::u16string(int, int)> m_openFailedLine;
+    };
     void NotifyArgumentApplied();
     void NotifyRunEnded();
 
