@@ -1,7 +1,8 @@
 // The commands that move a calibration between the program and files:
 // save with a comment, load (and write to the ECU), the automatic load of
 // the start file, reset to the defaults, the comments viewer, the
-// comparison of two files and the binary export.
+// comparison of two files and the binary export. The checklist is in
+// CVEXARViewChecklist.cpp.
 //
 // Save, load and reset are refused without a word during a long operation,
 // and every command but the comments viewer while an external program
@@ -13,6 +14,7 @@
 #include "common/ErrorReporter.h"
 #include "common/Text.h"
 #include "dialogs/CDlgCmpFilePC.h"
+#include "dialogs/CDlgDiag.h"
 #include "dialogs/CDlgInsComm.h"
 #include "dialogs/CDlgNomeFilePC.h"
 #include "dialogs/CDlgNomeFilePCKD01.h"
@@ -74,6 +76,12 @@ std::string CVEXARView::EcuParamFolder() const
 std::u16string CVEXARView::LangFormat(int id, const std::u16string& text) const
 {
     return Format(LangText(id), text);
+}
+
+void CVEXARView::PostDiagRefreshSplit()
+{
+    if (m_dlgDiag && m_dlgDiag->m_bCreated)
+        ui::PostMessage(m_dlgDiag.get(), ui::WindowMessage{link::WM_DIAG_REFRESH_SPLIT, 0, 0, nullptr});
 }
 
 // ---- Naming ------------------------------------------------------------------------
@@ -293,6 +301,7 @@ void CVEXARView::OnBtnLoadNewConfiguration()
             SetCalibrationNameField();
         if (writeToEcu)
             ui::PostMessage(this, ui::WindowMessage{WM_WRITE_ALL_REQUEST, 0, 0, nullptr});
+        PostDiagRefreshSplit();
     } else {
         ui::MessageBox(this, LangText(fileFirmware.empty() ? 3106 : 3207), std::u16string(),
                        ui::MB_OK | ui::MB_ICONEXCLAMATION);
@@ -348,6 +357,7 @@ void CVEXARView::OnBtnResetMemory()
     if (m_app.m_bLinked && m_app.m_nEdition != 5 &&
         ui::MessageBox(this, LangText(3103), std::u16string(), ui::MB_YESNO | ui::MB_ICONQUESTION) == ui::IDYES)
         ui::PostMessage(this, ui::WindowMessage{WM_WRITE_ALL_REQUEST, 0, 0, nullptr});
+    PostDiagRefreshSplit();
 }
 
 // ---- Comments, comparison, export ------------------------------------------------------
