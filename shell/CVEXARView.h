@@ -405,6 +405,10 @@ private:
     // recovery-action lists; a failed read puts the images, the controls
     // and the comments back as they were.
     bool ReadParameterFile(const std::string& path, std::u16string& fileFirmware, bool& nameFound);
+    // A Save dialog in `folder` proposing `name`; the path chosen, none on
+    // Cancel.
+    std::optional<std::string> AskSaveFile(const std::string& folder, std::u16string_view name,
+                                           std::u16string_view filter, std::u16string_view extension);
     // WM_DIAG_REFRESH_SPLIT to the diagnosis window when it exists: its
     // rows show the values of the calibration now in the images.
     void PostDiagRefreshSplit();

@@ -52,13 +52,7 @@ void CVEXARView::OnBtnCreateChecklist()
         return;
     const std::string folder = m_strExeFolder + "Checklist/" + ToUtf8(m_strEcuFamily) + "/";
     CUtility::CreateFullPath(folder);
-    ui::FileDialogRequest request;
-    request.owner = this;
-    request.save = true;
-    request.folder = folder;
-    request.filter = u"Chk Files (*.txt)|*.txt|";
-    request.defaultExtension = u".txt";
-    const std::optional<std::string> target = ui::FileDialog(request);
+    const std::optional<std::string> target = AskSaveFile(folder, {}, u"Chk Files (*.txt)|*.txt|", u".txt");
     if (!target)
         return;
     std::error_code error;

@@ -84,6 +84,20 @@ void CVEXARView::PostDiagRefreshSplit()
         ui::PostMessage(m_dlgDiag.get(), ui::WindowMessage{link::WM_DIAG_REFRESH_SPLIT, 0, 0, nullptr});
 }
 
+std::optional<std::string> CVEXARView::AskSaveFile(const std::string& folder, std::u16string_view name,
+                                                std::u16string_view filter, std::u16string_view extension)
+{
+    // The commands ask about an existing file themselves.
+    ui::FileDialogRequest request;
+    request.owner = this;
+    request.save = true;
+    request.folder = folder;
+    request.fileName = name;
+    request.filter = filter;
+    request.defaultExtension = extension;
+    return ui::FileDialog(request);
+}
+
 // ---- Naming ------------------------------------------------------------------------
 
 bool CVEXARView::AskParameterFileName()
@@ -150,14 +164,9 @@ void CVEXARView::OnBtnSaveCurrentConfiguration()
         CUtility::CreateFullPath(ToUtf8(m_strCalibFolder));
         target = ToUtf8(m_strCalibFolder + m_strCalibName);
     } else {
-        ui::FileDialogRequest request;
-        request.owner = this;
-        request.save = true;
-        request.folder = EcuParamFolder();
-        request.fileName = m_strCalibName.empty() ? u"Parametri.dat" : m_strCalibName;
-        request.filter = kDatFilter;
-        request.defaultExtension = u".dat";
-        if (const std::optional<std::string> path = ui::FileDialog(request)) {
+        if (const std::optional<std::string> path =
+                AskSaveFile(EcuParamFolder(), m_strCalibName.empty() ? u"Parametri.dat" : m_strCalibName,
+                            kDatFilter, u".dat")) {
             target = *path;
             m_strCalibName = NameOfPath(ToUtf16(target));
         }
@@ -409,16 +418,9 @@ void CVEXARView::OnExportBinary()
     }
     const std::string dialogFolder = m_strParamFolder + ToUtf8(m_strEcuFamily) + "/" + ToUtf8(configName) + "/";
     if (m_strCalibName.empty()) {
-        const std::string& folder = dialogFolder;
-        CUtility::CreateFullPath(folder);
-        ui::FileDialogRequest request;
-        request.owner = this;
-        request.save = true;
-        request.folder = folder;
-        request.fileName = u"Parametri.bin";
-        request.filter = u"Bin Files (*.bin)|*.bin|";
-        request.defaultExtension = u".bin";
-        const std::optional<std::string> path = ui::FileDialog(request);
+        CUtility::CreateFullPath(dialogFolder);
+        const std::optional<std::string> path =
+            AskSaveFile(dialogFolder, u"Parametri.bin", u"Bin Files (*.bin)|*.bin|", u".bin");
         if (!path)
             return;
         target = *path;

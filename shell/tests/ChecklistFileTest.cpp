@@ -3,6 +3,7 @@
 #include "shell/core/ChecklistFile.h"
 
 #include "Dates.h"
+#include "DefinitionFixtures.h"
 #include "TempDir.h"
 #include "TestControls.h"
 #include "config/ControlCodes.h"
@@ -26,16 +27,6 @@ constexpr auto P = ChecklistSection::Parameters;
 constexpr auto V = ChecklistSection::Variables;
 constexpr auto D = ChecklistSection::Diagnosis;
 
-std::string Utf16WithMark(const std::u16string& text)
-{
-    std::string bytes("\xFF\xFE", 2);
-    for (char16_t c : text) {
-        bytes.push_back(static_cast<char>(c & 0xFF));
-        bytes.push_back(static_cast<char>(c >> 8));
-    }
-    return bytes;
-}
-
 }  // namespace
 
 TEST(ChecklistDefinition, ListsFollowTheirHeadingsFromParametersOn)
@@ -56,7 +47,7 @@ TEST(ChecklistDefinition, ListsFollowTheirHeadingsFromParametersOn)
     std::u16string text;
     for (char c : ansi)
         text.push_back(static_cast<char16_t>(c));
-    WriteAll(path, Utf16WithMark(text));
+    ASSERT_TRUE(vexar::fixtures::WriteUnicodeTextFile(path, text));
     EXPECT_EQ(ReadChecklistDefinition(path), expected);
 
     WriteAll(path, "Rpm_Cambio\n[Variables]\nGiri_Motore\n");
