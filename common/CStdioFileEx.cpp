@@ -3,6 +3,7 @@
 #include "common/Text.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -90,6 +91,37 @@ bool CStdioFileEx::Open(const std::string& path, std::uint32_t flags, int* error
     m_flags = flags;
     m_path = path;
     return true;
+}
+
+bool CStdioFileEx::OpenInMemory(std::uint32_t flags)
+{
+    Close();
+    m_unicode = false;
+    m_failed = false;
+    m_stream = ::open_memstream(&m_memory, &m_memorySize);
+    if (!m_stream)
+        return false;
+    m_inMemory = true;
+    m_flags = (flags | modeWrite | modeCreate) & ~static_cast<std::uint32_t>(modeReadWrite);
+    m_path.clear();
+    return true;
+}
+
+bool CStdioFileEx::CloseInMemory(std::string& bytes)
+{
+    if (!m_stream || !m_inMemory)
+        return false;
+    // The stream sets the buffer and its size at the close.
+    const bool ok = std::fclose(m_stream) == 0 && !m_failed && m_memory;
+    m_stream = nullptr;
+    m_unicode = false;
+    m_inMemory = false;
+    if (ok)
+        bytes.assign(m_memory, m_memorySize);
+    std::free(m_memory);
+    m_memory = nullptr;
+    m_memorySize = 0;
+    return ok;
 }
 
 bool CStdioFileEx::ReadString(std::u16string& line)
@@ -212,6 +244,11 @@ bool CStdioFileEx::Close()
     const bool ok = std::fclose(m_stream) == 0 && !m_failed;
     m_stream = nullptr;
     m_unicode = false;
+    // What a file in memory held goes with it.
+    m_inMemory = false;
+    std::free(m_memory);
+    m_memory = nullptr;
+    m_memorySize = 0;
     return ok;
 }
 

@@ -34,6 +34,13 @@ public:
     // Opens `path` (UTF-8). On failure returns false and, when `error` is
     // given, stores the errno value there.
     bool Open(const std::string& path, std::uint32_t flags, int* error = nullptr);
+    // Opens a file held in memory for writing, in the encoding the flags
+    // choose (modeWriteUnicode or ANSI): a text built whole, that the
+    // caller then writes in one piece (the atomic-write helper).
+    bool OpenInMemory(std::uint32_t flags);
+    // Closes a file opened in memory and gives its bytes; false, with
+    // nothing given, when a write failed or the file was not in memory.
+    bool CloseInMemory(std::string& bytes);
     // Reads one line without its line end; false at the end of the file or
     // on a read error (Failed() tells which).
     bool ReadString(std::u16string& line);
@@ -69,6 +76,10 @@ private:
     bool WriteBytes(const void* data, std::size_t size);
 
     std::FILE* m_stream = nullptr;
+    // The buffer and size of a file in memory, kept by the stream.
+    char* m_memory = nullptr;
+    std::size_t m_memorySize = 0;
+    bool m_inMemory = false;
     bool m_unicode = false;
     std::uint32_t m_flags = 0;
     int m_codePage = -1;

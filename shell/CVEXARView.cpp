@@ -121,6 +121,8 @@ void CVEXARView::RegisterCommands()
     map.On(ID_COMMENTI, [this] { OnComments(); });
     map.On(ID_COMPARA, [this] { OnCompareParameterFiles(); });
     map.On(ID_ESPORTA, [this] { OnExportBinary(); });
+    map.On(ID_CREA_CHK, [this] { OnCreateChecklist(); });
+    map.On(static_cast<unsigned>(kCommandButtons[kActionChecklist].button), [this] { OnBtnCreateChecklist(); });
     map.On(static_cast<unsigned>(kCommandButtons[kActionAcquisition].button), [this] { OnBtnDataAcquisition(); });
     map.On(ID_DIAGNOSI, [this] { OnDiagnosis(); });
     map.OnUpdate(ID_DIAGNOSI, [](ui::CmdUI& item) { item.Enable(true); });
@@ -361,6 +363,7 @@ std::intptr_t CVEXARView::onMessage(unsigned id, std::uintptr_t wParam, std::int
     case WM_CALIB_NAME_CHANGED: OnCalibNameChanged(); return 0;
     case WM_CONNECT_ABORTED: OnConnectAborted(); return 0;
     case link::WM_LIVE_SAMPLE: OnLiveSample(payload); return 0;
+    case link::WM_CHECKLIST_READY: OnChecklistReady(); return 0;
     default: return WindowBase::onMessage(id, wParam, lParam, payload);
     }
 }

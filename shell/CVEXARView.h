@@ -194,6 +194,19 @@ public:
     // The loaded calibration's comments as the comments viewer shows them.
     std::u16string BuildCommentsText() const;
 
+    // ---- Checklist (CVEXARViewChecklist.cpp) ----
+    void OnCreateChecklist() { OnBtnCreateChecklist(); }
+    void OnBtnCreateChecklist();
+    // The worker's read lists from Checklist.cfg: the listed variables and
+    // diagnosis rows, with their read blocks when the file lists
+    // diagnosis rows.
+    void BuildChecklistRequest();
+    // Writes the checklist to `path` whole; false, after the error box,
+    // when it could not be written (a previous file stays).
+    bool WriteChecklistFile(const std::string& path);
+    // WM_CHECKLIST_READY: the worker has read the listed values.
+    void OnChecklistReady();
+
     // ---- Window and information commands (CVEXARViewWindows.cpp) ----
     void OnEcuIdentification() { OnBtnEcuIdentification(); }
     void OnBtnEcuIdentification();
@@ -392,6 +405,15 @@ private:
     // recovery-action lists; a failed read puts the images, the controls
     // and the comments back as they were.
     bool ReadParameterFile(const std::string& path, std::u16string& fileFirmware, bool& nameFound);
+    // A Save dialog in `folder` proposing `name`; the path chosen, none on
+    // Cancel.
+    std::optional<std::string> AskSaveFile(const std::string& folder, std::u16string_view name,
+                                           std::u16string_view filter, std::u16string_view extension);
+    // WM_DIAG_REFRESH_SPLIT to the diagnosis window when it exists: its
+    // rows show the values of the calibration now in the images.
+    void PostDiagRefreshSplit();
+    // The configuration's Checklist.cfg, as spelt on disk.
+    std::string ChecklistDefinitionPath() const;
     // "<parameter folder><ECU family>/", made with its parents.
     std::string EcuParamFolder() const;
     // The language text `id` used as a format with one text.

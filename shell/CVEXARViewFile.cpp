@@ -1,7 +1,8 @@
 // The commands that move a calibration between the program and files:
 // save with a comment, load (and write to the ECU), the automatic load of
 // the start file, reset to the defaults, the comments viewer, the
-// comparison of two files and the binary export.
+// comparison of two files and the binary export. The checklist is in
+// CVEXARViewChecklist.cpp.
 //
 // Save, load and reset are refused without a word during a long operation,
 // and every command but the comments viewer while an external program
@@ -13,6 +14,7 @@
 #include "common/ErrorReporter.h"
 #include "common/Text.h"
 #include "dialogs/CDlgCmpFilePC.h"
+#include "dialogs/CDlgDiag.h"
 #include "dialogs/CDlgInsComm.h"
 #include "dialogs/CDlgNomeFilePC.h"
 #include "dialogs/CDlgNomeFilePCKD01.h"
@@ -74,6 +76,26 @@ std::string CVEXARView::EcuParamFolder() const
 std::u16string CVEXARView::LangFormat(int id, const std::u16string& text) const
 {
     return Format(LangText(id), text);
+}
+
+void CVEXARView::PostDiagRefreshSplit()
+{
+    if (m_dlgDiag && m_dlgDiag->m_bCreated)
+        ui::PostMessage(m_dlgDiag.get(), ui::WindowMessage{link::WM_DIAG_REFRESH_SPLIT, 0, 0, nullptr});
+}
+
+std::optional<std::string> CVEXARView::AskSaveFile(const std::string& folder, std::u16string_view name,
+                                                std::u16string_view filter, std::u16string_view extension)
+{
+    // The commands ask about an existing file themselves.
+    ui::FileDialogRequest request;
+    request.owner = this;
+    request.save = true;
+    request.folder = folder;
+    request.fileName = name;
+    request.filter = filter;
+    request.defaultExtension = extension;
+    return ui::FileDialog(request);
 }
 
 // ---- Naming ------------------------------------------------------------------------
@@ -142,14 +164,9 @@ void CVEXARView::OnBtnSaveCurrentConfiguration()
         CUtility::CreateFullPath(ToUtf8(m_strCalibFolder));
         target = ToUtf8(m_strCalibFolder + m_strCalibName);
     } else {
-        ui::FileDialogRequest request;
-        request.owner = this;
-        request.save = true;
-        request.folder = EcuParamFolder();
-        request.fileName = m_strCalibName.empty() ? u"Parametri.dat" : m_strCalibName;
-        request.filter = kDatFilter;
-        request.defaultExtension = u".dat";
-        if (const std::optional<std::string> path = ui::FileDialog(request)) {
+        if (const std::optional<std::string> path =
+                AskSaveFile(EcuParamFolder(), m_strCalibName.empty() ? u"Parametri.dat" : m_strCalibName,
+                            kDatFilter, u".dat")) {
             target = *path;
             m_strCalibName = NameOfPath(ToUtf16(target));
         }
@@ -293,6 +310,7 @@ void CVEXARView::OnBtnLoadNewConfiguration()
             SetCalibrationNameField();
         if (writeToEcu)
             ui::PostMessage(this, ui::WindowMessage{WM_WRITE_ALL_REQUEST, 0, 0, nullptr});
+        PostDiagRefreshSplit();
     } else {
         ui::MessageBox(this, LangText(fileFirmware.empty() ? 3106 : 3207), std::u16string(),
                        ui::MB_OK | ui::MB_ICONEXCLAMATION);
@@ -348,6 +366,7 @@ void CVEXARView::OnBtnResetMemory()
     if (m_app.m_bLinked && m_app.m_nEdition != 5 &&
         ui::MessageBox(this, LangText(3103), std::u16string(), ui::MB_YESNO | ui::MB_ICONQUESTION) == ui::IDYES)
         ui::PostMessage(this, ui::WindowMessage{WM_WRITE_ALL_REQUEST, 0, 0, nullptr});
+    PostDiagRefreshSplit();
 }
 
 // ---- Comments, comparison, export ------------------------------------------------------
@@ -399,16 +418,9 @@ void CVEXARView::OnExportBinary()
     }
     const std::string dialogFolder = m_strParamFolder + ToUtf8(m_strEcuFamily) + "/" + ToUtf8(configName) + "/";
     if (m_strCalibName.empty()) {
-        const std::string& folder = dialogFolder;
-        CUtility::CreateFullPath(folder);
-        ui::FileDialogRequest request;
-        request.owner = this;
-        request.save = true;
-        request.folder = folder;
-        request.fileName = u"Parametri.bin";
-        request.filter = u"Bin Files (*.bin)|*.bin|";
-        request.defaultExtension = u".bin";
-        const std::optional<std::string> path = ui::FileDialog(request);
+        CUtility::CreateFullPath(dialogFolder);
+        const std::optional<std::string> path =
+            AskSaveFile(dialogFolder, u"Parametri.bin", u"Bin Files (*.bin)|*.bin|", u".bin");
         if (!path)
             return;
         target = *path;

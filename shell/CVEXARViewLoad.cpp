@@ -340,8 +340,7 @@ void CVEXARView::ApplyLoadResult(bool success)
         EnableAction(kActionLoadCalib, !m_app.m_bOprLimit);
         EnableAction(kActionPrgEcu, !m_app.m_bOprLimit);
         m_app.m_bNotifyLinked = true;
-        if (m_dlgDiag && m_dlgDiag->m_bCreated)
-            ui::PostMessage(m_dlgDiag.get(), ui::WindowMessage{link::WM_DIAG_REFRESH_SPLIT, 0, 0, nullptr});
+        PostDiagRefreshSplit();
     } else {
         // Nothing of a failed load stands: no images, no control tables.
         m_app.FreeImageBuffers();

@@ -39,6 +39,18 @@ std::string Written(const std::string& path, std::uint32_t flags, std::u16string
     return ReadAll(path);
 }
 
+// The same text written to a file in memory.
+std::string WrittenInMemory(std::uint32_t flags, std::u16string_view text)
+{
+    CStdioFileEx file;
+    EXPECT_TRUE(file.OpenInMemory(flags));
+    EXPECT_TRUE(file.WriteString(text));
+    std::string bytes = "untouched";
+    EXPECT_TRUE(file.CloseInMemory(bytes));
+    EXPECT_FALSE(file.IsOpen());
+    return bytes;
+}
+
 }  // namespace
 
 TEST(CStdioFileEx, WritesExactBytes)
@@ -60,8 +72,32 @@ TEST(CStdioFileEx, WritesExactBytes)
         {"ansi empty", kWriteAnsi, u"", ""},
     };
     TempDir dir;
-    for (const Case& c : cases)
+    for (const Case& c : cases) {
         EXPECT_EQ(Written(dir.file("out.txt"), c.flags, c.text), c.bytes) << c.name;
+        EXPECT_EQ(WrittenInMemory(c.flags, c.text), c.bytes) << c.name << " in memory";
+    }
+}
+
+TEST(CStdioFileEx, AFileInMemoryGivesItsBytesOnce)
+{
+    CStdioFileEx file;
+    ASSERT_TRUE(file.OpenInMemory(kWriteUnicode));
+    EXPECT_TRUE(file.WriteString(u"a\n"));
+    EXPECT_TRUE(file.WriteString(u"b"));
+    std::string bytes;
+    ASSERT_TRUE(file.CloseInMemory(bytes));
+    EXPECT_EQ(bytes, std::string("\xFF\xFE" "a\0\n\0b\0", 8));
+    // Closed, and a file on disk is not in memory: nothing more is given.
+    bytes = "kept";
+    EXPECT_FALSE(file.CloseInMemory(bytes));
+    TempDir dir;
+    ASSERT_TRUE(file.Open(dir.file("disk.txt"), kWriteAnsi));
+    EXPECT_FALSE(file.CloseInMemory(bytes));
+    EXPECT_EQ(bytes, "kept");
+    // A file in memory closed the ordinary way frees what it held.
+    ASSERT_TRUE(file.OpenInMemory(kWriteAnsi));
+    EXPECT_TRUE(file.WriteString(u"dropped"));
+    EXPECT_TRUE(file.Close());
 }
 
 TEST(CStdioFileEx, CreateReplacesAndAppendingGetsNoSecondMark)

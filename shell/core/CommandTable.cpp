@@ -50,6 +50,7 @@ bool IsActionBuilt(int action)
     case kActionSaveCalib:
     case kActionLoadCalib:
     case kActionResetMemory:
+    case kActionChecklist:
     case kActionPrgEcu:
     case kActionTarmix:
     case kActionPrgPalm:

@@ -7,6 +7,7 @@
 #include "EcuShell.h"
 #include "common/Text.h"
 #include "dialogs/CDlgCmpFilePC.h"
+#include "dialogs/CDlgDiag.h"
 #include "dialogs/CDlgInsComm.h"
 #include "dialogs/CDlgNomeFilePC.h"
 #include "dialogs/CDlgWaitMsg.h"
@@ -415,6 +416,39 @@ TEST_F(CalibFiles, ResetPutsTheDefaultsAndWritesTheEcuWhenAsked)
     m_shell.Dialogs().ExpectMessageBox(ui::IDYES, u"E3103");
     Command(ID_RESET_MEM);
     EXPECT_TRUE(WaitUntil([&] { return Value(u"Rpm_Cambio") == 1800 && RpmInEcu() == 1800; }));
+}
+
+// A reset offline and linked, and a load, bring a diagnosis window that
+// shows the catalogue back to the current values.
+TEST_F(CalibFiles, ResetAndLoadShowTheDiagnosisCurrentValues)
+{
+    CDlgDiag& diagnosis = *View().m_dlgDiag;
+    const auto catalogue = [&] {
+        diagnosis.SplitButton().click();
+        ASSERT_EQ(diagnosis.m_nViewMode, CDlgDiag::kCatalogue);
+    };
+    const auto current = [&] { return WaitUntil([&] { return diagnosis.m_nViewMode == CDlgDiag::kCurrentValues; }); };
+
+    catalogue();
+    m_shell.Dialogs().ExpectMessageBox(ui::IDYES, u"E3104");
+    Command(ID_RESET_MEM);
+    EXPECT_TRUE(current()) << "offline reset";
+
+    const std::string path = EcuFolder() + "LPG/" + kSedanName;
+    Save(QStringLiteral("c"), Sedan());
+    catalogue();
+    m_shell.Dialogs().ExpectFileDialog(false, path);
+    Command(ID_CARICA_CNF);
+    EXPECT_TRUE(current()) << "load";
+
+    Command(ID_CONNETTI);
+    ASSERT_TRUE(WaitLinked(true));
+    catalogue();
+    m_shell.Dialogs().ExpectMessageBox(ui::IDYES, u"E3104");
+    m_shell.Dialogs().ExpectMessageBox(ui::IDNO, u"E3103");
+    Command(ID_RESET_MEM);
+    EXPECT_TRUE(current()) << "linked reset";
+    EXPECT_EQ(m_shell.Dialogs().pending(), 0u);
 }
 
 TEST_F(CalibFiles, ExportWritesTheWorkingImageBesideTheCalibration)
