@@ -10,11 +10,13 @@
 #include "dialogs/CScrollResizeFunc.h"
 #include "link/EcuTypes.h"
 #include "link/LinkMessages.h"
+#include "pages/CCtrlBox.h"
 #include "pages/CCtrlCombo.h"
 #include "pages/CCtrlTab.h"
 #include "pages/CCtrlStatic.h"
 #include "pages/widgets/CCWNumEdit.h"
 #include "platform/ui/Messages.h"
+#include "platform/ui/WindowState.h"
 
 #include <gtest/gtest.h>
 
@@ -403,6 +405,33 @@ TEST_P(MaintOnLine, FunctionKeysSelectTheHostsPagesAndEscapeHidesTheHost)
     EXPECT_TRUE(host.isVisible()) << "Enter is swallowed";
     QTest::keyClick(&Page().Button(CDlgMaint::IDC_READ), Qt::Key_Escape);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !host.isVisible(); }, 2000));
+}
+
+// At opening: the captions from the language file (and from the new one
+// after a language change), BYTE chosen, the address fields in their
+// hexadecimal format up to the memory the protocol reaches by address.
+TEST_P(MaintOnLine, OpeningCaptionsSizesAndLimits)
+{
+    const double top = First() ? app.m_nParSize : 65535;
+    for (int id : {CDlgMaint::IDC_READ_ADDRESS, CDlgMaint::IDC_WRITE_ADDRESS})
+        EXPECT_EQ(Page().Field(id).GetMaximum(), top) << id;
+    for (int id : {CDlgMaint::IDC_WRITE_VALUE, CDlgMaint::IDC_READ_VAR_VALUE, CDlgMaint::IDC_WRITE_VAR_VALUE})
+        EXPECT_EQ(Page().Field(id).GetMaximum(), 5000) << id;
+
+    auto caption = [&](int id) { return dynamic_cast<CCtrlBox&>(*ui::GetDlgItem(Page(), id)).GetWindowText(); };
+    auto label = [&](int id) { return dynamic_cast<CCtrlStatic&>(*ui::GetDlgItem(Page(), id)).text(); };
+    EXPECT_EQ(caption(CDlgMaint::IDC_READ_BOX), u"Read by address");
+    EXPECT_EQ(caption(CDlgMaint::IDC_WRITE_VAR_BOX), u"Write a variable");
+    EXPECT_EQ(label(CDlgMaint::IDC_READ_ADDRESS_LABEL), QStringLiteral("Address:"));
+    EXPECT_EQ(label(CDlgMaint::IDC_WRITE_VAR_LABEL), QStringLiteral("Variable:"));
+    EXPECT_EQ(Page().List(CDlgMaint::IDC_READ_SIZE).currentText(), QStringLiteral("BYTE"));
+    EXPECT_EQ(Page().List(CDlgMaint::IDC_WRITE_SIZE).currentText(), QStringLiteral("BYTE"));
+    Page().Field(CDlgMaint::IDC_READ_ADDRESS).SetValue(0x2A);
+    EXPECT_EQ(Page().Field(CDlgMaint::IDC_READ_ADDRESS).GetText(), u"0x0000002A");
+
+    fixture->Vars().UpdateTabTitles(fixture->LangFile(u"Italiano"));
+    EXPECT_EQ(caption(CDlgMaint::IDC_READ_BOX), u"Lettura da indirizzo");
+    EXPECT_EQ(label(CDlgMaint::IDC_READ_VALUE_LABEL), QStringLiteral("Valore:"));
 }
 
 // The page scrolls only while its window is smaller than its controls
