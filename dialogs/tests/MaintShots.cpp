@@ -151,5 +151,9 @@ int main(int argc, char** argv)
         ++problems;
     }
     std::printf("maint: %s, %d problem(s)\n", file.toLocal8Bit().constData(), problems);
+    std::fflush(stdout);
+    // A person looking at the display may ask for time to take it in.
+    if (const char* hold = std::getenv("MAINT_SHOTS_HOLD_MS"))
+        QTest::qWait(std::atoi(hold));
     return problems;
 }
