@@ -14,6 +14,7 @@
 #include "pages/CCtrlBox.h"
 #include "pages/CCtrlCombo.h"
 #include "pages/CCtrlStatic.h"
+#include "pages/CUtilityPages.h"
 #include "pages/core/CUtilityTables.h"
 #include "pages/core/CVEXARPages.h"
 #include "pages/widgets/CCWNumEdit.h"
@@ -552,10 +553,8 @@ bool CDlgMaint::preTranslateMessage(QWidget&, QEvent& event)
 {
     if (event.type() != QEvent::KeyPress)
         return false;
-    if (const int key = CUtility::GetFunctionKey(event); key >= 1 && key <= 24) {
-        ui::PostMessage(parentWidget(), {vlink::WM_SELECT_PAGE, static_cast<std::uintptr_t>(key), 0, {}});
+    if (CUtility::PostPageSelectKey(*this, event))
         return true;
-    }
     return false;
 }
 
@@ -563,18 +562,8 @@ bool CDlgMaint::preTranslateMessage(QWidget&, QEvent& event)
 // nothing.
 void CDlgMaint::keyPressEvent(QKeyEvent* event)
 {
-    switch (event->key()) {
-    case Qt::Key_Escape:
-        ui::PostMessage(parentWidget(), {ui::WM_CLOSE, 0, 0, {}});
-        event->accept();
-        return;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        event->accept();
-        return;
-    default:
+    if (!CUtility::TakePageKey(*this, *event))
         QWidget::keyPressEvent(event);
-    }
 }
 
 void CDlgMaint::resizeEvent(QResizeEvent* event)
