@@ -462,4 +462,48 @@ TEST_P(MaintOnLine, ScrollBarsOnlyWhileThePageIsSmallerThanItsContent)
     EXPECT_EQ(reset.pos(), start);
 }
 
+// The controls grow with the resolution above 96 pixels per inch and with
+// the screen from 1024 x 768, and both together; the content with them.
+struct FIT_CASE {
+    const char* name;
+    QSize dpi;
+    QSize screen;
+    double x;  // the scale of places and sizes across
+    double y;  // and down
+};
+
+TEST(MaintPage, TheControlsGrowWithTheResolutionAndTheScreen)
+{
+    const FIT_CASE cases[] = {{"96 dpi, 1024 x 768", {96, 96}, {1024, 768}, 1.0, 1.0},
+                              {"144 x 120 dpi", {144, 120}, {1024, 768}, 1.5, 1.25},
+                              {"1280 x 1024", {96, 96}, {1280, 1024}, 1.25, 1.25},
+                              {"120 dpi on 1600 x 1200", {120, 120}, {1600, 1200}, 1.25 * 1.5625, 1.25 * 1.5625}};
+    for (const FIT_CASE& fit : cases) {
+        SCOPED_TRACE(fit.name);
+        CVEXARPages app;
+        QWidget strip;
+        strip.resize(1000, 700);
+        CDlgMaint page(app);
+        page.m_dpi = [&] { return fit.dpi; };
+        page.m_screenSize = [&] { return fit.screen; };
+        page.SetPageFont(QFont(QStringLiteral("DejaVu Sans"), 8));
+        ASSERT_TRUE(page.Create(strip));
+        const QRect design = page.DialogUnitsToPixels(QRect(493, 304, 54, 30));
+        const QRect placed = page.Button(CDlgMaint::IDC_RESET_ECU).geometry();
+        // Each step cuts to whole pixels: a pixel either way for each.
+        EXPECT_NEAR(placed.left(), design.left() * fit.x, 2);
+        EXPECT_NEAR(placed.top(), design.top() * fit.y, 2);
+        EXPECT_NEAR(placed.width(), design.width() * fit.x, 2);
+        EXPECT_NEAR(placed.height(), design.height() * fit.y, 2);
+        const QRect content = page.Scroll().ContentRect();
+        const QSize template_ = page.DialogUnitsToPixels(QRect(0, 0, CDlgMaint::kTemplateWidth,
+                                                                CDlgMaint::kTemplateHeight)).size();
+        EXPECT_NEAR(content.width(), template_.width() * fit.x, 2);
+        EXPECT_NEAR(content.height(), template_.height() * fit.y, 2);
+        page.Close();
+        EXPECT_FALSE(page.IsCreated());
+        EXPECT_EQ(page.Window(), nullptr);
+    }
+}
+
 }  // namespace
