@@ -9,6 +9,7 @@
 #include "pages/CCtrlLed.h"
 #include "pages/CCtrlList.h"
 #include "pages/CCtrlStatic.h"
+#include "pages/CUtilityPages.h"
 #include "pages/core/CVEXARPages.h"
 #include "pages/widgets/CCWNumEdit.h"
 #include "platform/ui/CUtilityUi.h"
@@ -275,11 +276,8 @@ std::intptr_t CDlgAcqBenz::onMessage(unsigned id, std::uintptr_t wParam, std::in
 
 bool CDlgAcqBenz::preTranslateMessage(QWidget& target, QEvent& event)
 {
-    const int key = CUtility::GetFunctionKey(event);
-    if (key > 0) {
-        ui::PostMessage(parentWidget(), {vlink::WM_SELECT_PAGE, static_cast<std::uintptr_t>(key), 0, {}});
+    if (CUtility::PostPageSelectKey(*this, event))
         return true;
-    }
     return WindowBase::preTranslateMessage(target, event);
 }
 

@@ -15,6 +15,7 @@
 #include "pages/CCtrlLed.h"
 #include "pages/CCtrlList.h"
 #include "pages/CCtrlStatic.h"
+#include "pages/CUtilityPages.h"
 #include "pages/CUtilityPickers.h"
 #include "pages/core/CUtilityPicker.h"
 #include "pages/core/CVEXARPages.h"
@@ -496,27 +497,15 @@ bool CDlgGraph::preTranslateMessage(QWidget&, QEvent& event)
     }
     if (event.type() != QEvent::KeyPress)
         return false;
-    if (const int key = CUtility::GetFunctionKey(event); key >= 1 && key <= 24) {
-        ui::PostMessage(parentWidget(), {vlink::WM_SELECT_PAGE, static_cast<std::uintptr_t>(key), 0, {}});
+    if (CUtility::PostPageSelectKey(*this, event))
         return true;
-    }
     return false;
 }
 
 void CDlgGraph::keyPressEvent(QKeyEvent* event)
 {
-    switch (event->key()) {
-    case Qt::Key_Escape:
-        ui::PostMessage(parentWidget(), {ui::WM_CLOSE, 0, 0, {}});
-        event->accept();
-        return;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        event->accept();
-        return;
-    default:
+    if (!CUtility::TakePageKey(*this, *event))
         QWidget::keyPressEvent(event);
-    }
 }
 
 void CDlgGraph::resizeEvent(QResizeEvent* event)

@@ -13,6 +13,8 @@
 
 CScrollResizeFunc::CScrollResizeFunc() = default;
 
+CScrollResizeFunc::CScrollResizeFunc(Options options) : m_options(options) {}
+
 CScrollResizeFunc::~CScrollResizeFunc()
 {
     delete m_hBar.data();
@@ -53,9 +55,15 @@ bool CScrollResizeFunc::CheckLargeFonts()
     const QSize dpi = m_dpi ? m_dpi() : QSize(m_dialog->logicalDpiX(), m_dialog->logicalDpiY());
     if (dpi.width() <= 96 && dpi.height() <= 96)
         return false;
-    m_nDenX = dpi.width();
-    m_nDenY = dpi.height();
-    m_nNumX = m_nNumY = 96;
+    if (m_options.growWithResolution) {
+        m_nNumX = dpi.width();
+        m_nNumY = dpi.height();
+        m_nDenX = m_nDenY = 96;
+    } else {
+        m_nDenX = dpi.width();
+        m_nDenY = dpi.height();
+        m_nNumX = m_nNumY = 96;
+    }
     m_rcWindow = m_dialog->geometry();
     return true;
 }

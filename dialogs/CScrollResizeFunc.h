@@ -46,7 +46,16 @@ public:
     static constexpr int kDesignHeight = kDesignScreenHeight;
     static constexpr int kLineStep = 10;
 
+    // Where a dialog fits differently from the pages' usual way.
+    struct Options {
+        // Large fonts grow the controls by the resolution over 96 (a design
+        // laid out at 96 pixels per inch), in place of shrinking them by 96
+        // over the resolution.
+        bool growWithResolution = false;
+    };
+
     CScrollResizeFunc();
+    explicit CScrollResizeFunc(Options options);
     virtual ~CScrollResizeFunc();
     CScrollResizeFunc(const CScrollResizeFunc&) = delete;
     CScrollResizeFunc& operator=(const CScrollResizeFunc&) = delete;
@@ -74,6 +83,11 @@ public:
     void OnSize();
     void OnHScroll(int code, int thumbPosition);
     void OnVScroll(int code, int thumbPosition);
+
+    // The area the scroll bars reach, when it is not the dialog's area
+    // after fitting (a dialog whose controls reach beyond the place its
+    // tab control gives it).
+    void SetContentRect(const QRect& content) { m_rcContent = content; }
 
     // Window less client size, for a dialog with a frame; 0 by default.
     void SetFrameAllowance(QSize allowance) { m_frameAllowance = allowance; }
@@ -105,6 +119,7 @@ private:
     void PlaceBars();
     QSize ClientSize() const;
 
+    Options m_options;
     QPointer<QWidget> m_dialog;
     QPointer<QScrollBar> m_hBar;
     QPointer<QScrollBar> m_vBar;

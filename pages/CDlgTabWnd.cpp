@@ -7,6 +7,7 @@
 #include "pages/CCtrlToolTip.h"
 #include "pages/CUtilityBuilder.h"
 #include "pages/CUtilityFactory.h"
+#include "pages/CUtilityPages.h"
 #include "pages/PageScroller.h"
 #include "pages/core/CUtilityTables.h"
 #include "platform/ui/CUtilityUi.h"
@@ -95,10 +96,8 @@ bool CDlgTabWnd::preTranslateMessage(QWidget& target, QEvent& event)
 {
     switch (event.type()) {
     case QEvent::KeyPress:
-        if (const int key = CUtility::GetFunctionKey(event); key >= 1 && key <= 24) {
-            ui::PostMessage(parentWidget(), {link::WM_SELECT_PAGE, static_cast<std::uintptr_t>(key), 0, {}});
+        if (CUtility::PostPageSelectKey(*this, event))
             return true;
-        }
         return PagesAccelerators().Translate(*this, event);
     case QEvent::KeyRelease: {
         const auto& key = static_cast<const QKeyEvent&>(event);
@@ -191,16 +190,6 @@ void CDlgTabWnd::mousePressEvent(QMouseEvent* event)
 // nothing, so it never closes a page.
 void CDlgTabWnd::keyPressEvent(QKeyEvent* event)
 {
-    switch (event->key()) {
-    case Qt::Key_Escape:
-        ui::PostMessage(parentWidget(), {ui::WM_CLOSE, 0, 0, {}});
-        event->accept();
-        return;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        event->accept();
-        return;
-    default:
+    if (!CUtility::TakePageKey(*this, *event))
         QWidget::keyPressEvent(event);
-    }
 }

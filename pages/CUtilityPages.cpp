@@ -1,8 +1,12 @@
 #include "pages/CUtilityPages.h"
 
 #include "config/ControlCodes.h"
+#include "link/LinkMessages.h"
+#include "platform/ui/CUtilityUi.h"
+#include "platform/ui/Messages.h"
 
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QLabel>
 
 #include <algorithm>
@@ -36,6 +40,32 @@ void FitWindowToText(QWidget& window, int offsetX, int offsetY, const std::u16st
     else
         window.setWindowTitle(shown);
     window.repaint();
+}
+
+bool PostPageSelectKey(QWidget& page, const QEvent& event)
+{
+    const int key = GetFunctionKey(event);
+    if (key < 1 || key > 24)
+        return false;
+    vexar::ui::PostMessage(page.parentWidget(),
+                           {vexar::link::WM_SELECT_PAGE, static_cast<std::uintptr_t>(key), 0, {}});
+    return true;
+}
+
+bool TakePageKey(QWidget& page, QKeyEvent& event)
+{
+    switch (event.key()) {
+    case Qt::Key_Escape:
+        vexar::ui::PostMessage(page.parentWidget(), {vexar::ui::WM_CLOSE, 0, 0, {}});
+        event.accept();
+        return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        event.accept();
+        return true;
+    default:
+        return false;
+    }
 }
 
 }  // namespace CUtility

@@ -2,7 +2,7 @@
 
 // The members of the table runtime that reach windows: the free labels of
 // a page with their access level, shown or hidden by the operator profile,
-// and a label fitted to its text.
+// a label fitted to its text, and the keys every page of a host takes.
 
 #include "pages/CCtrlStatic.h"
 
@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+class QEvent;
+class QKeyEvent;
 class QWidget;
 
 // One free label of a page and who may see it (the text's OPERATORE).
@@ -31,5 +33,14 @@ void ShowWindowsByMode(std::int32_t profile, const LABEL_TABLE& labels);
 // height where smaller (measured in its font), repaints it and sets the
 // text.
 void FitWindowToText(QWidget& window, int offsetX, int offsetY, const std::u16string& text);
+
+// A function key pressed on a page of a host's tab strip (F1 to F12, with
+// Shift 13 to 24) posts WM_SELECT_PAGE with its number to the strip, which
+// hands it to the host: true, the key is taken; false for any other event.
+bool PostPageSelectKey(QWidget& page, const QEvent& event);
+// What no control of a page took: Escape posts WM_CLOSE to the strip (the
+// host hides), Enter is dropped, so that it never closes a page; both are
+// accepted. False, nothing done, for any other key.
+bool TakePageKey(QWidget& page, QKeyEvent& event);
 
 }  // namespace CUtility

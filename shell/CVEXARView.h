@@ -34,6 +34,7 @@
 class CButtonMfc;
 class CDlgAcq;
 class CDlgGraph;
+class CDlgMaint;
 class CDlgDiag;
 class CDlgTabSB;
 class CControlliConfigurati;
@@ -272,6 +273,8 @@ public:
     // The variable window's acquisition and graph pages, which it owns.
     CDlgAcq* m_pDlgAcq = nullptr;
     CDlgGraph* m_pDlgGraph = nullptr;
+    // Its memory maintenance page, which it owns too.
+    CDlgMaint* m_pDlgMaint = nullptr;
     // The gas-ECU diagnosis window.
     std::unique_ptr<CDlgDiag> m_dlgDiag;
     std::string m_strExeFolder;
@@ -376,6 +379,8 @@ private:
     // selection file, the worker records the acquisition page's choice, and
     // both pages read their variables anew.
     void ConfigureAcquisitionPages();
+    void ReloadMaintenanceVariables();
+    void ForgetMaintenanceVariables();
     // WM_LIVE_SAMPLE: the point goes to the graph page.
     void OnLiveSample(const std::unique_ptr<vexar::ui::MessagePayload>& payload);
     // After a whole-image read: the fixed-default controls take the ECU's

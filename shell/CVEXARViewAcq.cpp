@@ -1,9 +1,11 @@
-// The variable window's acquisition and graph pages: made with the window,
-// told about each loaded configuration, and fed the live points.
+// The variable window's acquisition, graph and maintenance pages: made
+// with the window, told about each loaded configuration, and fed the live
+// points and the link's answers.
 #include "shell/CVEXARView.h"
 
 #include "dialogs/CDlgAcq.h"
 #include "dialogs/CDlgGraph.h"
+#include "dialogs/CDlgMaint.h"
 #include "link/ui/LinkUiSinkAdapter.h"
 #include "pages/CDlgTabSB.h"
 #include "shell/CVEXARApp.h"
@@ -23,6 +25,12 @@ void CVEXARView::GiveVariablePages(CDlgTabSB& host)
     m_app.Sink().RegisterWindow(link::UiWindow::GraphPage, m_pDlgGraph);
     pages.acq = std::move(acq);
     pages.graph = std::move(graph);
+    auto maint = std::make_unique<CDlgMaint>(m_app);
+    m_pDlgMaint = maint.get();
+    m_pDlgMaint->m_diagTable = [this] { return static_cast<const CTRL_TABLE*>(m_app.m_pDiagTable); };
+    m_pDlgMaint->m_screenSize = [this] { return m_app.ScreenSize(); };
+    m_app.Sink().RegisterWindow(link::UiWindow::MaintPage, m_pDlgMaint);
+    pages.maint = std::move(maint);
     host.SetFixedPages(std::move(pages));
 }
 
@@ -55,4 +63,20 @@ void CVEXARView::OnLiveSample(const std::unique_ptr<ui::MessagePayload>& payload
     const auto* point = link::LinkRecord<link::GRAPH_POINT_MESSAGE>(payload);
     if (point && m_pDlgGraph && m_pDlgGraph->IsCreated())
         m_pDlgGraph->AddSample(point->point);
+}
+
+// After a load, once the diagnosis window holds its rows: the
+// maintenance page lists the variables and the rows.
+void CVEXARView::ReloadMaintenanceVariables()
+{
+    if (m_pDlgMaint && m_pDlgMaint->IsCreated())
+        m_pDlgMaint->ReloadVariables();
+}
+
+// The diagnosis rows are about to go: no choice of the maintenance page
+// may name one of them.
+void CVEXARView::ForgetMaintenanceVariables()
+{
+    if (m_pDlgMaint)
+        m_pDlgMaint->ForgetVariables();
 }

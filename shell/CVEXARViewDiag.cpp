@@ -59,7 +59,9 @@ void CVEXARView::CloseDiagnosisWindow()
 {
     if (!m_dlgDiag || !m_dlgDiag->m_bCreated)
         return;
-    // The worker lets go of the rows before they go.
+    // The worker and the maintenance page let go of the rows before they
+    // go.
+    ForgetMaintenanceVariables();
     m_app.m_pDiagTable = nullptr;
     m_app.m_pDiagTable2 = nullptr;
     m_app.m_pDiagTable3 = nullptr;

@@ -102,6 +102,7 @@ void CVEXARView::CreatePageHosts(CControlliConfigurati& par, CControlliConfigura
     if (m_app.m_pParTable)
         CUtility::UpdateSwitchCtrls(*m_app.m_pParTable);
     CreateDiagnosisWindow(m_diagRecords);
+    ReloadMaintenanceVariables();
     // The maps of the parameter pages follow the live controls that show
     // their axis and output values; the worker sees the linked entries.
     if (m_app.m_pParTable2 && m_app.m_pVarTable) {

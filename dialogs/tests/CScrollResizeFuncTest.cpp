@@ -109,6 +109,21 @@ TEST(CheckLargeFonts, ScalesByNinetySixOverTheResolution)
     EXPECT_EQ(control.geometry(), QRect(96, 30, 192, 60));
 }
 
+// A design laid out at 96 pixels per inch grows with the resolution.
+TEST(CheckLargeFonts, GrowsByTheResolutionOverNinetySixWhenAsked)
+{
+    QWidget page;
+    page.resize(400, 300);
+    QWidget control(&page);
+    control.setGeometry(96, 30, 192, 60);
+    CScrollResizeFunc fit({.growWithResolution = true});
+    fit.Attach(&page);
+    fit.m_dpi = [] { return QSize(120, 144); };
+    ASSERT_TRUE(fit.CheckLargeFonts());
+    fit.ScaleControl(control, false, false);
+    EXPECT_EQ(control.geometry(), QRect(120, 45, 240, 90));
+}
+
 // A page whose content is 400 x 300, shown in a window of 200 x 150.
 class ScrollTest : public ::testing::Test {
 protected:

@@ -2,7 +2,8 @@
 
 // Both page windows of the synthetic configuration, loaded as the view
 // loads them, with the real link worker and the simulated ECU of the
-// second protocol on a pseudo-terminal behind COM3; a view stand-in that
+// configuration's protocol (the second, unless the options' tags name
+// another) on a pseudo-terminal behind COM3; a view stand-in that
 // serves the engine's control check and counts the idle notices and the
 // closes of the progress window.
 
@@ -24,7 +25,9 @@ namespace vexar::pagestest {
 
 class PagesOnLine : public ::testing::Test {
 protected:
-    explicit PagesOnLine(pagesfixture::PagesFixtureOptions options = {}) : rig(SecondProtocol())
+    explicit PagesOnLine(pagesfixture::PagesFixtureOptions options = {},
+                         ecusim::Protocol protocol = ecusim::Protocol::Second)
+        : m_protocol(protocol), rig(Simulator(protocol))
     {
         app.m_pUiSink = &adapter;
         fixture = std::make_unique<pagesfixture::PagesFixture>(app, std::getenv("VEXAR_HOME"), std::move(options));
@@ -47,18 +50,20 @@ protected:
         app.m_pUiSink = nullptr;
     }
 
-    static ecusim::SimulatorOptions SecondProtocol()
+    static ecusim::SimulatorOptions Simulator(ecusim::Protocol protocol)
     {
         ecusim::SimulatorOptions options;
-        options.protocol = ecusim::Protocol::Second;
+        options.protocol = protocol;
         options.baud = 19200;  // the synthetic configuration's speed
         return options;
     }
+    static ecusim::SimulatorOptions SecondProtocol() { return Simulator(ecusim::Protocol::Second); }
 
     // Starts the worker, polling every 50 ms, and connects.
     void Connect()
     {
-        ASSERT_EQ(app.m_nProtocol, 1) << "the synthetic configuration speaks the second protocol";
+        const int configured = m_protocol == ecusim::Protocol::First ? 0 : 1;
+        ASSERT_EQ(app.m_nProtocol, configured) << "the configuration speaks the simulated ECU's protocol";
         ASSERT_TRUE(app.StartLinkThread(&adapter));
         app.PostLinkRequest(link::WM_LINK_SET_POLL_PERIOD, 50);
         app.PostLinkRequest(link::WM_LINK_CONNECT);
@@ -75,6 +80,7 @@ protected:
         ASSERT_TRUE(QTest::qWaitFor([&] { return view->progressClosed > reads; }, 20000));
     }
 
+    ecusim::Protocol m_protocol = ecusim::Protocol::Second;
     linktest::EcuRig rig;
     link::LinkUiSinkAdapter adapter;
     CVEXARPages app{link::LinkTiming{.tickMs = 10, .protocol = {0.2, std::chrono::milliseconds(30)}}};

@@ -3,7 +3,7 @@
 // What the view does for the pages' tests that run the real link worker:
 // on the engine's control check after a whole-image read it serves one
 // control per datum by force, and it counts the link's idle notices and
-// the closes of the progress window.
+// the closes and steps of the progress window.
 
 #include "link/LinkMessages.h"
 #include "pages/core/CUtilityTables.h"
@@ -26,10 +26,13 @@ public:
             ++idle;
         if (id == link::WM_PROGRESS_CLOSE)
             ++progressClosed;
+        if (id == link::WM_PROGRESS_STEP)
+            ++progressSteps;
         return WindowBase::onMessage(id, wParam, lParam, payload);
     }
     int idle = 0;
     int progressClosed = 0;
+    int progressSteps = 0;
 
 private:
     CVEXARPages& m_app;

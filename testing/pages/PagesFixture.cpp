@@ -165,7 +165,7 @@ bool PagesFixture::Install(std::string& error)
 {
     std::filesystem::create_directories(m_folder + "/Log");
     fixtures::SyntheticConfiguration config;
-    if (!fixtures::InstallSyntheticConfiguration(m_folder, config, error))
+    if (!fixtures::InstallSyntheticConfiguration(m_folder, "VXG4", "VXG4_R0107", config, error, m_options.tags))
         return false;
     m_configFolder = config.folder;
     return InstallLanguages(m_folder, error);
@@ -237,7 +237,10 @@ FIXED_PAGES PagesFixture::RecordingPages()
     pages.acq = make(u"Acquisition", acq);
     pages.graph = make(u"Graph", graph);
     pages.acqBenz = make(u"Petrol acquisition", acqBenz);
-    pages.maint = make(u"ECU memory", maint);
+    if (m_options.maintPage)
+        pages.maint = m_options.maintPage();
+    else
+        pages.maint = make(u"ECU memory", maint);
     return pages;
 }
 

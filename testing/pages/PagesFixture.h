@@ -18,8 +18,10 @@
 
 #include <QRect>
 
+#include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 class CVEXARPages;
@@ -35,6 +37,11 @@ struct PagesFixtureOptions {
     bool fixedPages = true;          // recording pages for the variable host
     QRect window{0, 0, 900, 600};    // the main view's area, where both hosts stand
     LAYOUT_SETTINGS settings = Settings();
+    // Other values of the configuration's tags, such as the protocol
+    // ("PROTO").
+    std::vector<std::pair<std::string, std::string>> tags;
+    // The variable host's maintenance page in place of a recording one.
+    std::function<std::unique_ptr<IFixedPage>()> maintPage;
 
     // The workstation's settings, with a status area as high as its
     // gauges with their margins.
