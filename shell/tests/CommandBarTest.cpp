@@ -116,7 +116,8 @@ TEST(CommandBar, CommandsWhoseWorkIsNotHereStayDisabled)
     CVEXARView& view = shell.View();
     for (int action = 0; action < kActionCount; ++action) {
         EXPECT_FALSE(view.Button(action).isHidden()) << action;
-        const bool enabled = IsActionBuilt(action);
+        // DIAG BENZ waits for the adapter's link.
+        const bool enabled = IsActionBuilt(action) && action != kActionDiagPetrol;
         EXPECT_EQ(ui::IsWindowEnabled(view.Button(action)), enabled) << action;
         EXPECT_EQ(ui::IsWindowEnabled(view.Label(action)), enabled) << action;
     }
