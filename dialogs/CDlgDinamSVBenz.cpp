@@ -108,6 +108,16 @@ void OnPidResult(QTreeWidget& list, int pid, std::unique_ptr<vlink::OBD_PID_RESU
         ShowPidResult(list, pid, *record);
 }
 
+int ListClientWidth(const QTreeWidget& list) { return std::max(0, list.width() - 2 * list.frameWidth()); }
+
+int FitPidColumn(QTreeWidget& list, int design)
+{
+    list.resizeColumnToContents(0);
+    const int width = std::max(design, list.columnWidth(0));
+    list.setColumnWidth(0, width);
+    return width;
+}
+
 void SetupPidList(QTreeWidget& list)
 {
     list.setColumnCount(4);
@@ -165,6 +175,13 @@ bool CDlgDinamSVBenz::Create(QWidget* owner)
                              ToQ(CUtility::LoadLangString(m_strLangFile, IDS_COL_UNIT))});
     LoadLayout();
     FillRows();
+    if (m_bDefaultWidths) {
+        // The default PID column must show the row image and the digits
+        // in this font; the unit column takes what is left.
+        const int pid = CUtility::FitPidColumn(*m_list, static_cast<int>(m_widths[0]));
+        const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+        m_list->setColumnWidth(3, std::max(0, CUtility::ListClientWidth(*m_list) - bar - pid - 180));
+    }
     show();
     // What is laid out is what a close compares with.
     m_place = geometry();
@@ -198,11 +215,12 @@ void CDlgDinamSVBenz::LoadLayout()
         place = DefaultPlace();
     setGeometry(place);
     m_list->setGeometry(0, 0, std::max(0, width() - 2), std::max(0, height() - 1));
+    m_bDefaultWidths = !layout.widths;
     if (layout.widths) {
         m_widths = *layout.widths;
     } else {
         const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-        m_widths = {40, 100, 80, std::max<long>(0, m_list->viewport()->width() - bar - 220)};
+        m_widths = {40, 100, 80, std::max<long>(0, CUtility::ListClientWidth(*m_list) - bar - 220)};
     }
     for (int column = 0; column < 4; ++column)
         m_list->setColumnWidth(column, static_cast<int>(m_widths[column]));

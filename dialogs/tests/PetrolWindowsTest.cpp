@@ -24,6 +24,7 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QStyle>
 #include <QTest>
 #include <QTreeWidgetItem>
 
@@ -34,6 +35,16 @@ using dialogtest::ProgramHome;
 using vexar::link::OBD_PID_RESULT;
 
 namespace {
+
+// The width a column's header and rows need, the column left as it was.
+int NeededWidth(QTreeWidget& list, int column)
+{
+    const int width = list.columnWidth(column);
+    list.resizeColumnToContents(column);
+    const int needed = list.columnWidth(column);
+    list.setColumnWidth(column, width);
+    return needed;
+}
 
 const dialogtest::Texts kTexts = {{3285, u"PID"}, {3286, u"Descrizione"}, {3287, u"Valore"}, {3288, u"Unità"}};
 
@@ -88,6 +99,17 @@ TEST_F(PetrolWindow, RowsValuesAndFailures)
     EXPECT_EQ(window.List().topLevelItem(1)->text(1), "Engine speed");
     EXPECT_EQ(window.List().topLevelItem(1)->text(3), "rpm");
     EXPECT_EQ(CUtility::PidRowImage(window.List(), 1), 3);
+    // The default columns: the PID column shows the image and the digits
+    // in this font, and the unit column fills the list inside its frame
+    // and scroll bar, measured before the window was ever shown.
+    QTreeWidget& list = window.List();
+    EXPECT_GE(list.columnWidth(0), NeededWidth(list, 0));
+    EXPECT_GE(list.columnWidth(0), 40);
+    EXPECT_EQ(list.columnWidth(1), 100);
+    EXPECT_EQ(list.columnWidth(2), 80);
+    const int bar = list.style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    EXPECT_GT(list.columnWidth(3), 0);
+    EXPECT_EQ(list.columnWidth(0) + 180 + list.columnWidth(3), list.width() - 2 * list.frameWidth() - bar);
 
     OBD_PID_RESULT rpm;
     rpm.status = 0;
@@ -211,6 +233,12 @@ TEST(PetrolDtcPage, ReadingsReplaceTheRows)
     EXPECT_EQ(page.ResetButton().text(), "Reset");
     EXPECT_EQ(page.Label().text(), "Spento");
     EXPECT_EQ(page.List().headerItem()->text(0), "Codice");
+    // The description column reaches the list's right edge before the page
+    // was ever shown.
+    const int bar = page.List().style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    EXPECT_EQ(page.List().columnWidth(0), 150);
+    EXPECT_EQ(page.List().columnWidth(1), page.List().width() - 2 * page.List().frameWidth() - bar - 150);
+    EXPECT_GT(page.List().columnWidth(1), 300);
 
     auto send = [&](int status, const std::string& codes, int count) {
         auto list = std::make_unique<link::OBD_DTC_LIST>();
@@ -306,6 +334,9 @@ TEST_F(PetrolAcqPage, PrivilegedProfilesTickThePids)
     EXPECT_EQ(page.List().topLevelItem(4)->text(2), "NoResponseFromEcu") << "the bitmap read of PID 20 failed";
     ASSERT_TRUE(page.HasCheckBoxes());
     EXPECT_EQ(page.List().topLevelItem(2)->checkState(0), Qt::Checked);
+    // The PID column holds the check box, the row image and the digits.
+    EXPECT_GE(page.List().columnWidth(0), NeededWidth(page.List(), 0));
+    EXPECT_GE(page.List().columnWidth(0), 60);
     EXPECT_EQ(page.List().topLevelItem(3)->checkState(0), Qt::Unchecked);
     EXPECT_TRUE(sink.posts.empty()) << "building the rows asks for nothing";
 
