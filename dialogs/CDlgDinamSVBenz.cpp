@@ -124,8 +124,16 @@ void SetupPidList(QTreeWidget& list)
     list.setRootIsDecorated(false);
     list.setAllColumnsShowFocus(true);
     list.setSelectionMode(QAbstractItemView::SingleSelection);
+    // The selected row (a row just added is selected) keeps the active
+    // highlight while the window is inactive: with the grid's style sheet
+    // it would otherwise be drawn in highlighted text on no highlight, and
+    // vanish.
+    const QPalette colours = list.palette();
     list.setStyleSheet(QStringLiteral("QTreeView::item { border-right: 1px solid #c0c0c0; "
-                                      "border-bottom: 1px solid #c0c0c0; }"));
+                                      "border-bottom: 1px solid #c0c0c0; } "
+                                      "QTreeView::item:selected { background-color: %1; color: %2; }")
+                           .arg(colours.color(QPalette::Active, QPalette::Highlight).name(),
+                                colours.color(QPalette::Active, QPalette::HighlightedText).name()));
     list.headerItem()->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
     list.header()->setStretchLastSection(false);
 }

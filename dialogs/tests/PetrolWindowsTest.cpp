@@ -23,6 +23,7 @@
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QImage>
 #include <QScreen>
 #include <QStyle>
 #include <QTest>
@@ -139,6 +140,18 @@ TEST_F(PetrolWindow, RowsValuesAndFailures)
     }
     window.ShowPid(0x05, true);
     window.ShowPid(0x05, true);
+    // The row added is selected, and shows so in the inactive window:
+    // highlight behind its texts.
+    ASSERT_EQ(window.List().currentItem(), window.List().topLevelItem(1));
+    {
+        const QImage shot = window.List().viewport()->grab().toImage();
+        const QRect row = window.List().visualItemRect(window.List().topLevelItem(1));
+        const QColor highlight = window.List().palette().color(QPalette::Active, QPalette::Highlight);
+        int highlighted = 0;
+        for (int x = row.left(); x <= row.right(); ++x)
+            highlighted += shot.pixelColor(x, row.center().y() - 3) == highlight ? 1 : 0;
+        EXPECT_GT(highlighted, row.width() / 2) << "the selected row is not highlighted";
+    }
     window.ShowPid(0x0C, false);
     EXPECT_EQ(Rows(), (Table{{"03", "CL; ---"}, {"05", "---"}, {"0D", "---"}}));
     window.ShowPid(0x11, true);
