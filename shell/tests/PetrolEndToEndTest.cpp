@@ -13,6 +13,7 @@
 #include "dialogs/CDlgAcqBenz.h"
 #include "dialogs/CDlgDiagBenz.h"
 #include "dialogs/CDlgDinamSVBenz.h"
+#include "dialogs/CDlgInsOper.h"
 #include "dialogs/core/PetrolRules.h"
 #include "link/LinkMessages.h"
 #include "pages/CCtrlLed.h"
@@ -26,6 +27,8 @@
 #include "shell/core/CommandTable.h"
 #include "testing/obdsim/ObdSimulator.h"
 
+#include <QComboBox>
+#include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -418,4 +421,30 @@ TEST_F(PetrolBench, AnUpdateWithTheAdapterLinkedWaitsForTheLinkToGoDown)
     EXPECT_EQ(m_shell.Dialogs().pending(), 0u);
     // The library bound again serves the next connect.
     Connect();
+}
+
+// A change to the public profile while the adapter is linked: the
+// live-values window writes the PIDs it shows to PID.cfg, and the petrol
+// acquisition page shows no check boxes.
+TEST_F(PetrolBench, AChangeToThePublicProfileKeepsThePidChoice)
+{
+    StartBench();
+    Connect();
+    std::filesystem::remove(m_shell.Folder().File("PID.cfg"));
+    const auto answer = WhenModal<CDlgInsOper>([](CDlgInsOper& dialog) {
+        dialog.ProfileList().setCurrentIndex(0);
+        for (QPushButton* button : dialog.findChildren<QPushButton*>())
+            if (button->isDefault())
+                button->click();
+    });
+    Command(ID_OPERATORE);
+    ASSERT_TRUE(WaitUntil([&] { return App().m_nOperator == 0 && !App().m_bBusy; }));
+    const std::string bytes = ReadBytes(m_shell.Folder().File("PID.cfg"));
+    ASSERT_TRUE(bytes.starts_with("\xFF\xFE"));
+    EXPECT_EQ(FromUtf16Bytes(bytes.substr(2)),
+              u"PID05\t// Coolant temperature\nPID0C\t// Engine speed\nPID0D\t// Vehicle speed\n");
+    ASSERT_NE(View().m_pDlgAcqBenz, nullptr);
+    if (View().m_pDlgAcqBenz->IsCreated())
+        EXPECT_FALSE(View().m_pDlgAcqBenz->HasCheckBoxes());
+    EXPECT_TRUE(LiveWindow().IsCreated()) << "the live-values window stays";
 }
