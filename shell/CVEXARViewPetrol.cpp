@@ -71,7 +71,6 @@ void CVEXARView::SetUpPetrolSide()
     m_petrolWatcher = new PetrolWatcher(*this);
     m_petrolWatcher->Watch(&m_frame);
     m_dlgPetrol = std::make_unique<CDlgDinamSVBenz>(m_app);
-    m_app.Sink().RegisterWindow(link::UiWindow::PetrolWindow, m_dlgPetrol.get());
     m_app.m_bObdViewExists = true;
 
     ui::CommandMap& map = commands();
@@ -172,6 +171,7 @@ void CVEXARView::OpenLiveValuesWindow()
     m_dlgPetrol->m_strLangFile = m_strLangFile;
     m_dlgPetrol->m_settings = m_layout;
     m_dlgPetrol->m_statusBarRect = StatusBarRect(*m_frame.m_wndStatusBar);
+    m_app.Sink().RegisterWindow(link::UiWindow::PetrolWindow, m_dlgPetrol.get());
     m_dlgPetrol->Create(&m_frame);
 }
 

@@ -233,6 +233,14 @@ TEST_F(PetrolBench, TheConnectOpensThePetrolWindowsWithThePidsOfThePidFile)
             << pid;
     // The PIDs the car does not have were never asked for.
     EXPECT_EQ(std::count_if(polled.begin(), polled.end(), [](int pid) { return pid == 0x03 || pid == 0x0B; }), 0);
+
+    // The live-values window goes with the main window and comes back with
+    // it, open all the while.
+    m_shell.Frame().showMinimized();
+    ASSERT_TRUE(WaitUntil([&] { return LiveWindow().isHidden(); }));
+    EXPECT_TRUE(LiveWindow().IsCreated());
+    m_shell.Frame().showNormal();
+    ASSERT_TRUE(WaitUntil([&] { return LiveWindow().isVisible(); }));
 }
 
 // Ticking PID 03 on the petrol acquisition page of the variable window
