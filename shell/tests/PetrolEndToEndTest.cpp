@@ -121,7 +121,7 @@ protected:
 
     void TearDown() override
     {
-        if (m_shell.App().MainFrame())
+        if (m_shell.App().MainFrame() && m_shell.Frame().isVisible())
             EXPECT_EQ(m_shell.Exit(), 0);
         if (m_sim)
             m_sim->Stop();
@@ -386,6 +386,14 @@ TEST_F(PetrolBench, AMovedLiveWindowComesBackWhereItWas)
     Connect();
     EXPECT_EQ(LiveWindow().geometry(), place);
     EXPECT_EQ(LiveWindow().List().columnWidth(1), 190);
+
+    // Moved again and the program left with the adapter linked: the
+    // worker's last report closes the window, which keeps its place.
+    LiveWindow().setGeometry(200, 160, 400, 170);
+    EXPECT_EQ(m_shell.Exit(), 0);
+    const CUtility::BenzLayout kept = CUtility::ReadBenzLayout(m_shell.Folder().File("Benz.cfg"));
+    ASSERT_TRUE(kept.place.has_value());
+    EXPECT_EQ(*kept.place, (std::array<long, 4>{200, 160, 400, 170}));
 }
 
 // Without the adapter library the petrol connect stays disabled, and run
