@@ -47,6 +47,7 @@ class CVEXARApp;
 class QLabel;
 namespace vexar::ui {
 class AcceleratorTable;
+class CmdUI;
 }
 
 namespace vexar::shell {
@@ -210,7 +211,9 @@ public:
     // poll reads of the petrol windows; once, at construction.
     void SetUpPetrolSide();
     void OnConnectPetrol();
+    void OnUpdateConnectPetrol(vexar::ui::CmdUI& item) const;
     void OnDisconnectPetrol();
+    void OnUpdateDisconnectPetrol(vexar::ui::CmdUI& item) const;
     // PID.cfg of the program folder into the requested table.
     void ReadPidList();
     void OnPetrolDiagnosis() { OnBtnPetrolDiagnosis(); }

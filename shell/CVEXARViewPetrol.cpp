@@ -75,10 +75,9 @@ void CVEXARView::SetUpPetrolSide()
 
     ui::CommandMap& map = commands();
     map.On(ID_CONNETTI_BENZ, [this] { OnConnectPetrol(); });
-    map.OnUpdate(ID_CONNETTI_BENZ,
-                 [this](ui::CmdUI& item) { item.Enable(m_app.m_hObdLib != nullptr && !m_app.m_bObdLinked); });
+    map.OnUpdate(ID_CONNETTI_BENZ, [this](ui::CmdUI& item) { OnUpdateConnectPetrol(item); });
     map.On(ID_DISCONNETTI_BENZ, [this] { OnDisconnectPetrol(); });
-    map.OnUpdate(ID_DISCONNETTI_BENZ, [this](ui::CmdUI& item) { item.Enable(m_app.m_bObdLinked != 0); });
+    map.OnUpdate(ID_DISCONNETTI_BENZ, [this](ui::CmdUI& item) { OnUpdateDisconnectPetrol(item); });
     map.On(ID_DIAG_BENZ, [this] { OnPetrolDiagnosis(); });
     map.OnUpdate(ID_DIAG_BENZ, [this](ui::CmdUI& item) { item.Enable(m_app.m_bObdLinked != 0); });
     map.On(static_cast<unsigned>(kCommandButtons[kActionDiagPetrol].button), [this] { OnBtnPetrolDiagnosis(); });
@@ -113,6 +112,14 @@ void CVEXARView::OnConnectPetrol()
         SetWaitCursor(false);
     }
 }
+
+// While the library is bound and the adapter not linked.
+void CVEXARView::OnUpdateConnectPetrol(ui::CmdUI& item) const
+{
+    item.Enable(m_app.m_hObdLib != nullptr && !m_app.m_bObdLinked);
+}
+
+void CVEXARView::OnUpdateDisconnectPetrol(ui::CmdUI& item) const { item.Enable(m_app.m_bObdLinked != 0); }
 
 void CVEXARView::OnDisconnectPetrol()
 {
