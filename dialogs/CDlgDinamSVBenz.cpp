@@ -9,6 +9,7 @@
 #include "platform/ui/MessagePayload.h"
 
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -17,6 +18,8 @@
 #include <QScreen>
 #include <QStyle>
 #include <QTreeWidgetItem>
+
+#include <string_view>
 
 namespace vlink = vexar::link;
 
@@ -112,8 +115,16 @@ int ListClientWidth(const QTreeWidget& list) { return std::max(0, list.width() -
 
 int FitPidColumn(QTreeWidget& list, int design)
 {
+    // Room for the widest two digits, whatever rows come later.
+    const QFontMetrics metrics(list.font());
+    int widest = 0;
+    int narrowest = metrics.horizontalAdvance(QLatin1Char('0'));
+    for (const char digit : std::string_view("0123456789ABCDEF")) {
+        widest = std::max(widest, metrics.horizontalAdvance(QLatin1Char(digit)));
+        narrowest = std::min(narrowest, metrics.horizontalAdvance(QLatin1Char(digit)));
+    }
     list.resizeColumnToContents(0);
-    const int width = std::max(design, list.columnWidth(0));
+    const int width = std::max(design, list.columnWidth(0) + 2 * (widest - narrowest));
     list.setColumnWidth(0, width);
     return width;
 }
@@ -124,16 +135,21 @@ void SetupPidList(QTreeWidget& list)
     list.setRootIsDecorated(false);
     list.setAllColumnsShowFocus(true);
     list.setSelectionMode(QAbstractItemView::SingleSelection);
-    // The selected row (a row just added is selected) keeps the active
-    // highlight while the window is inactive: with the grid's style sheet
-    // it would otherwise be drawn in highlighted text on no highlight, and
-    // vanish.
+    // The selected row (a row just added is selected) is drawn in a light
+    // tint of the highlight with the list's own text colour: under the
+    // grid's style sheet the platform may draw the selection as a faint
+    // tint whatever colour is asked for, and highlighted text (white) on it
+    // vanished.
     const QPalette colours = list.palette();
+    const QColor base = colours.color(QPalette::Active, QPalette::Base);
+    const QColor highlight = colours.color(QPalette::Active, QPalette::Highlight);
+    const auto mix = [](int from, int to) { return from + (to - from) * 3 / 10; };
+    const QColor tint(mix(base.red(), highlight.red()), mix(base.green(), highlight.green()),
+                      mix(base.blue(), highlight.blue()));
     list.setStyleSheet(QStringLiteral("QTreeView::item { border-right: 1px solid #c0c0c0; "
                                       "border-bottom: 1px solid #c0c0c0; } "
                                       "QTreeView::item:selected { background-color: %1; color: %2; }")
-                           .arg(colours.color(QPalette::Active, QPalette::Highlight).name(),
-                                colours.color(QPalette::Active, QPalette::HighlightedText).name()));
+                           .arg(tint.name(), colours.color(QPalette::Active, QPalette::Text).name()));
     list.headerItem()->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
     list.header()->setStretchLastSection(false);
 }
