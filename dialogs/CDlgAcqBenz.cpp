@@ -104,7 +104,7 @@ bool CDlgAcqBenz::Create(QWidget& strip)
     m_list->setColumnWidth(0, 60);
     m_list->setColumnWidth(1, 400);
     m_list->setColumnWidth(2, 300);
-    m_list->setColumnWidth(3, std::max(40, m_list->viewport()->width() - bar - 760));
+    m_list->setColumnWidth(3, std::max(40, CUtility::ListClientWidth(*m_list) - bar - 760));
     SetConnected(m_app.m_bObdLinked != 0);
     return true;
 }
@@ -200,6 +200,7 @@ void CDlgAcqBenz::BuildRows()
         CUtility::SetPidListText(*m_list, pid, CUtility::kPidImageNew, u"---");
     }
     SetCheckBoxes(Privileged(), &requested);
+    CUtility::FitPidColumn(*m_list, 60);
     m_list->setUpdatesEnabled(true);
     m_bChecksArmed = armed;
 }

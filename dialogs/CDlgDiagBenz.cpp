@@ -106,9 +106,9 @@ bool CDlgDiagBenz::Create(QWidget& strip)
     if (m_scroll->CheckLargeFonts() || m_scroll->FitToScreen())
         for (QWidget* control : std::initializer_list<QWidget*>{m_label, m_switch, m_reset, m_list})
             m_scroll->ScaleControl(*control, false, false);
-    const int width = m_list->viewport()->width();
+    const int bar = m_list->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
     m_list->setColumnWidth(0, 150);
-    m_list->setColumnWidth(1, std::max(0, width - 150));
+    m_list->setColumnWidth(1, std::max(0, CUtility::ListClientWidth(*m_list) - bar - 150));
     LoadCaptions();
     return true;
 }

@@ -9,6 +9,7 @@
 #include "platform/ui/MessagePayload.h"
 
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -17,6 +18,8 @@
 #include <QScreen>
 #include <QStyle>
 #include <QTreeWidgetItem>
+
+#include <string_view>
 
 namespace vlink = vexar::link;
 
@@ -108,14 +111,45 @@ void OnPidResult(QTreeWidget& list, int pid, std::unique_ptr<vlink::OBD_PID_RESU
         ShowPidResult(list, pid, *record);
 }
 
+int ListClientWidth(const QTreeWidget& list) { return std::max(0, list.width() - 2 * list.frameWidth()); }
+
+int FitPidColumn(QTreeWidget& list, int design)
+{
+    // Room for the widest two digits, whatever rows come later.
+    const QFontMetrics metrics(list.font());
+    int widest = 0;
+    int narrowest = metrics.horizontalAdvance(QLatin1Char('0'));
+    for (const char digit : std::string_view("0123456789ABCDEF")) {
+        widest = std::max(widest, metrics.horizontalAdvance(QLatin1Char(digit)));
+        narrowest = std::min(narrowest, metrics.horizontalAdvance(QLatin1Char(digit)));
+    }
+    list.resizeColumnToContents(0);
+    const int width = std::max(design, list.columnWidth(0) + 2 * (widest - narrowest));
+    list.setColumnWidth(0, width);
+    return width;
+}
+
 void SetupPidList(QTreeWidget& list)
 {
     list.setColumnCount(4);
     list.setRootIsDecorated(false);
     list.setAllColumnsShowFocus(true);
     list.setSelectionMode(QAbstractItemView::SingleSelection);
+    // The selected row (a row just added is selected) is drawn in a light
+    // tint of the highlight with the list's own text colour: under the
+    // grid's style sheet the platform may draw the selection as a faint
+    // tint whatever colour is asked for, and highlighted text (white) on it
+    // vanished.
+    const QPalette colours = list.palette();
+    const QColor base = colours.color(QPalette::Active, QPalette::Base);
+    const QColor highlight = colours.color(QPalette::Active, QPalette::Highlight);
+    const auto mix = [](int from, int to) { return from + (to - from) * 3 / 10; };
+    const QColor tint(mix(base.red(), highlight.red()), mix(base.green(), highlight.green()),
+                      mix(base.blue(), highlight.blue()));
     list.setStyleSheet(QStringLiteral("QTreeView::item { border-right: 1px solid #c0c0c0; "
-                                      "border-bottom: 1px solid #c0c0c0; }"));
+                                      "border-bottom: 1px solid #c0c0c0; } "
+                                      "QTreeView::item:selected { background-color: %1; color: %2; }")
+                           .arg(tint.name(), colours.color(QPalette::Active, QPalette::Text).name()));
     list.headerItem()->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
     list.header()->setStretchLastSection(false);
 }
@@ -165,6 +199,13 @@ bool CDlgDinamSVBenz::Create(QWidget* owner)
                              ToQ(CUtility::LoadLangString(m_strLangFile, IDS_COL_UNIT))});
     LoadLayout();
     FillRows();
+    if (m_bDefaultWidths) {
+        // The default PID column must show the row image and the digits
+        // in this font; the unit column takes what is left.
+        const int pid = CUtility::FitPidColumn(*m_list, static_cast<int>(m_widths[0]));
+        const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+        m_list->setColumnWidth(3, std::max(0, CUtility::ListClientWidth(*m_list) - bar - pid - 180));
+    }
     show();
     // What is laid out is what a close compares with.
     m_place = geometry();
@@ -198,11 +239,12 @@ void CDlgDinamSVBenz::LoadLayout()
         place = DefaultPlace();
     setGeometry(place);
     m_list->setGeometry(0, 0, std::max(0, width() - 2), std::max(0, height() - 1));
+    m_bDefaultWidths = !layout.widths;
     if (layout.widths) {
         m_widths = *layout.widths;
     } else {
         const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-        m_widths = {40, 100, 80, std::max<long>(0, m_list->viewport()->width() - bar - 220)};
+        m_widths = {40, 100, 80, std::max<long>(0, CUtility::ListClientWidth(*m_list) - bar - 220)};
     }
     for (int column = 0; column < 4; ++column)
         m_list->setColumnWidth(column, static_cast<int>(m_widths[column]));

@@ -47,6 +47,12 @@ int PidRowImage(const QTreeWidget& list, int row);
 // The four columns of a petrol list (PID, description, value, unit):
 // grid lines, full-row selection, fixed widths.
 void SetupPidList(QTreeWidget& list);
+// The width inside the list's frame, from the list's own size: before a
+// window first shows, its viewport keeps the size of an earlier layout.
+int ListClientWidth(const QTreeWidget& list);
+// The PID column at least `design` wide and wide enough for what its rows
+// hold (check box, row image and the two digits in the list's font).
+int FitPidColumn(QTreeWidget& list, int design);
 }  // namespace CUtility
 
 class CDlgDinamSVBenz : public QWidget, public vexar::ui::WindowBase {
@@ -104,6 +110,8 @@ private:
     CVEXARPages& m_app;
     bool m_bCreated = false;
     CCtrlList* m_list = nullptr;
+    // The column widths are the defaults, not Benz.cfg's.
+    bool m_bDefaultWidths = false;
     QRect m_place;
     std::array<long, 4> m_widths{};
 };

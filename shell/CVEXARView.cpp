@@ -2,7 +2,9 @@
 
 #include "common/CUtilityLang.h"
 #include "common/Text.h"
+#include "dialogs/CDlgAcqBenz.h"
 #include "dialogs/CDlgDiag.h"
+#include "dialogs/CDlgDinamSVBenz.h"
 #include "dialogs/CDlgECUProg.h"
 #include "link/LinkMessages.h"
 #include "link/ui/CDlgDebug.h"
@@ -56,11 +58,16 @@ CVEXARView::CVEXARView(CVEXARApp& app, CMainFrame& frame)
                 [this, button] { ui::SendMessage(this, ui::CommandMessage(static_cast<unsigned>(button))); });
     }
     RegisterCommands();
+    SetUpPetrolSide();
 }
 
 // The diagnosis window goes first: the page windows publish the tables
 // again as they go, and must find none of its rows there.
-CVEXARView::~CVEXARView() { CloseDiagnosisWindow(); }
+CVEXARView::~CVEXARView()
+{
+    TearDownPetrolSide();
+    CloseDiagnosisWindow();
+}
 
 CButtonMfc& CVEXARView::Button(int action) const { return m_form->Button(action); }
 QLabel& CVEXARView::Label(int action) const { return m_form->Label(action); }
@@ -266,6 +273,11 @@ void CVEXARView::CloseAllWindows()
     if (m_dlgProgress->m_bCreated)
         m_dlgProgress->Close();
     CloseTraceWindow();
+    // While the adapter is linked the live-values window stays: the
+    // link-down report closes it.
+    if (!m_app.m_bObdLinked)
+        CloseLiveValuesWindow();
+    ClosePetrolPages();
 }
 
 // ---- Calibration file ---------------------------------------------------------------
@@ -364,6 +376,8 @@ std::intptr_t CVEXARView::onMessage(unsigned id, std::uintptr_t wParam, std::int
     case WM_CONNECT_ABORTED: OnConnectAborted(); return 0;
     case link::WM_LIVE_SAMPLE: OnLiveSample(payload); return 0;
     case link::WM_CHECKLIST_READY: OnChecklistReady(); return 0;
+    case link::WM_OBD_LINK_STATE: OnObdLinkState(wParam, lParam); return 0;
+    case link::WM_OBD_PID_SELECTION: OnObdPidSelection(wParam, lParam); return 0;
     default: return WindowBase::onMessage(id, wParam, lParam, payload);
     }
 }

@@ -33,6 +33,9 @@
 
 class CButtonMfc;
 class CDlgAcq;
+class CDlgAcqBenz;
+class CDlgDiagBenz;
+class CDlgDinamSVBenz;
 class CDlgGraph;
 class CDlgMaint;
 class CDlgDiag;
@@ -45,6 +48,7 @@ class CVEXARApp;
 class QLabel;
 namespace vexar::ui {
 class AcceleratorTable;
+class CmdUI;
 }
 
 namespace vexar::shell {
@@ -216,6 +220,30 @@ public:
     void OnDataAcquisition() { OnBtnDataAcquisition(); }
     void OnBtnDataAcquisition();
 
+    // ---- Petrol side (CVEXARViewPetrol.cpp) ----
+    // The live-values window, the petrol commands and what the worker's
+    // poll reads of the petrol windows; once, at construction.
+    void SetUpPetrolSide();
+    void OnConnectPetrol();
+    void OnUpdateConnectPetrol(vexar::ui::CmdUI& item) const;
+    void OnDisconnectPetrol();
+    void OnUpdateDisconnectPetrol(vexar::ui::CmdUI& item) const;
+    // PID.cfg of the program folder into the requested table.
+    void ReadPidList();
+    void OnPetrolDiagnosis() { OnBtnPetrolDiagnosis(); }
+    void OnBtnPetrolDiagnosis();
+    void OpenPetrolWindow();
+    void OnObdLinkState(std::uintptr_t linked, std::intptr_t code);
+    // wParam the PID, lParam 1 requested, 0 not.
+    void OnObdPidSelection(std::uintptr_t pid, std::intptr_t requested);
+    // Shows or hides the live-values window with the main window.
+    void OnDraw();
+    // The petrol windows as the worker's poll reads them.
+    void PublishPetrolWindows();
+    // Publishes them again whenever `window` shows, hides, is minimised or
+    // restored.
+    void WatchPetrolWindow(QObject* window);
+
     // ---- External programs and self-update (CVEXARViewPrograms.cpp) ----
     void OnProgramEcu() { OnBtnProgramEcu(); }
     void OnBtnProgramEcu();
@@ -237,14 +265,23 @@ public:
     void CopyUpdateFolder(const std::string& source, const std::string& programFolder, std::string& newProgram);
     void CopyTreeRecursive(const std::string& folder);
     void PrepareSelfUpdate(const std::string& newProgram);
+    // Copies an update folder and prepares its new program; with the
+    // adapter linked and a new adapter library in the folder, the worker
+    // takes the link down first and the copy follows its report.
+    void RunUpdateCopy(const std::string& source);
+    void RunPendingUpdate();
+    // The update folder waiting for the adapter's link to go down.
+    std::string m_strPendingUpdate;
 
     // ---- Operator profiles and menus (CVEXARViewProfile.cpp) ----
     void OnOperatorProfile();
     void ChangeOperatorProfile();
     void OnToggleLimitProfile();
     void OnShowVersionCode();
-    // The Functions items and the remote-assistance submenu by profile.
+    // The Functions items and the remote-assistance submenu by profile,
+    // and the petrol windows told of it.
     void UpdateMenusForProfile();
+    void TellPetrolWindowsProfile();
     // Removes the item of popup `popup` whose text is language text
     // `textId`.
     void SetMenuItemText(int popup, int textId);
@@ -277,6 +314,14 @@ public:
     CDlgMaint* m_pDlgMaint = nullptr;
     // The gas-ECU diagnosis window.
     std::unique_ptr<CDlgDiag> m_dlgDiag;
+    // The petrol live-values window, and the petrol window (the host of the
+    // trouble-code page), open while the adapter is linked.
+    std::unique_ptr<CDlgDinamSVBenz> m_dlgPetrol;
+    std::unique_ptr<CDlgTabSB> m_wndPetrolPages;
+    // The petrol acquisition page of the variable window and the
+    // trouble-code page of the petrol window, which own them.
+    CDlgAcqBenz* m_pDlgAcqBenz = nullptr;
+    CDlgDiagBenz* m_pDlgDiagBenz = nullptr;
     std::string m_strExeFolder;
     std::string m_strLangFile;
     std::string m_strParamFolder;
@@ -430,7 +475,15 @@ private:
     // Writes "tarmix.cfg" and starts tarmix; false when it did not start.
     bool StartTarmix();
 
+    void OpenLiveValuesWindow();
+    void CloseLiveValuesWindow();
+    void ClosePetrolPages();
+    void TearDownPetrolSide();
+
+    class PetrolWatcher;
+
     CVEXARApp& m_app;
     CMainFrame& m_frame;
     vexar::shell::CVEXARForm* m_form;
+    PetrolWatcher* m_petrolWatcher = nullptr;
 };

@@ -4,6 +4,7 @@
 #include "shell/CVEXARView.h"
 
 #include "dialogs/CDlgAcq.h"
+#include "dialogs/CDlgAcqBenz.h"
 #include "dialogs/CDlgGraph.h"
 #include "dialogs/CDlgMaint.h"
 #include "link/ui/LinkUiSinkAdapter.h"
@@ -23,8 +24,15 @@ void CVEXARView::GiveVariablePages(CDlgTabSB& host)
     m_pDlgGraph = graph.get();
     m_app.Sink().RegisterWindow(link::UiWindow::AcqPage, m_pDlgAcq);
     m_app.Sink().RegisterWindow(link::UiWindow::GraphPage, m_pDlgGraph);
+    // The petrol acquisition page, shown to the privileged profiles.
+    auto acqBenz = std::make_unique<CDlgAcqBenz>(m_app);
+    m_pDlgAcqBenz = acqBenz.get();
+    m_app.Sink().RegisterWindow(link::UiWindow::PetrolAcqPage, m_pDlgAcqBenz);
+    WatchPetrolWindow(&host);
+    WatchPetrolWindow(m_pDlgAcqBenz);
     pages.acq = std::move(acq);
     pages.graph = std::move(graph);
+    pages.acqBenz = std::move(acqBenz);
     auto maint = std::make_unique<CDlgMaint>(m_app);
     m_pDlgMaint = maint.get();
     m_pDlgMaint->m_diagTable = [this] { return static_cast<const CTRL_TABLE*>(m_app.m_pDiagTable); };

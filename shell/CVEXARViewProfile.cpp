@@ -6,6 +6,8 @@
 #include "shell/CVEXARView.h"
 
 #include "common/CUtilityLang.h"
+#include "dialogs/CDlgAcqBenz.h"
+#include "dialogs/CDlgDinamSVBenz.h"
 #include "dialogs/CDlgInsOper.h"
 #include "link/LinkMessages.h"
 #include "platform/ui/DialogResponder.h"
@@ -154,12 +156,23 @@ void CVEXARView::UpdateMenusForProfile()
         bar.RemoveCommand(ID_ESPORTA);
         bar.RemoveCommand(ID_COMPARA);
     }
+    TellPetrolWindowsProfile();
     if (fifth)
         return;
     if (privileged)
         ApplyMenuTexts();
     else
         SetMenuItemText(kMenuTools, 3185);
+}
+
+// The petrol acquisition page's check boxes follow the profile; the
+// live-values window keeps the public profiles' PID choice in PID.cfg.
+void CVEXARView::TellPetrolWindowsProfile()
+{
+    if (m_pDlgAcqBenz)
+        m_pDlgAcqBenz->RefreshChecks();
+    if (m_dlgPetrol)
+        m_dlgPetrol->SavePidList();
 }
 
 void CVEXARView::SetMenuItemText(int popup, int textId)

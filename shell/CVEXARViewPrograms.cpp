@@ -25,12 +25,22 @@
 #include <filesystem>
 #include <fstream>
 #include <system_error>
+#include <utility>
 
 using namespace vexar;
 using namespace vexar::shell;
 namespace fs = std::filesystem;
 
 namespace {
+
+bool HoldsObdLibrary(const std::string& folder)
+{
+    std::error_code error;
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error))
+        if (IsObdLibraryEntry(it->path().filename().string()))
+            return true;
+    return false;
+}
 
 bool IsFile(const std::string& path)
 {
@@ -231,14 +241,34 @@ void CVEXARView::OnBtnAutoUpdate()
             PrepareSelfUpdate(setup);
             return;
         }
-        std::string newProgram;
-        CopyUpdateFolder(item, m_strExeFolder, newProgram);
-        if (!newProgram.empty())
-            PrepareSelfUpdate(newProgram);
+        RunUpdateCopy(item);
         return;
     }
     if (IsSetupEntry(fs::path(item).filename().string()))
         PrepareSelfUpdate(item);
+}
+
+// While the adapter is linked the worker calls into the adapter library:
+// an update that replaces the library waits until the worker has taken
+// the link down, and its report runs the copy.
+void CVEXARView::RunUpdateCopy(const std::string& source)
+{
+    if (m_app.m_bObdLinked && HoldsObdLibrary(source)) {
+        m_strPendingUpdate = source;
+        m_app.PostLinkRequest(link::WM_LINK_OBD_DISCONNECT);
+        return;
+    }
+    std::string newProgram;
+    CopyUpdateFolder(source, m_strExeFolder, newProgram);
+    if (!newProgram.empty())
+        PrepareSelfUpdate(newProgram);
+}
+
+void CVEXARView::RunPendingUpdate()
+{
+    if (m_strPendingUpdate.empty() || m_app.m_bObdLinked)
+        return;
+    RunUpdateCopy(std::exchange(m_strPendingUpdate, std::string()));
 }
 
 void CVEXARView::CopyUpdateFolder(const std::string& source, const std::string& programFolder,

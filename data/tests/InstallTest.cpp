@@ -8,6 +8,7 @@
 #include "shell/core/CSettingsFile.h"
 #include "common/CCriptFile.h"
 #include "common/CUtilityLang.h"
+#include "dialogs/core/PetrolRules.h"
 #include "common/ErrorReporter.h"
 #include "common/Text.h"
 
@@ -205,7 +206,8 @@ TEST_F(InstallTest, ToolsInTheProgramBayFindTheCipherLibraryAbove)
 
 TEST_F(InstallTest, LanguageFilesAreUtf16AndTheListNamesBothLanguages)
 {
-    for (const char* file : {"Lang/GestLang.cfg", "Lang/English.lng", "Lang/Italiano.lng"})
+    for (const char* file : {"Lang/GestLang.cfg", "Lang/English.lng", "Lang/Italiano.lng", "Lang/Benz_English.lng",
+                             "Lang/Benz_Italiano.lng"})
         EXPECT_TRUE(ReadAll(At(file)).starts_with("\xFF\xFE")) << file;
     Reporter reporter;
     vexar::ScopedErrorReporter scope(reporter);
@@ -307,3 +309,31 @@ TEST_F(InstallTest, AReinstallKeepsTheSettingsAndRenewsEverythingElse)
 }
 
 }  // namespace
+
+// Beside each language its petrol companion: a description and a unit for
+// every PID the petrol windows show, found by the rows' keys and by the
+// PID.cfg writer's alike, each key on its own line (a key met first inside
+// another line would give that line's text).
+TEST_F(InstallTest, EachLanguageHasItsPetrolTextsForEveryShownPid)
+{
+    for (const char* language : {"Lang/English.lng", "Lang/Italiano.lng"}) {
+        const std::string file = At(language);
+        for (int pid = 0; pid <= 0x60; ++pid) {
+            if (!CUtility::IsShownPid(pid) && pid != 0x00 && pid != 0x20 && pid != 0x40)
+                continue;
+            const std::u16string description = CUtility::ReadBenzValue(file, vexar::Format(u"%02XD", pid));
+            EXPECT_FALSE(description.empty()) << language << " " << pid;
+            EXPECT_EQ(CUtility::ReadBenzValue(file, vexar::Format(u"PID%02XD", pid)), description) << pid;
+            // The bitmaps, the monitor and fuel-system states and the
+            // sensor lists have no unit.
+            const bool unitless = pid == 0x00 || pid == 0x20 || pid == 0x40 || pid == 0x01 || pid == 0x03 ||
+                                  pid == 0x13 || pid == 0x1D;
+            EXPECT_EQ(CUtility::ReadBenzValue(file, vexar::Format(u"%02XM", pid)).empty(), unitless)
+                << language << " " << pid;
+        }
+        EXPECT_FALSE(CUtility::ReadBenzValue(file, u"P0420").empty()) << language;
+    }
+    EXPECT_EQ(CUtility::ReadBenzValue(At("Lang/English.lng"), u"0CD"), u"Engine speed");
+    EXPECT_EQ(CUtility::ReadBenzValue(At("Lang/Italiano.lng"), u"0DM"), u"km/h");
+    EXPECT_EQ(CUtility::ReadBenzValue(At("Lang/Italiano.lng"), u"05M"), u"\u00B0C");
+}

@@ -7,6 +7,7 @@
 #include "dialogs/CDlgDiag.h"
 
 #include "TempDir.h"
+#include "dialogs/tests/ShotLanguage.h"
 #include "common/CStdioFileEx.h"
 #include "common/Text.h"
 #include "link/LinkMessages.h"
@@ -28,17 +29,6 @@
 #include <vector>
 
 namespace {
-
-bool WriteLanguage(const std::string& source, const std::string& target)
-{
-    std::ifstream in(source);
-    CStdioFileEx out;
-    if (!in || !out.Open(target, CStdioFileEx::modeCreate | CStdioFileEx::modeWrite | CStdioFileEx::modeWriteUnicode))
-        return false;
-    for (std::string line; std::getline(in, line);)
-        out.WriteString(vexar::ToUtf16(line) + u"\n");
-    return out.Close();
-}
 
 using Items = std::vector<std::pair<std::u16string, std::int32_t>>;
 

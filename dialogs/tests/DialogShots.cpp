@@ -14,6 +14,7 @@
 #include "dialogs/CDlgViewComm.h"
 
 #include "TempDir.h"
+#include "dialogs/tests/ShotLanguage.h"
 #include "common/CCriptFile.h"
 #include "common/CStdioFileEx.h"
 #include "common/Text.h"
@@ -41,17 +42,6 @@
 namespace {
 
 // The shipped Italian texts ("id<TAB>text" lines, UTF-8) as a language file.
-bool WriteLanguage(const std::string& source, const std::string& target)
-{
-    std::ifstream in(source);
-    CStdioFileEx out;
-    if (!in || !out.Open(target, CStdioFileEx::modeCreate | CStdioFileEx::modeWrite | CStdioFileEx::modeWriteUnicode))
-        return false;
-    for (std::string line; std::getline(in, line);)
-        out.WriteString(vexar::ToUtf16(line) + u"\n");
-    return out.Close();
-}
-
 int CheckLayout(QWidget& dialog, const char* name)
 {
     int problems = 0;

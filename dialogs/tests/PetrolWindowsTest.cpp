@@ -23,7 +23,9 @@
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QImage>
 #include <QScreen>
+#include <QStyle>
 #include <QTest>
 #include <QTreeWidgetItem>
 
@@ -34,6 +36,30 @@ using dialogtest::ProgramHome;
 using vexar::link::OBD_PID_RESULT;
 
 namespace {
+
+// The width a column's header and rows need, the column left as it was.
+int NeededWidth(QTreeWidget& list, int column)
+{
+    const int width = list.columnWidth(column);
+    list.resizeColumnToContents(column);
+    const int needed = list.columnWidth(column);
+    list.setColumnWidth(column, width);
+    return needed;
+}
+
+// Pixels of the list's text colour (dark) in row `row`'s description and
+// value cells.
+int DarkPixels(QTreeWidget& list, int row)
+{
+    const QImage shot = list.viewport()->grab().toImage();
+    const QRect cells = list.visualItemRect(list.topLevelItem(row))
+                            .adjusted(list.columnWidth(0), 0, -list.columnWidth(3), 0);
+    int dark = 0;
+    for (int y = cells.top(); y <= cells.bottom(); ++y)
+        for (int x = cells.left(); x <= cells.right() && x < shot.width(); ++x)
+            dark += shot.pixelColor(x, y).lightness() < 90 ? 1 : 0;
+    return dark;
+}
 
 const dialogtest::Texts kTexts = {{3285, u"PID"}, {3286, u"Descrizione"}, {3287, u"Valore"}, {3288, u"Unità"}};
 
@@ -88,6 +114,17 @@ TEST_F(PetrolWindow, RowsValuesAndFailures)
     EXPECT_EQ(window.List().topLevelItem(1)->text(1), "Engine speed");
     EXPECT_EQ(window.List().topLevelItem(1)->text(3), "rpm");
     EXPECT_EQ(CUtility::PidRowImage(window.List(), 1), 3);
+    // The default columns: the PID column shows the image and the digits
+    // in this font, and the unit column fills the list inside its frame
+    // and scroll bar, measured before the window was ever shown.
+    QTreeWidget& list = window.List();
+    EXPECT_GE(list.columnWidth(0), NeededWidth(list, 0));
+    EXPECT_GE(list.columnWidth(0), 40);
+    EXPECT_EQ(list.columnWidth(1), 100);
+    EXPECT_EQ(list.columnWidth(2), 80);
+    const int bar = list.style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    EXPECT_GT(list.columnWidth(3), 0);
+    EXPECT_EQ(list.columnWidth(0) + 180 + list.columnWidth(3), list.width() - 2 * list.frameWidth() - bar);
 
     OBD_PID_RESULT rpm;
     rpm.status = 0;
@@ -117,6 +154,9 @@ TEST_F(PetrolWindow, RowsValuesAndFailures)
     }
     window.ShowPid(0x05, true);
     window.ShowPid(0x05, true);
+    // The row added is selected, and its texts show on the selection.
+    ASSERT_EQ(window.List().currentItem(), window.List().topLevelItem(1));
+    EXPECT_GT(DarkPixels(window.List(), 1), 3) << "the selected row's \"---\" does not show";
     window.ShowPid(0x0C, false);
     EXPECT_EQ(Rows(), (Table{{"03", "CL; ---"}, {"05", "---"}, {"0D", "---"}}));
     window.ShowPid(0x11, true);
@@ -211,6 +251,12 @@ TEST(PetrolDtcPage, ReadingsReplaceTheRows)
     EXPECT_EQ(page.ResetButton().text(), "Reset");
     EXPECT_EQ(page.Label().text(), "Spento");
     EXPECT_EQ(page.List().headerItem()->text(0), "Codice");
+    // The description column reaches the list's right edge before the page
+    // was ever shown.
+    const int bar = page.List().style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    EXPECT_EQ(page.List().columnWidth(0), 150);
+    EXPECT_EQ(page.List().columnWidth(1), page.List().width() - 2 * page.List().frameWidth() - bar - 150);
+    EXPECT_GT(page.List().columnWidth(1), 300);
 
     auto send = [&](int status, const std::string& codes, int count) {
         auto list = std::make_unique<link::OBD_DTC_LIST>();
@@ -306,6 +352,9 @@ TEST_F(PetrolAcqPage, PrivilegedProfilesTickThePids)
     EXPECT_EQ(page.List().topLevelItem(4)->text(2), "NoResponseFromEcu") << "the bitmap read of PID 20 failed";
     ASSERT_TRUE(page.HasCheckBoxes());
     EXPECT_EQ(page.List().topLevelItem(2)->checkState(0), Qt::Checked);
+    // The PID column holds the check box, the row image and the digits.
+    EXPECT_GE(page.List().columnWidth(0), NeededWidth(page.List(), 0));
+    EXPECT_GE(page.List().columnWidth(0), 60);
     EXPECT_EQ(page.List().topLevelItem(3)->checkState(0), Qt::Unchecked);
     EXPECT_TRUE(sink.posts.empty()) << "building the rows asks for nothing";
 

@@ -54,7 +54,8 @@ bool IsActionBuilt(int action)
     case kActionPrgEcu:
     case kActionTarmix:
     case kActionPrgPalm:
-    case kActionAutoUpdate: return true;
+    case kActionAutoUpdate:
+    case kActionDiagPetrol: return true;
     default: return false;
     }
 }

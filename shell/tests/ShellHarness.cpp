@@ -58,6 +58,17 @@ void WriteLanguageFile(const std::string& path, std::u16string (*text)(int))
     ASSERT_TRUE(platform::WriteFileAtomically(path, bytes));
 }
 
+// A text file in UTF-16 little-endian with a byte-order mark.
+void WriteUtf16File(const std::string& path, const std::u16string& text)
+{
+    std::string bytes = "\xFF\xFE";
+    for (char16_t unit : text) {
+        bytes += static_cast<char>(unit & 0xFF);
+        bytes += static_cast<char>(unit >> 8);
+    }
+    ASSERT_TRUE(platform::WriteFileAtomically(path, bytes));
+}
+
 void WriteCipher(const std::string& path, const std::u16string& text)
 {
     std::string error;
@@ -102,6 +113,10 @@ void ProgramFolder::WriteLanguages()
     testing::WriteAll(File("Lang/GestLang.cfg"), "English.lng\r\nItaliano.lng\r\n");
     WriteLanguageFile(File("Lang/English.lng"), &TestText);
     WriteLanguageFile(File("Lang/Italiano.lng"), &TestItalianText);
+    // The petrol companions, English in UTF-16 and Italian in ANSI, as
+    // either may come.
+    WriteUtf16File(File("Lang/Benz_English.lng"), fixtures::FixtureText("Lang/Benz_English.lng"));
+    testing::WriteAll(File("Lang/Benz_Italiano.lng"), ToCp1252(fixtures::FixtureText("Lang/Benz_Italiano.lng")));
 }
 
 void ProgramFolder::WriteSettings(const LAYOUT_SETTINGS& layout, int kLine, int edition,

@@ -49,7 +49,8 @@ public:
     std::string File(const std::string& name) const { return m_home.file(name); }
     std::string ComFolder() const { return m_home.file("COM"); }
 
-    // Lang/GestLang.cfg with English.lng and Italiano.lng.
+    // Lang/GestLang.cfg with English.lng and Italiano.lng, and their petrol
+    // companions.
     void WriteLanguages();
     // VEXAR.cfg: version 1.0.0, the values given, then `tail` after value 49.
     void WriteSettings(const LAYOUT_SETTINGS& layout = {}, int kLine = 0, int edition = 0,

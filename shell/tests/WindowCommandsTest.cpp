@@ -243,7 +243,8 @@ TEST_F(WindowCommands, ASelectionCancelledWhileLinkedLeavesTheLinkDownAndTheConf
 }
 
 // The commands whose windows are not in the program stay disabled, menu
-// item, button and label, linked or not.
+// item, button and label, linked or not; so does the petrol diagnosis while
+// the adapter is not linked, whatever the ECU's link.
 TEST_F(WindowCommands, TheCommandsOfWindowsNotHereStayDisabled)
 {
     const std::pair<unsigned, int> commands[] = {{ID_ASS_REM, kActionRemote},
