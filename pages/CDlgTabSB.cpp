@@ -475,8 +475,16 @@ void CDlgTabSB::RequestPollRebuild() { m_app.PostLinkRequest(link::WM_LINK_REBUI
 
 void CDlgTabSB::CalcLayout()
 {
+    // The rectangle is the window's outer one: on a desktop the title bar
+    // lies inside it, not above the screen's top.
     if (m_rcWindow.isValid())
-        setGeometry(m_rcWindow);
+        ui::SetWindowRect(*this, m_rcWindow);
+    LayoutClient();
+}
+
+// The tab strip and the status area over the client area as it is now.
+void CDlgTabSB::LayoutClient()
+{
     const PAGE_RECT client{0, 0, width(), height()};
     m_rcContent = QRect(0, 0, std::max(width(), m_statusGrid.pageWidth), std::max(height(), m_statusGrid.pageHeight));
     // The status area is as high as the settings make it, and at least as
@@ -501,6 +509,10 @@ bool CDlgTabSB::IsShownUsable() const { return m_bCreated && isVisible() && !isM
 void CDlgTabSB::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
+    // A window manager framing the window, or the user, may change its size
+    // after the layout: the strip follows.
+    if (m_bCreated && !isMinimized())
+        LayoutClient();
     m_scroller->PlaceBars();
     if (IsShownUsable())
         m_scroller->FitClient(size());

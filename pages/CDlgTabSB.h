@@ -98,6 +98,7 @@ public:
     // Deletes the pages and controls and empties every table.
     void FreePages();
     void CalcLayout();
+    void LayoutClient();
 
     CCtrlTab& Strip() const { return *m_strip; }
     PageScroller& Scroller() const { return *m_scroller; }

@@ -11,6 +11,7 @@
 // window when the link comes up does not give it input back. A painted
 // widget asks IsInputEnabled to draw itself accordingly.
 
+class QRect;
 class QWidget;
 
 namespace vexar::ui {
@@ -44,5 +45,13 @@ bool IsWindowEnabled(const QWidget& widget);
 // The control's input, independent of the window's enabled state.
 void SetInputEnabled(QWidget& widget, bool enable);
 bool IsInputEnabled(const QWidget& widget);
+
+// Places a top-level window by its outer rectangle, title bar and borders
+// included, as the system's window rectangle is meant: the client area
+// gets what the frame leaves. The frame is the window's own once a window
+// manager has framed it, else that of another framed top-level window of
+// the program; when the window manager frames it later, it is placed once
+// more. Without a window manager the client takes the whole rectangle.
+void SetWindowRect(QWidget& window, const QRect& outer);
 
 }  // namespace vexar::ui

@@ -8,7 +8,10 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QGuiApplication>
+#include <QProcess>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTest>
 
 namespace vexar::uitest {
@@ -141,6 +144,72 @@ INSTANTIATE_TEST_SUITE_P(
         RescaleCase{{0, 1, 3, 30}, {1, 768}, {1024, 768}, false, {0, 1, 3, 30}},
         // A drop-down list keeps its own height.
         RescaleCase{{10, 20, 100, 30}, {1280, 960}, {1024, 768}, true, {12, 25, 125, 30}}));
+
+// Offscreen windows get a thin frame as soon as they show: the window lies
+// within the outer rectangle, frame included, and placing it again moves
+// it there without a second watch of the frame.
+TEST(WindowFrame, OffscreenTheFrameLiesWithinTheRectangle)
+{
+    if (QGuiApplication::platformName() != QLatin1String("offscreen"))
+        GTEST_SKIP() << "the desktop case is the next test";
+    QWidget window;
+    SetWindowRect(window, QRect(0, 0, 640, 480));
+    window.show();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window.frameGeometry() == QRect(0, 0, 640, 480); }, 2000));
+    SetWindowRect(window, QRect(10, 20, 300, 200));
+    EXPECT_EQ(window.frameGeometry(), QRect(10, 20, 300, 200));
+    EXPECT_LE(window.findChildren<QObject*>(QStringLiteral("vexar-frame-watch")).size(), 1);
+}
+
+// On a desktop with a window manager the title bar lies inside the outer
+// rectangle: a window placed at the screen's top-left corner shows its
+// title bar at the top of the screen, not above it. The first window is
+// placed before any frame is known (corrected once framed), the second
+// from the first one's frame; a user's later move stays.
+TEST(WindowFrame, OnADesktopTheFrameLiesWithinTheRectangle)
+{
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        GTEST_SKIP() << "needs an X display";
+    const QString openbox = QStandardPaths::findExecutable(QStringLiteral("openbox"));
+    if (openbox.isEmpty())
+        GTEST_SKIP() << "openbox is not installed";
+    QProcess manager;
+    manager.start(openbox, {});
+    ASSERT_TRUE(manager.waitForStarted(5000));
+    auto framed = [](const QWidget& w) { return w.frameGeometry() != w.geometry(); };
+
+    // The window manager is up once it frames a probe window.
+    bool managed = false;
+    for (int attempt = 0; attempt < 50 && !managed; ++attempt) {
+        QWidget probe;
+        probe.resize(100, 100);
+        probe.show();
+        managed = QTest::qWaitFor([&] { return framed(probe); }, 200);
+    }
+    ASSERT_TRUE(managed) << "openbox did not frame a window";
+
+    const QRect outer(0, 0, 700, 500);
+    QWidget first;
+    SetWindowRect(first, outer);
+    first.show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return framed(first) && first.frameGeometry() == outer; }, 5000))
+        << "frame at " << first.frameGeometry().x() << "," << first.frameGeometry().y() << " size "
+        << first.frameGeometry().width() << "x" << first.frameGeometry().height();
+    EXPECT_LT(first.geometry().height(), outer.height()) << "the client left room for the title bar";
+
+    QWidget second;
+    const QRect other(50, 40, 500, 300);
+    SetWindowRect(second, other);
+    second.show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return framed(second) && second.frameGeometry() == other; }, 5000));
+
+    first.move(120, 90);
+    QTest::qWait(300);
+    EXPECT_EQ(first.frameGeometry().topLeft(), QPoint(120, 90)) << "a later move is the user's";
+
+    manager.terminate();
+    manager.waitForFinished(3000);
+}
 
 }  // namespace
 }  // namespace vexar::uitest
