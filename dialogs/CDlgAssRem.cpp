@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QScreen>
 #include <QScrollArea>
@@ -62,6 +63,17 @@ CCWButton* CDlgAssRem::AddLamp(int id)
     return lamp;
 }
 
+QLabel* CDlgAssRem::AddLampRow(int row, int lampId, int labelId)
+{
+    auto* line = new QHBoxLayout;
+    line->setSpacing(m_grid->horizontalSpacing());
+    line->addWidget(AddLamp(lampId));
+    QLabel* label = AddLabel(labelId);
+    line->addWidget(label, 1);
+    m_grid->addLayout(line, row, 0, 1, -1);
+    return label;
+}
+
 void CDlgAssRem::Create()
 {
     if (m_bCreated) {
@@ -69,14 +81,17 @@ void CDlgAssRem::Create()
         return;
     }
     show();
-    adjustSize();
-    // Within the area the view hands over (above its command bar), the
-    // window starts at its top-left corner and no larger than the area;
-    // what does not fit scrolls.
-    if (m_rcArea.isValid()) {
-        resize(std::min(width(), m_rcArea.width()), std::min(height(), m_rcArea.height()));
+    // As large as its content (a scroll area alone would ask for less);
+    // within the area the view hands over (above its command bar), from
+    // its top-left corner and no larger than the area. What does not fit
+    // scrolls.
+    QSize size = m_content->sizeHint().expandedTo(m_content->minimumSizeHint());
+    const QRect area = m_rcArea.isValid() ? m_rcArea : screen()->availableGeometry();
+    const QSize frame = frameGeometry().size() - geometry().size();
+    size = size.boundedTo(area.size() - frame);
+    resize(size);
+    if (m_rcArea.isValid())
         move(m_rcArea.topLeft());
-    }
 }
 
 void CDlgAssRem::OnInitDialog()

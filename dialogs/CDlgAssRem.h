@@ -75,6 +75,8 @@ protected:
     QGridLayout& Grid() const { return *m_grid; }
     QLabel* AddLabel(int id);
     CCWButton* AddLamp(int id);
+    // A lamp with its caption (label `labelId`) across the grid's row `row`.
+    QLabel* AddLampRow(int row, int lampId, int labelId);
 
     // The record of the client-id field, nothing for text that is not 8
     // hexadecimal digits.

@@ -52,12 +52,8 @@ CDlgAssRemMaster::CDlgAssRemMaster(link::CVEXARLink& app, QWidget* parent) : CDl
     QGridLayout& grid = Grid();
     QWidget* content = grid.parentWidget();
     int row = 0;
-    for (const LampRow& entry : kLampRows) {
-        CCWButton* lamp = AddLamp(entry.lamp);
-        grid.addWidget(lamp, row, 0, Qt::AlignCenter);
-        grid.addWidget(AddLabel(entry.label), row, 1, 1, 3);
-        ++row;
-    }
+    for (const LampRow& entry : kLampRows)
+        AddLampRow(row++, entry.lamp, entry.label);
     m_ledConnected = &Lamp(IDC_LED_CONNECTED);
     m_ledGreeted = &Lamp(IDC_LED_GREETED);
     m_ledIdAck = &Lamp(IDC_LED_ID_ACK);

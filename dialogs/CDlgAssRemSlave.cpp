@@ -37,9 +37,8 @@ CDlgAssRemSlave::CDlgAssRemSlave(link::CVEXARLink& app, QWidget* parent) : CDlgA
     BindCommand(*m_connect, IDC_CONNECT);
     grid.addWidget(AddLabel(1262), 2, 0, 1, 2);
     grid.addWidget(m_connect, 2, 2);
-    m_led = AddLamp(IDC_LED_RUNNING);
-    grid.addWidget(m_led, 3, 0, Qt::AlignCenter);
-    grid.addWidget(AddLabel(1264), 3, 1, 1, 2);
+    AddLampRow(3, IDC_LED_RUNNING, 1264);
+    m_led = content->findChild<CCWButton*>(QString::number(IDC_LED_RUNNING));
     QLabel* note = AddLabel(1265);
     note->setWordWrap(true);
     grid.addWidget(note, 4, 0, 1, 3);

@@ -2,6 +2,7 @@
 
 #include "common/CUtilityLang.h"
 #include "common/Text.h"
+#include "dialogs/CDlgAssRem.h"
 #include "dialogs/CDlgDiag.h"
 #include "dialogs/CDlgECUProg.h"
 #include "link/LinkMessages.h"
@@ -131,6 +132,7 @@ void CVEXARView::RegisterCommands()
     RegisterProgramCommands();
     RegisterPendingCommands();
     RegisterTraceCommands();
+    RegisterRemoteCommands();
 }
 
 void CVEXARView::RegisterProgramCommands()
@@ -264,6 +266,7 @@ void CVEXARView::CloseAllWindows()
     if (m_dlgProgress->m_bCreated)
         m_dlgProgress->Close();
     CloseTraceWindow();
+    CloseRemoteWindows();
 }
 
 // ---- Calibration file ---------------------------------------------------------------
@@ -346,6 +349,7 @@ std::intptr_t CVEXARView::onMessage(unsigned id, std::uintptr_t wParam, std::int
         ui::PostMessage(&m_frame, ui::WindowMessage{WM_CLOSE_FRAME, 0, 0, nullptr});
         return 0;
     case link::WM_LINK_STATE: OnLinkState(wParam, lParam); return 0;
+    case link::WM_REMOTE_STATE: OnRemoteState(wParam); return 0;
     case link::WM_PROGRESS_OPEN: OnProgressOpen(wParam); return 0;
     case link::WM_LINK_IDLE: OnLinkIdle(); return 0;
     case link::WM_LINK_RUN_ECU_LOADER: OnRunEcuLoader(wParam); return 0;

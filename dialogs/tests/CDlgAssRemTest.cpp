@@ -405,5 +405,8 @@ TEST_F(RemoteWindows, FontColoursAndScrolling)
     EXPECT_GT(vertical->maximum(), 0);
     master.resize(full);
     QTest::qWait(20);
-    EXPECT_FALSE(vertical->isVisible());
+    EXPECT_FALSE(vertical->isVisible()) << full.width() << "x" << full.height() << " content "
+                                        << master.ScrollArea().widget()->minimumSizeHint().width() << "x"
+                                        << master.ScrollArea().widget()->minimumSizeHint().height() << " viewport "
+                                        << master.ScrollArea().viewport()->height();
 }

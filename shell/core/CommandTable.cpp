@@ -53,7 +53,8 @@ bool IsActionBuilt(int action)
     case kActionPrgEcu:
     case kActionTarmix:
     case kActionPrgPalm:
-    case kActionAutoUpdate: return true;
+    case kActionAutoUpdate:
+    case kActionRemote: return true;
     default: return false;
     }
 }

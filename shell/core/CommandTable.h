@@ -121,13 +121,13 @@ inline constexpr std::array<HIDDEN_KEY, 5> kHiddenKeys{{
 
 // The commands of the menu bar whose work is not in the program yet: they
 // keep their places, disabled, and so do their command buttons.
-inline constexpr std::array<unsigned, 7> kPendingCommands{
-    ID_ASS_REM, ID_DIAG_BENZ, ID_CREA_CHK, ID_CONNETTI_BENZ, ID_DISCONNETTI_BENZ, ID_REMOTE_MASTER, ID_REMOTE_SLAVE};
+inline constexpr std::array<unsigned, 4> kPendingCommands{
+    ID_DIAG_BENZ, ID_CREA_CHK, ID_CONNETTI_BENZ, ID_DISCONNETTI_BENZ};
 // Whether an action's command is built: the ECU selection, the connect, the
 // exit, the test, the identification, the parameter and variable windows,
 // the gas diagnosis, the error clearing, the calibration's save, load and
 // reset, and the four external programs (ECU and handheld programming,
-// automatic calibration, self-update).
+// automatic calibration, self-update), remote assistance.
 bool IsActionBuilt(int action);
 
 // The language texts of an action's label and of its menu item.

@@ -246,8 +246,7 @@ TEST_F(WindowCommands, ASelectionCancelledWhileLinkedLeavesTheLinkDownAndTheConf
 // item, button and label, linked or not.
 TEST_F(WindowCommands, TheCommandsOfWindowsNotHereStayDisabled)
 {
-    const std::pair<unsigned, int> commands[] = {{ID_ASS_REM, kActionRemote},
-                                                 {ID_DIAG_BENZ, kActionDiagPetrol}};
+    const std::pair<unsigned, int> commands[] = {{ID_DIAG_BENZ, kActionDiagPetrol}};
     for (const bool linked : {false, true}) {
         if (linked) {
             Command(ID_CONNETTI);
