@@ -85,6 +85,9 @@ void CDlgAssRem::Create()
     // within the area the view hands over (above its command bar), from
     // its top-left corner and no larger than the area. What does not fit
     // scrolls.
+    // The captions and the font came with the showing: measure anew.
+    m_grid->invalidate();
+    m_grid->activate();
     QSize size = m_content->sizeHint().expandedTo(m_content->minimumSizeHint());
     const QRect area = m_rcArea.isValid() ? m_rcArea : screen()->availableGeometry();
     const QSize frame = frameGeometry().size() - geometry().size();

@@ -71,8 +71,12 @@ int CheckLayout(QWidget& dialog, const char* name)
         if (!dialog.rect().contains(inDialog))
             report(*child, "outside the dialog");
         const QFontMetrics metrics(child->font());
-        if (auto* label = qobject_cast<QLabel*>(child); label && metrics.horizontalAdvance(label->text()) > label->contentsRect().width())
+        if (auto* label = qobject_cast<QLabel*>(child);
+            label && !label->wordWrap() && metrics.horizontalAdvance(label->text()) > label->contentsRect().width())
             report(*child, "text clipped");
+        if (auto* label = qobject_cast<QLabel*>(child);
+            label && label->wordWrap() && label->heightForWidth(label->width()) > label->height())
+            report(*child, "wrapped text clipped");
         if (auto* button = qobject_cast<QAbstractButton*>(child); button && metrics.horizontalAdvance(button->text()) + 8 > button->width())
             report(*child, "text clipped");
         if (auto* field = qobject_cast<QLineEdit*>(child);
