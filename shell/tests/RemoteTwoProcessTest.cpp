@@ -116,7 +116,6 @@ TEST_F(TwoPrograms, TheMasterDrivesTheSlavesEcu)
     ASSERT_TRUE(slave.Started() && master.Started());
     EXPECT_EQ(master.Wait(240s), 0);
     EXPECT_EQ(slave.Wait(60s), 0);
-    EXPECT_EQ(m_bridge.Connections(), 2);
 }
 
 // The slave's process dies while the master reads through it: the master
