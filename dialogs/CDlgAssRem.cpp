@@ -10,7 +10,6 @@
 #include "platform/ui/DialogResponder.h"
 #include "platform/ui/WindowState.h"
 
-#include <QApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -164,13 +163,4 @@ std::u16string CDlgAssRem::ConnectFailureText(std::uintptr_t status, std::intptr
     }
 }
 
-void CDlgAssRem::SetWaitCursor(bool on)
-{
-    if (on == m_bWaitCursor)
-        return;
-    m_bWaitCursor = on;
-    if (on)
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-    else
-        QApplication::restoreOverrideCursor();
-}
+void CDlgAssRem::SetWaitCursor(bool on) { CUtility::SetWaitCursor(m_bWaitCursor, on); }

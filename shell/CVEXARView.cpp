@@ -321,16 +321,7 @@ void CVEXARView::OnProgressOpen(std::uintptr_t captionId)
     m_dlgProgress->Create();
 }
 
-void CVEXARView::SetWaitCursor(bool on)
-{
-    if (on == m_bWaitCursor)
-        return;
-    m_bWaitCursor = on;
-    if (on)
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-    else
-        QApplication::restoreOverrideCursor();
-}
+void CVEXARView::SetWaitCursor(bool on) { CUtility::SetWaitCursor(m_bWaitCursor, on); }
 
 // ---- Messages ---------------------------------------------------------------------
 
