@@ -27,7 +27,8 @@ public:
 
     std::string m_szBridgeIp = "0.0.0.0";
     std::uint16_t m_nBridgePort = 0;
-    int m_bRemoteMaster = 1;  // 1 master, 0 slave
+    // 1 master, 0 slave: the view sets it, the worker reads it.
+    std::atomic<int> m_bRemoteMaster{1};
     int m_nSocketTimeout = 1;  // seconds
     // The bridge connection, -1 none. The worker opens and closes it; the
     // slave's relay thread reads it.

@@ -43,6 +43,23 @@ void PutLong(std::uint8_t* at, std::uint32_t value)
 // A size byte of 0 stands for 256.
 std::size_t SizeFromByte(std::uint8_t size) { return size == 0 ? kBlockSize : size; }
 
+// The reply of a list upload: its 10 framing bytes and the bytes of every
+// piece the frame asks for (piece count at 4, pieces of 4 bytes from 8,
+// each address and length high byte first); 0 for a frame too short to
+// hold its pieces.
+int UploadListReplyLength(std::span<const std::uint8_t> frame)
+{
+    if (frame.size() < 8)
+        return 0;
+    const std::size_t pieces = static_cast<std::size_t>(frame[4] << 8 | frame[5]);
+    if (frame.size() < 8 + pieces * 4)
+        return 0;
+    int data = 0;
+    for (std::size_t i = 0; i < pieces; ++i)
+        data += frame[10 + i * 4] << 8 | frame[11 + i * 4];
+    return 10 + data;
+}
+
 // The reply length a relayed frame's command calls for; 0 for a command
 // that has no reply.
 int RawReplyLength(std::span<const std::uint8_t> frame)
@@ -67,6 +84,7 @@ int RawReplyLength(std::span<const std::uint8_t> frame)
         return 6;
     case 10:
         return 7;
+    case CMD_UPLOAD_LIST: return UploadListReplyLength(frame);
     default:
         return 0;
     }

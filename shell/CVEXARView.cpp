@@ -3,6 +3,7 @@
 #include "common/CUtilityLang.h"
 #include "common/Text.h"
 #include "dialogs/CDlgAcqBenz.h"
+#include "dialogs/CDlgAssRem.h"
 #include "dialogs/CDlgDiag.h"
 #include "dialogs/CDlgDinamSVBenz.h"
 #include "dialogs/CDlgECUProg.h"
@@ -140,6 +141,7 @@ void CVEXARView::RegisterCommands()
     RegisterProgramCommands();
     RegisterPendingCommands();
     RegisterTraceCommands();
+    RegisterRemoteCommands();
 }
 
 void CVEXARView::RegisterProgramCommands()
@@ -278,6 +280,7 @@ void CVEXARView::CloseAllWindows()
     if (!m_app.m_bObdLinked)
         CloseLiveValuesWindow();
     ClosePetrolPages();
+    CloseRemoteWindows();
 }
 
 // ---- Calibration file ---------------------------------------------------------------
@@ -332,16 +335,7 @@ void CVEXARView::OnProgressOpen(std::uintptr_t captionId)
     m_dlgProgress->Create();
 }
 
-void CVEXARView::SetWaitCursor(bool on)
-{
-    if (on == m_bWaitCursor)
-        return;
-    m_bWaitCursor = on;
-    if (on)
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-    else
-        QApplication::restoreOverrideCursor();
-}
+void CVEXARView::SetWaitCursor(bool on) { CUtility::SetWaitCursor(m_bWaitCursor, on); }
 
 // ---- Messages ---------------------------------------------------------------------
 
@@ -360,6 +354,7 @@ std::intptr_t CVEXARView::onMessage(unsigned id, std::uintptr_t wParam, std::int
         ui::PostMessage(&m_frame, ui::WindowMessage{WM_CLOSE_FRAME, 0, 0, nullptr});
         return 0;
     case link::WM_LINK_STATE: OnLinkState(wParam, lParam); return 0;
+    case link::WM_REMOTE_STATE: OnRemoteState(wParam); return 0;
     case link::WM_PROGRESS_OPEN: OnProgressOpen(wParam); return 0;
     case link::WM_LINK_IDLE: OnLinkIdle(); return 0;
     case link::WM_LINK_RUN_ECU_LOADER: OnRunEcuLoader(wParam); return 0;

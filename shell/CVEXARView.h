@@ -32,6 +32,7 @@
 #include <vector>
 
 class CButtonMfc;
+class CDlgAssRem;
 class CDlgAcq;
 class CDlgAcqBenz;
 class CDlgDiagBenz;
@@ -65,6 +66,9 @@ void ShowErrorBox(const std::u16string& text);
 // whose commands `wanted` accepts.
 vexar::ui::AcceleratorTable HiddenKeys(bool (*wanted)(unsigned command));
 
+// The four lines of "Remote.cfg" (the last without a line end).
+std::u16string RemoteSettingsText(const std::string& address, std::uint16_t port, int master, int timeout);
+
 class CVEXARView : public QScrollArea, public vexar::ui::WindowBase {
 public:
     CVEXARView(CVEXARApp& app, CMainFrame& frame);
@@ -97,6 +101,25 @@ public:
     void RegisterTraceCommands();
     void OnShowTraceWindow();
     void CloseTraceWindow();
+
+    // ---- Remote assistance (CVEXARViewRemote.cpp) ----
+    void RegisterRemoteCommands();
+    // The role commands: each sets the role, enables the remote-assistance
+    // button by it and rewrites the settings file.
+    void OnMaster();
+    void OnSlave();
+    void OnUpdateMaster(vexar::ui::CmdUI& item);
+    void OnUpdateSlave(vexar::ui::CmdUI& item);
+    // Rewrites "Remote.cfg" whole; false, told and with the old file kept,
+    // when it cannot be written.
+    bool WriteRemoteSettings();
+    void OnRemoteAssistance() { OnBtnRemoteAssistance(); }
+    // Opens the window of the role, or restores it.
+    void OnBtnRemoteAssistance();
+    // WM_REMOTE_STATE: 0 the bridge connection is made, else it is closed.
+    void OnRemoteState(std::uintptr_t state);
+    // Closes the two windows where no bridge connection keeps them.
+    void CloseRemoteWindows();
 
     // ---- Gas-ECU diagnosis and error clearing (CVEXARViewDiag.cpp) ----
     // The diagnosis window of the loaded configuration, with its rows.
@@ -322,6 +345,9 @@ public:
     // trouble-code page of the petrol window, which own them.
     CDlgAcqBenz* m_pDlgAcqBenz = nullptr;
     CDlgDiagBenz* m_pDlgDiagBenz = nullptr;
+    // The remote-assistance windows, made at their first opening.
+    std::unique_ptr<CDlgAssRem> m_dlgRemMaster;
+    std::unique_ptr<CDlgAssRem> m_dlgRemSlave;
     std::string m_strExeFolder;
     std::string m_strLangFile;
     std::string m_strParamFolder;

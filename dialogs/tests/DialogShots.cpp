@@ -1,11 +1,13 @@
 // dialogs_shots FOLDER: shows the identification dialog linked, not
 // linked and with texts longer than its fields, the two comment dialogs,
-// the two calibration naming dialogs and the comparison of two
-// calibration files on the display, with the shipped Italian texts (the longer ones)
+// the two calibration naming dialogs, the comparison of two
+// calibration files and the two remote-assistance windows running on the display, with the shipped Italian texts (the longer ones)
 // and the settings' page font, writes a picture of each into FOLDER for a
 // person to look at, and checks that every control lies inside its dialog
 // and every text fits its control.
 // The exit status is the number of problems found.
+#include "dialogs/CDlgAssRemMaster.h"
+#include "dialogs/CDlgAssRemSlave.h"
 #include "dialogs/CDlgCmpFilePC.h"
 #include "dialogs/CDlgIdentCentr.h"
 #include "dialogs/CDlgInsComm.h"
@@ -19,7 +21,9 @@
 #include "common/CStdioFileEx.h"
 #include "common/Text.h"
 #include "link/CVEXARLink.h"
+#include "link/LinkMessages.h"
 #include "pages/CCtrlBox.h"
+#include "pages/CCtrlEditInfo.h"
 #include "pages/core/CVEXARPages.h"
 #include "platform/ui/DialogResponder.h"
 
@@ -57,8 +61,12 @@ int CheckLayout(QWidget& dialog, const char* name)
         if (!dialog.rect().contains(inDialog))
             report(*child, "outside the dialog");
         const QFontMetrics metrics(child->font());
-        if (auto* label = qobject_cast<QLabel*>(child); label && metrics.horizontalAdvance(label->text()) > label->contentsRect().width())
+        if (auto* label = qobject_cast<QLabel*>(child);
+            label && !label->wordWrap() && metrics.horizontalAdvance(label->text()) > label->contentsRect().width())
             report(*child, "text clipped");
+        if (auto* label = qobject_cast<QLabel*>(child);
+            label && label->wordWrap() && label->heightForWidth(label->width()) > label->height())
+            report(*child, "wrapped text clipped");
         if (auto* button = qobject_cast<QAbstractButton*>(child); button && metrics.horizontalAdvance(button->text()) + 8 > button->width())
             report(*child, "text clipped");
         if (auto* field = qobject_cast<QLineEdit*>(child);
@@ -206,6 +214,48 @@ int ShootCalibrationDialogs(const std::string& folder, const std::string& home, 
     return problems;
 }
 
+// The two remote-assistance windows as they look while the assistance
+// runs: every lamp of the master on, its traffic shown, the slave's lamp on.
+int ShootRemoteWindows(const std::string& folder, const std::string& language, vexar::ui::COLORREF text)
+{
+    int problems = 0;
+    vexar::link::CVEXARLink link;
+    link.m_szBridgeIp = "127.0.0.1";
+    link.m_nBridgePort = 4455;
+    const auto prepare = [&](CDlgAssRem& window) {
+        window.m_strLangFile = language;
+        window.m_crText = text;
+        window.m_crValue = vexar::ui::RGB(128, 0, 0);
+    };
+    {
+        CDlgAssRemMaster master(link);
+        prepare(master);
+        master.Create();
+        for (std::uintptr_t status : {0u, 1u, 2u, 14u})
+            master.OnLinkStatus(status, 0);
+        master.ClientIdField().setText(QStringLiteral("1234ABCD"));
+        for (const auto& [expected, received] : {std::pair{1320, 1320}, {1584, 1320}}) {
+            {
+                std::lock_guard lock(link.m_csRemoteCounters);
+                link.m_nRemoteBytesTx = expected;
+                link.m_nRemoteBytesRx = received;
+            }
+            master.UpdateStatistics();
+        }
+        problems += Shoot(master, folder, "remote_master");
+    }
+    {
+        CDlgAssRemSlave slave(link);
+        prepare(slave);
+        slave.Create();
+        slave.ClientIdField().setText(QStringLiteral("1234ABCD"));
+        slave.OnLinkStatus(0, 0);
+        slave.OnLinkStatus(2, 0);
+        problems += Shoot(slave, folder, "remote_slave");
+    }
+    return problems;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -268,5 +318,6 @@ int main(int argc, char** argv)
         problems += Shoot(dialog, folder, "comment_view");
     }
     problems += ShootCalibrationDialogs(folder, home.path(), language, font, text);
+    problems += ShootRemoteWindows(folder, language, text);
     return problems;
 }

@@ -63,7 +63,7 @@ TEST_F(RemoteSettingsTest, EachLineGivesItsValueBeforeTheTab)
     EXPECT_TRUE(reporter.shown.empty());
     EXPECT_EQ(settings.m_szBridgeIp, "192.168.1.20");
     EXPECT_EQ(settings.m_nBridgePort, 5001);
-    EXPECT_EQ(settings.m_bRemoteMaster, 0);
+    EXPECT_EQ(settings.m_bRemoteMaster.load(), 0);
     EXPECT_EQ(settings.m_nSocketTimeout, 4);
 }
 
@@ -90,7 +90,7 @@ TEST_F(RemoteSettingsTest, EmptyOrMissingLinesKeepTheDefaults)
         settings.ReadRemoteSettings();
         EXPECT_EQ(settings.m_szBridgeIp, c.ip) << vexar::ToUtf8(c.text);
         EXPECT_EQ(settings.m_nBridgePort, c.port) << vexar::ToUtf8(c.text);
-        EXPECT_EQ(settings.m_bRemoteMaster, c.master) << vexar::ToUtf8(c.text);
+        EXPECT_EQ(settings.m_bRemoteMaster.load(), c.master) << vexar::ToUtf8(c.text);
         EXPECT_EQ(settings.m_nSocketTimeout, c.timeout) << vexar::ToUtf8(c.text);
     }
 }
@@ -102,7 +102,7 @@ TEST_F(RemoteSettingsTest, AMissingOrUnreadableFileIsReportedAndKeepsTheDefaults
     Scramble(settings);
     settings.ReadRemoteSettings();
     EXPECT_EQ(settings.m_szBridgeIp, "0.0.0.0");
-    EXPECT_EQ(settings.m_bRemoteMaster, 1);
+    EXPECT_EQ(settings.m_bRemoteMaster.load(), 1);
     EXPECT_EQ(settings.m_nSocketTimeout, 1);
     // A folder of that name is there but cannot be read as a file.
     std::filesystem::create_directory(m_home.file("Remote.cfg"));

@@ -329,3 +329,23 @@ TEST_F(RemoteWorkerTest, AnAcknowledgementInPiecesWithinTheTimeOutIsAccepted)
     // One greeting and one id frame: no attempt was repeated.
     EXPECT_EQ(bridge.ReceivedFrom(Peer::Master).size(), 9u + 10u);
 }
+
+// The master's list upload of the second protocol (variables polled by
+// list) goes through the bridge like every other request: the slave finds
+// the reply's length in the pieces the frame asks for, so one request is
+// served at once.
+TEST_F(RemoteWorkerTest, AListUploadIsRelayedWithTheReplyItsPiecesCallFor)
+{
+    Start(1);
+    ASSERT_TRUE(masterSink.WaitFor(WM_REMOTE_STATUS, 4, 5s));
+    ASSERT_TRUE(masterSink.WaitFor(WM_LINK_IDLE, 1, 5s));
+    sim->ClearFrameLog();
+    const std::vector<REC_UPLD_SV> blocks{{0, 4}, {8, 1}, {40, 20}};
+    EXPECT_EQ(master->m_serialNew.UploadList(100, blocks, nullptr), RES_OK);
+    int uploads = 0;
+    for (const auto& record : sim->FrameLog())
+        if (record.kind == vexar::ecusim::FrameRecord::Kind::Request && record.bytes.size() > 2 &&
+            record.bytes[2] == 11)
+            ++uploads;
+    EXPECT_EQ(uploads, 1);
+}

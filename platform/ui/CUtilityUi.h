@@ -43,6 +43,11 @@ std::int32_t PixelsToTwips(const QWidget& window, std::int32_t pixels, bool hori
 // the top, activates it and gives it the keyboard focus.
 void ShowAndFocus(QWidget& window, int showCommand);
 
+// Shows the wait cursor over the whole application (`on`) or ends it;
+// `shown` is the caller's own state, so that each caller ends only the
+// cursor it set, once.
+void SetWaitCursor(bool& shown, bool on);
+
 // Moves and sizes a child in proportion: left and width by newWidth over
 // designWidth, top and height by newHeight over designHeight, each value
 // kept where it would scale to 0 or below. A drop-down list keeps its own

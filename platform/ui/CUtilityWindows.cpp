@@ -3,10 +3,22 @@
 #include "common/CUtilityToolbox.h"
 #include "platform/ui/WindowState.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QWidget>
 
 namespace CUtility {
+
+void SetWaitCursor(bool& shown, bool on)
+{
+    if (on == shown)
+        return;
+    shown = on;
+    if (on)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
 
 void ShowAndFocus(QWidget& window, int showCommand)
 {

@@ -22,7 +22,7 @@ bool OpenCipherForReading(const std::string& path, CCriptFile& file)
     return true;
 }
 
-bool WriteCipherTextFile(const std::string& path, const std::u16string& text)
+bool WriteCipherTextFile(const std::string& path, const std::u16string& text, std::u16string_view writeFailure)
 {
     CCriptFile file;
     if (!file.Open(path, 0)) {
@@ -31,7 +31,7 @@ bool WriteCipherTextFile(const std::string& path, const std::u16string& text)
     }
     file.Write(text);
     if (!file.Close()) {
-        ReportError(Format(u"Error to write file %s!", path));
+        ReportError(Format(writeFailure, path));
         return false;
     }
     return true;

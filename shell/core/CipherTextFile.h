@@ -5,6 +5,7 @@
 // and writing one whole or not at all.
 
 #include <string>
+#include <string_view>
 
 class CCriptFile;
 
@@ -15,8 +16,9 @@ namespace vexar::shell {
 bool OpenCipherForReading(const std::string& path, CCriptFile& file);
 
 // Enciphers `text` into `path` whole or not at all; false, reported ("Error
-// to open file %s!" when the cipher cannot be prepared, "Error to write
-// file %s!" when the file cannot be replaced), with the old file kept.
-bool WriteCipherTextFile(const std::string& path, const std::u16string& text);
+// to open file %s!" when the cipher cannot be prepared, `writeFailure` with
+// the path when the file cannot be replaced), with the old file kept.
+bool WriteCipherTextFile(const std::string& path, const std::u16string& text,
+                         std::u16string_view writeFailure = u"Error to write file %s!");
 
 }  // namespace vexar::shell

@@ -55,7 +55,8 @@ bool IsActionBuilt(int action)
     case kActionTarmix:
     case kActionPrgPalm:
     case kActionAutoUpdate:
-    case kActionDiagPetrol: return true;
+    case kActionDiagPetrol:
+    case kActionRemote: return true;
     default: return false;
     }
 }

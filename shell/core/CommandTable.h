@@ -121,12 +121,13 @@ inline constexpr std::array<HIDDEN_KEY, 5> kHiddenKeys{{
 
 // The commands of the menu bar whose work is not in the program yet: they
 // keep their places, disabled, and so do their command buttons.
-inline constexpr std::array<unsigned, 3> kPendingCommands{ID_ASS_REM, ID_REMOTE_MASTER, ID_REMOTE_SLAVE};
+inline constexpr std::array<unsigned, 0> kPendingCommands{};
 // Whether an action's command is built: the ECU selection, the connect, the
 // exit, the test, the identification, the parameter and variable windows,
-// the gas diagnosis, the error clearing, the calibration's save, load and
-// reset, the four external programs (ECU and handheld programming,
-// automatic calibration, self-update) and the petrol diagnosis.
+// the gas diagnosis, the error clearing, the calibration's save, load,
+// reset and checklist, the four external programs (ECU and handheld
+// programming, automatic calibration, self-update), the petrol diagnosis
+// and remote assistance.
 bool IsActionBuilt(int action);
 
 // The language texts of an action's label and of its menu item.

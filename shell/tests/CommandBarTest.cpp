@@ -173,8 +173,9 @@ TEST(CommandBar, TheRemoteAssistancePopupGoesAndComesBackWithItsItem)
         EXPECT_EQ(popup.GetMenuString(0), u"E3186") << state;
         EXPECT_EQ(popup.GetMenuItemID(1), static_cast<int>(ID_REMOTE_SLAVE)) << state;
         EXPECT_EQ(popup.GetMenuString(1), u"E3188") << state;
-        // Their work is not here yet: the items stay disabled.
-        EXPECT_FALSE(ItemEnabled(shell.Frame(), ID_REMOTE_MASTER)) << state;
+        // The role commands are there to choose from.
+        EXPECT_TRUE(ItemEnabled(shell.Frame(), ID_REMOTE_MASTER)) << state;
+        EXPECT_TRUE(ItemEnabled(shell.Frame(), ID_REMOTE_SLAVE)) << state;
     }
     EXPECT_EQ(shell.Exit(), 0);
 }

@@ -31,7 +31,7 @@ void EcuShellBase::StartBench(const BENCH& bench)
         m_sim->WriteImage(ecusim::Image::Parameters, i, std::span(&byte, 1));
     }
     ASSERT_TRUE(m_sim->PublishCom(m_shell.Folder().ComFolder(), 3, error)) << error;
-    m_shell.MakeApp(link::LinkTiming{10, link::ProtocolTiming{0.3, 30ms}});
+    m_shell.MakeApp(link::LinkTiming{10, bench.timing});
     m_shell.StartWithConfiguration(bench.ecu, bench.revision, [&](const fixtures::SyntheticConfiguration& installed) {
         ASSERT_TRUE(fixtures::InstallDemoSettings(installed, error)) << error;
         for (const std::string& revision : bench.moreRevisions) {

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -37,6 +38,8 @@ struct BENCH {
     // The simulated ECU's protocol: 0 the first, 1 the second (the
     // configuration's).
     int protocol = 1;
+    // The program's waits for the ECU: short, the bench answers at once.
+    link::ProtocolTiming timing{0.3, std::chrono::milliseconds(30)};
 };
 
 class EcuShellBase : public ::testing::Test {

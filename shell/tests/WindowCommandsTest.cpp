@@ -247,8 +247,7 @@ TEST_F(WindowCommands, ASelectionCancelledWhileLinkedLeavesTheLinkDownAndTheConf
 // the adapter is not linked, whatever the ECU's link.
 TEST_F(WindowCommands, TheCommandsOfWindowsNotHereStayDisabled)
 {
-    const std::pair<unsigned, int> commands[] = {{ID_ASS_REM, kActionRemote},
-                                                 {ID_DIAG_BENZ, kActionDiagPetrol}};
+    const std::pair<unsigned, int> commands[] = {{ID_DIAG_BENZ, kActionDiagPetrol}};
     for (const bool linked : {false, true}) {
         if (linked) {
             Command(ID_CONNETTI);
