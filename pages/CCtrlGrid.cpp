@@ -78,9 +78,11 @@ CCtrlGrid::CCtrlGrid(CVEXARPages& app, REC_CONTROLLO definition, bool hidden, QW
         }
     }
     m_nToolTipKind = 3;
-    // Copy and paste are the map's own; onCommand serves them, and undo.
-    commands().On(link::ID_EDIT_COPY, [this] { OnCopy(); });
-    commands().On(link::ID_EDIT_PASTE, [this] { OnPaste(); });
+    // Copy and paste are the map's own, and so is its undo, in place of a
+    // control's.
+    VEXAR_ON_COMMAND(commands(), link::ID_EDIT_COPY, CCtrlGrid::OnCopy);
+    VEXAR_ON_COMMAND(commands(), link::ID_EDIT_PASTE, CCtrlGrid::OnPaste);
+    commands().Override(link::ID_EDIT_UNDO, [this] { OnUndo(); }, "CCtrlGrid::OnUndo");
 }
 
 CCtrlGrid::~CCtrlGrid()
@@ -454,16 +456,6 @@ void CCtrlGrid::OnRelayToolTip(const TOOLTIP_MSG* relayed)
 {
     if (relayed && m_toolTip)
         m_toolTip->RelayEvent(relayed->type, relayed->globalPos);
-}
-
-bool CCtrlGrid::onCommand(unsigned id)
-{
-    switch (id) {
-    case link::ID_EDIT_COPY: OnCopy(); return true;
-    case link::ID_EDIT_PASTE: OnPaste(); return true;
-    case link::ID_EDIT_UNDO: OnUndo(); return true;
-    default: return CCtrlBase::onCommand(id);
-    }
 }
 
 // ---- Labels, show and hide ------------------------------------------------------------------

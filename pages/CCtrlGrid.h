@@ -68,7 +68,6 @@ public:
     void ExportText(CStdioFileEx& file) const override;
     std::intptr_t onMessage(unsigned id, std::uintptr_t wParam, std::intptr_t lParam,
                             std::unique_ptr<vexar::ui::MessagePayload>& payload) override;
-    bool onCommand(unsigned id) override;
     bool preTranslateMessage(QWidget& target, QEvent& event) override;
 
     // ---- Shape and descriptors ----

@@ -42,7 +42,7 @@ bool IsPressable(std::int32_t category) { return category == CTRL_BUTTON_CMD || 
 CDlgTabWnd::CDlgTabWnd(CVEXARPages& app) : WindowBase(this), m_app(app), m_scroller(new PageScroller(*this))
 {
     setFocusPolicy(Qt::ClickFocus);
-    commands().On(link::ID_DESIGN_GRID, [this] { ToggleDesignGrid(); });
+    VEXAR_ON_COMMAND(commands(), link::ID_DESIGN_GRID, CDlgTabWnd::ToggleDesignGrid);
 }
 
 CDlgTabWnd::~CDlgTabWnd()

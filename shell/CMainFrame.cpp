@@ -70,13 +70,11 @@ CMainFrame::CMainFrame(CVEXARApp& app)
       m_app(app)
 {
     setWindowTitle(QStringLiteral("VEXAR"));
-    commands().On(ID_APP_EXIT, [this] { OnClose(); });
-    commands().OnRange(ID_LANGUAGE_FIRST, ID_LANGUAGE_LAST, [this](unsigned id) { OnLanguage(id); });
-    commands().On(ID_APP_ABOUT, [this] { m_app.OnAppAbout(); });
-    commands().On(ID_VIEW_STATUS_BAR, [this] {
-        if (m_wndStatusBar)
-            m_wndStatusBar->setVisible(m_wndStatusBar->isHidden());
-    });
+    VEXAR_ON_COMMAND(commands(), ID_APP_EXIT, CMainFrame::OnClose);
+    commands().OnRange(ID_LANGUAGE_FIRST, ID_LANGUAGE_LAST, [this](unsigned id) { OnLanguage(id); },
+                       "CMainFrame::OnLanguage");
+    commands().On(ID_APP_ABOUT, [this] { m_app.OnAppAbout(); }, "CVEXARApp::OnAppAbout");
+    VEXAR_ON_COMMAND(commands(), ID_VIEW_STATUS_BAR, CMainFrame::OnViewStatusBar);
     commands().OnUpdate(ID_VIEW_STATUS_BAR, [this](ui::CmdUI& item) {
         item.Enable(true);
         item.SetCheck(m_wndStatusBar && !m_wndStatusBar->isHidden());
@@ -299,23 +297,16 @@ void CMainFrame::ApplyMenuTexts()
         return;
     const std::int32_t edition = m_app.m_nEdition;
     const bool fifth = edition == 5;
-    // Items skipped in edition 5: those of the Connection and Tools popups,
-    // which it does not have, and of Functions.
-    static constexpr unsigned kSkippedInFifth[] = {ID_CONNETTI, ID_DISCONNETTI, ID_CONNETTI_BENZ,
-                                                   ID_DISCONNETTI_BENZ, ID_CENTRALINA, ID_COMMENTI,
-                                                   ID_LINEA_K, ID_SERIALE, ID_REMOTE_MASTER,
-                                                   ID_REMOTE_SLAVE, ID_ESPORTA, ID_COMPARA};
-    auto skipped = [&](unsigned id) {
-        return fifth && std::find(std::begin(kSkippedInFifth), std::end(kSkippedInFifth), id) != std::end(kSkippedInFifth);
-    };
-    for (unsigned id : {ID_IDENT_CENTR, ID_CONFIG_VETTURA, ID_ACQUISIZIONE, ID_DIAGNOSI, ID_CANC_ERR, ID_RESET_MEM,
-                        ID_SALVA_CNF, ID_CARICA_CNF, ID_PRG_ECU, ID_TARMIX, ID_ASS_REM, ID_TEST, ID_PRG_PALM,
-                        ID_AGG_AUTO, ID_CREA_CHK, ID_DIAG_BENZ, ID_APP_EXIT, ID_CONNETTI, ID_DISCONNETTI,
-                        ID_CONNETTI_BENZ, ID_DISCONNETTI_BENZ, ID_VIEW_STATUS_BAR, ID_CENTRALINA, ID_COMMENTI,
-                        ID_LINEA_K, ID_SERIALE, ID_REMOTE_MASTER, ID_REMOTE_SLAVE, ID_ESPORTA, ID_COMPARA,
-                        ID_APP_ABOUT}) {
-        if (!skipped(id))
-            bar.SetCommandString(id, LangText(*MenuItemText(id, edition)));
+    // Edition 5 has no Connection or Tools popup, and its Functions items
+    // keep their texts.
+    for (const COMMAND_ROW& row : kCommandTable) {
+        const bool inMissingPopup = row.place == MenuPlace::Connection || row.place == MenuPlace::Tools ||
+                                    row.place == MenuPlace::ToolsLine || row.place == MenuPlace::ToolsRemote ||
+                                    row.place == MenuPlace::Functions;
+        if (row.place == MenuPlace::None || (fifth && inMissingPopup))
+            continue;
+        if (const std::optional<int> text = MenuItemText(row.id, edition))
+            bar.SetCommandString(row.id, LangText(*text));
     }
     bar.SetMenuString(kMenuFile, LangText(3010));
     bar.SetMenuString(fifth ? 1 : kMenuView, LangText(3001));
@@ -338,6 +329,12 @@ void CMainFrame::ApplyMenuTexts()
 bool CMainFrame::ConfirmLanguageChange()
 {
     return ui::MessageBox(this, LangText(3094), std::u16string(), ui::MB_YESNO | ui::MB_ICONQUESTION) == ui::IDYES;
+}
+
+void CMainFrame::OnViewStatusBar()
+{
+    if (m_wndStatusBar)
+        m_wndStatusBar->setVisible(m_wndStatusBar->isHidden());
 }
 
 void CMainFrame::OnLanguage(unsigned id)

@@ -74,6 +74,8 @@ public:
     void ApplyLanguage();
     void ApplyMenuTexts();
     void OnLanguage(unsigned id);
+    // Shows the status bar when hidden, hides it when shown.
+    void OnViewStatusBar();
     bool ConfirmLanguageChange();
     // The prompt of a menu item in status pane 0.
     void OnMenuSelect(unsigned id);

@@ -82,62 +82,69 @@ std::u16string CVEXARView::LangText(int id) const
 
 // ---- Commands ----------------------------------------------------------------------
 
+namespace {
+
+unsigned ButtonId(int action) { return static_cast<unsigned>(kCommandButtons[static_cast<std::size_t>(action)].button); }
+
+}  // namespace
+
+// Each handler is registered under its own name, the one the command
+// table gives its command.
+
 void CVEXARView::RegisterCommands()
 {
     ui::CommandMap& map = commands();
-    map.On(ID_CENTRALINA, [this] { OnSelectEcu(); });
-    map.On(static_cast<unsigned>(kCommandButtons[kActionSelectEcu].button), [this] { OnBtnSelectEcu(); });
-    map.On(ID_CONNETTI, [this] { OnConnect(); });
-    map.On(static_cast<unsigned>(kCommandButtons[kActionConnect].button), [this] { OnBtnConnect(); });
+    VEXAR_ON_COMMAND(map, ID_CENTRALINA, CVEXARView::OnSelectEcu);
+    VEXAR_ON_COMMAND(map, ButtonId(kActionSelectEcu), CVEXARView::OnBtnSelectEcu);
+    VEXAR_ON_COMMAND(map, ID_CONNETTI, CVEXARView::OnConnect);
+    VEXAR_ON_COMMAND(map, ButtonId(kActionConnect), CVEXARView::OnBtnConnect);
     map.OnUpdate(ID_CONNETTI, [this](ui::CmdUI& item) { item.Enable(!m_app.m_bLinked); });
-    map.On(ID_DISCONNETTI, [this] { OnDisconnect(); });
+    VEXAR_ON_COMMAND(map, ID_DISCONNETTI, CVEXARView::OnDisconnect);
     map.OnUpdate(ID_DISCONNETTI, [this](ui::CmdUI& item) { item.Enable(m_app.m_bLinked != 0); });
-    map.On(ID_LINEA_K, [this] { OnKLine(); });
+    VEXAR_ON_COMMAND(map, ID_LINEA_K, CVEXARView::OnKLine);
     map.OnUpdate(ID_LINEA_K, [this](ui::CmdUI& item) {
         item.Enable(true);
         item.SetCheck(m_app.m_bKLine != 0);
     });
-    map.On(ID_SERIALE, [this] { OnSerialLine(); });
+    VEXAR_ON_COMMAND(map, ID_SERIALE, CVEXARView::OnSerialLine);
     map.OnUpdate(ID_SERIALE, [this](ui::CmdUI& item) {
         item.Enable(true);
         item.SetCheck(m_app.m_bKLine == 0);
     });
     for (const BAUD_ITEM& baud : kBaudItems) {
-        map.On(baud.command, [this, rate = baud.rate] { OnBaud(rate); });
+        map.On(baud.command, [this, rate = baud.rate] { OnBaud(rate); }, "CVEXARView::OnBaud");
         map.OnUpdate(baud.command, [this, rate = baud.rate](ui::CmdUI& item) {
             std::lock_guard lock(m_app.m_csBaud);
             item.Enable(true);
             item.SetCheck(m_app.m_nBaudRequested == rate);
         });
     }
-    map.On(ID_TEST, [this] { OnTest(); });
-    map.On(static_cast<unsigned>(kCommandButtons[kActionTest].button), [this] { OnBtnTest(); });
-    map.On(static_cast<unsigned>(kCommandButtons[kActionExit].button), [this] { OnBtnExit(); });
-    map.On(ID_IDENT_CENTR, [this] { OnEcuIdentification(); });
-    map.On(static_cast<unsigned>(kCommandButtons[kActionIdentification].button), [this] { OnBtnEcuIdentification(); });
-    map.On(ID_CONFIG_VETTURA, [this] { OnVehicleConfiguration(); });
-    map.On(static_cast<unsigned>(kCommandButtons[kActionVehicleConfig].button),
-           [this] { OnBtnVehicleConfiguration(); });
-    map.On(ID_ACQUISIZIONE, [this] { OnDataAcquisition(); });
-    map.On(ID_SALVA_CNF, [this] { OnSaveCurrentConfiguration(); });
-    map.On(static_cast<unsigned>(kCommandButtons[kActionSaveCalib].button),
-           [this] { OnBtnSaveCurrentConfiguration(); });
-    map.On(ID_CARICA_CNF, [this] { OnLoadNewConfiguration(); });
-    map.On(static_cast<unsigned>(kCommandButtons[kActionLoadCalib].button), [this] { OnBtnLoadNewConfiguration(); });
-    map.On(ID_RESET_MEM, [this] { OnResetMemory(); });
-    map.On(static_cast<unsigned>(kCommandButtons[kActionResetMemory].button), [this] { OnBtnResetMemory(); });
-    map.On(ID_COMMENTI, [this] { OnComments(); });
-    map.On(ID_COMPARA, [this] { OnCompareParameterFiles(); });
-    map.On(ID_ESPORTA, [this] { OnExportBinary(); });
-    map.On(ID_CREA_CHK, [this] { OnCreateChecklist(); });
-    map.On(static_cast<unsigned>(kCommandButtons[kActionChecklist].button), [this] { OnBtnCreateChecklist(); });
-    map.On(static_cast<unsigned>(kCommandButtons[kActionAcquisition].button), [this] { OnBtnDataAcquisition(); });
-    map.On(ID_DIAGNOSI, [this] { OnDiagnosis(); });
+    VEXAR_ON_COMMAND(map, ID_TEST, CVEXARView::OnTest);
+    VEXAR_ON_COMMAND(map, ButtonId(kActionTest), CVEXARView::OnBtnTest);
+    VEXAR_ON_COMMAND(map, ButtonId(kActionExit), CVEXARView::OnBtnExit);
+    VEXAR_ON_COMMAND(map, ID_IDENT_CENTR, CVEXARView::OnEcuIdentification);
+    VEXAR_ON_COMMAND(map, ButtonId(kActionIdentification), CVEXARView::OnBtnEcuIdentification);
+    VEXAR_ON_COMMAND(map, ID_CONFIG_VETTURA, CVEXARView::OnVehicleConfiguration);
+    VEXAR_ON_COMMAND(map, ButtonId(kActionVehicleConfig), CVEXARView::OnBtnVehicleConfiguration);
+    VEXAR_ON_COMMAND(map, ID_ACQUISIZIONE, CVEXARView::OnDataAcquisition);
+    VEXAR_ON_COMMAND(map, ID_SALVA_CNF, CVEXARView::OnSaveCurrentConfiguration);
+    VEXAR_ON_COMMAND(map, ButtonId(kActionSaveCalib), CVEXARView::OnBtnSaveCurrentConfiguration);
+    VEXAR_ON_COMMAND(map, ID_CARICA_CNF, CVEXARView::OnLoadNewConfiguration);
+    VEXAR_ON_COMMAND(map, ButtonId(kActionLoadCalib), CVEXARView::OnBtnLoadNewConfiguration);
+    VEXAR_ON_COMMAND(map, ID_RESET_MEM, CVEXARView::OnResetMemory);
+    VEXAR_ON_COMMAND(map, ButtonId(kActionResetMemory), CVEXARView::OnBtnResetMemory);
+    VEXAR_ON_COMMAND(map, ID_COMMENTI, CVEXARView::OnComments);
+    VEXAR_ON_COMMAND(map, ID_COMPARA, CVEXARView::OnCompareParameterFiles);
+    VEXAR_ON_COMMAND(map, ID_ESPORTA, CVEXARView::OnExportBinary);
+    VEXAR_ON_COMMAND(map, ID_CREA_CHK, CVEXARView::OnCreateChecklist);
+    VEXAR_ON_COMMAND(map, ButtonId(kActionChecklist), CVEXARView::OnBtnCreateChecklist);
+    VEXAR_ON_COMMAND(map, ButtonId(kActionAcquisition), CVEXARView::OnBtnDataAcquisition);
+    VEXAR_ON_COMMAND(map, ID_DIAGNOSI, CVEXARView::OnDiagnosis);
     map.OnUpdate(ID_DIAGNOSI, [](ui::CmdUI& item) { item.Enable(true); });
-    map.On(static_cast<unsigned>(kCommandButtons[kActionDiagGas].button), [this] { OnBtnDiagnosis(); });
-    map.On(ID_CANC_ERR, [this] { OnClearErrors(); });
+    VEXAR_ON_COMMAND(map, ButtonId(kActionDiagGas), CVEXARView::OnBtnDiagnosis);
+    VEXAR_ON_COMMAND(map, ID_CANC_ERR, CVEXARView::OnClearErrors);
     map.OnUpdate(ID_CANC_ERR, [](ui::CmdUI& item) { item.Enable(true); });
-    map.On(static_cast<unsigned>(kCommandButtons[kActionClearErrors].button), [this] { OnBtnClearErrors(); });
+    VEXAR_ON_COMMAND(map, ButtonId(kActionClearErrors), CVEXARView::OnBtnClearErrors);
     RegisterProgramCommands();
     RegisterPendingCommands();
     RegisterTraceCommands();
@@ -147,18 +154,23 @@ void CVEXARView::RegisterCommands()
 void CVEXARView::RegisterProgramCommands()
 {
     ui::CommandMap& map = commands();
-    const auto on = [&map](unsigned menu, int action, auto handler, auto buttonHandler) {
-        map.On(menu, handler);
-        map.OnUpdate(menu, [](ui::CmdUI& item) { item.Enable(true); });
-        map.On(static_cast<unsigned>(kCommandButtons[static_cast<std::size_t>(action)].button), buttonHandler);
-    };
-    on(ID_PRG_ECU, kActionPrgEcu, [this] { OnProgramEcu(); }, [this] { OnBtnProgramEcu(); });
-    on(ID_PRG_PALM, kActionPrgPalm, [this] { OnProgramHandheld(); }, [this] { OnBtnProgramHandheld(); });
-    on(ID_TARMIX, kActionTarmix, [this] { OnRunTarmix(); }, [this] { OnBtnRunTarmix(); });
-    on(ID_AGG_AUTO, kActionAutoUpdate, [this] { OnAutoUpdate(); }, [this] { OnBtnAutoUpdate(); });
-    map.On(ID_OPERATORE, [this] { OnOperatorProfile(); });
-    map.On(ID_VERSION_CODE, [this] { OnShowVersionCode(); });
-    map.On(ID_LIMIT_SWITCH, [this] { OnToggleLimitProfile(); });
+    VEXAR_ON_COMMAND(map, ID_PRG_ECU, CVEXARView::OnProgramEcu);
+    VEXAR_ON_COMMAND(map, ButtonId(kActionPrgEcu), CVEXARView::OnBtnProgramEcu);
+    VEXAR_ON_COMMAND(map, ID_PRG_PALM, CVEXARView::OnProgramHandheld);
+    VEXAR_ON_COMMAND(map, ButtonId(kActionPrgPalm), CVEXARView::OnBtnProgramHandheld);
+    VEXAR_ON_COMMAND(map, ID_TARMIX, CVEXARView::OnRunTarmix);
+    VEXAR_ON_COMMAND(map, ButtonId(kActionTarmix), CVEXARView::OnBtnRunTarmix);
+    VEXAR_ON_COMMAND(map, ID_AGG_AUTO, CVEXARView::OnAutoUpdate);
+    VEXAR_ON_COMMAND(map, ButtonId(kActionAutoUpdate), CVEXARView::OnBtnAutoUpdate);
+    for (unsigned id : {ID_PRG_PALM, ID_TARMIX, ID_AGG_AUTO})
+        map.OnUpdate(id, [](ui::CmdUI& item) { item.Enable(true); });
+    // The limited profile shuts the calibration load and the ECU
+    // programming: their menu items as well as their buttons.
+    for (unsigned id : {ID_PRG_ECU, ID_CARICA_CNF})
+        map.OnUpdate(id, [this](ui::CmdUI& item) { item.Enable(!m_app.m_bOprLimit); });
+    VEXAR_ON_COMMAND(map, ID_OPERATORE, CVEXARView::OnOperatorProfile);
+    VEXAR_ON_COMMAND(map, ID_VERSION_CODE, CVEXARView::OnShowVersionCode);
+    VEXAR_ON_COMMAND(map, ID_LIMIT_SWITCH, CVEXARView::OnToggleLimitProfile);
 }
 
 // The profile keys of the hidden-key table; the others are served by

@@ -92,6 +92,9 @@ public:
     // The view's menu texts: the remote-assistance popup stands in Tools
     // (Master and Slave) while its button state is not 0.
     void ApplyMenuTexts();
+    // A command's menu text: its language text, or the menu resource's
+    // without a language file.
+    std::u16string MenuCaption(unsigned command) const;
     // Runs the command of a function key (1 to 12, 13 to 24 with Shift);
     // false when the key is not the view's.
     bool RunFunctionKey(int key);

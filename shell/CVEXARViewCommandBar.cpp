@@ -153,16 +153,22 @@ void CVEXARView::ApplyMenuTexts()
         m_layout.buttonStates[static_cast<std::size_t>(kCommandButtons[kActionRemote].stateIndex)];
     if (!tools.IsValid() || state == 0 || RemotePopupPosition(tools) >= 0)
         return;
-    // Without a language file the items take the menu's own texts.
-    auto text = [this](int id, std::u16string_view resource) {
-        std::u16string caption = LangText(id);
-        return caption.empty() ? std::u16string(resource) : caption;
-    };
-    ui::Menu popup = tools.InsertPopup(kToolsRemote, text(3185, u"&Assistenza remota"));
-    popup.InsertCommand(-1, ID_REMOTE_MASTER, text(3186, u"&Master"));
-    popup.InsertCommand(-1, ID_REMOTE_SLAVE, text(3188, u"&Slave"));
+    std::u16string caption = LangText(3185);
+    ui::Menu popup = tools.InsertPopup(kToolsRemote, caption.empty() ? u"&Assistenza remota" : caption);
+    popup.InsertCommand(-1, ID_REMOTE_MASTER, MenuCaption(ID_REMOTE_MASTER));
+    popup.InsertCommand(-1, ID_REMOTE_SLAVE, MenuCaption(ID_REMOTE_SLAVE));
     if (QMenu* menu = popup.popup())
         m_frame.HookPrompts(*menu);
+}
+
+std::u16string CVEXARView::MenuCaption(unsigned command) const
+{
+    // Without a language file the item takes the menu resource's text.
+    const COMMAND_ROW* row = FindCommandRow(command);
+    if (!row)
+        return {};
+    std::u16string caption = LangText(row->text.At(m_app.m_nEdition));
+    return caption.empty() && row->menuText ? std::u16string(row->menuText) : caption;
 }
 
 void CVEXARView::SetMenuKeyTexts(unsigned command, int text, int& position, ui::Menu target, ui::Menu tools,
@@ -203,5 +209,10 @@ bool CVEXARView::RunFunctionKey(int key)
 
 void CVEXARView::RunAction(int action)
 {
+    // A function key is its button's: the key of a disabled button (the
+    // limited profile's load and programming, a command not built, a test
+    // under way) runs nothing, as a click on it does nothing.
+    if (!ui::IsWindowEnabled(Button(action)))
+        return;
     onCommand(static_cast<unsigned>(kCommandButtons[static_cast<std::size_t>(action)].button));
 }

@@ -74,13 +74,14 @@ void CVEXARView::SetUpPetrolSide()
     m_app.m_bObdViewExists = true;
 
     ui::CommandMap& map = commands();
-    map.On(ID_CONNETTI_BENZ, [this] { OnConnectPetrol(); });
+    VEXAR_ON_COMMAND(map, ID_CONNETTI_BENZ, CVEXARView::OnConnectPetrol);
     map.OnUpdate(ID_CONNETTI_BENZ, [this](ui::CmdUI& item) { OnUpdateConnectPetrol(item); });
-    map.On(ID_DISCONNETTI_BENZ, [this] { OnDisconnectPetrol(); });
+    VEXAR_ON_COMMAND(map, ID_DISCONNETTI_BENZ, CVEXARView::OnDisconnectPetrol);
     map.OnUpdate(ID_DISCONNETTI_BENZ, [this](ui::CmdUI& item) { OnUpdateDisconnectPetrol(item); });
-    map.On(ID_DIAG_BENZ, [this] { OnPetrolDiagnosis(); });
+    VEXAR_ON_COMMAND(map, ID_DIAG_BENZ, CVEXARView::OnPetrolDiagnosis);
     map.OnUpdate(ID_DIAG_BENZ, [this](ui::CmdUI& item) { item.Enable(m_app.m_bObdLinked != 0); });
-    map.On(static_cast<unsigned>(kCommandButtons[kActionDiagPetrol].button), [this] { OnBtnPetrolDiagnosis(); });
+    VEXAR_ON_COMMAND(map, static_cast<unsigned>(kCommandButtons[kActionDiagPetrol].button),
+                     CVEXARView::OnBtnPetrolDiagnosis);
     // DIAG BENZ waits for the adapter's link.
     EnableAction(kActionDiagPetrol, false);
 }

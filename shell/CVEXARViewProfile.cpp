@@ -144,14 +144,10 @@ void CVEXARView::UpdateMenusForProfile()
     const bool privileged = IsPrivileged(CurrentProfile());
     ui::Menu functions = bar.GetSubMenu(fifth ? kMenuFunctions - 2 : kMenuFunctions);
     if (privileged) {
-        auto text = [this](int id, std::u16string_view resource) {
-            std::u16string caption = LangText(id);
-            return caption.empty() ? std::u16string(resource) : caption;
-        };
         if (functions.IsValid() && !bar.FindCommand(ID_ESPORTA))
-            functions.InsertCommand(0, ID_ESPORTA, text(3116, u"Esporta in &binario..."));
+            functions.InsertCommand(0, ID_ESPORTA, MenuCaption(ID_ESPORTA));
         if (functions.IsValid() && !bar.FindCommand(ID_COMPARA))
-            functions.InsertCommand(1, ID_COMPARA, text(3190, u"Comparazione &file parametri"));
+            functions.InsertCommand(1, ID_COMPARA, MenuCaption(ID_COMPARA));
     } else {
         bar.RemoveCommand(ID_ESPORTA);
         bar.RemoveCommand(ID_COMPARA);

@@ -33,12 +33,13 @@ constexpr int kCommonGroup[] = {kActionPrgEcu,  kActionSelectEcu,   kActionTarmi
 void CVEXARView::RegisterRemoteCommands()
 {
     ui::CommandMap& map = commands();
-    map.On(ID_REMOTE_MASTER, [this] { OnMaster(); });
+    VEXAR_ON_COMMAND(map, ID_REMOTE_MASTER, CVEXARView::OnMaster);
     map.OnUpdate(ID_REMOTE_MASTER, [this](ui::CmdUI& item) { OnUpdateMaster(item); });
-    map.On(ID_REMOTE_SLAVE, [this] { OnSlave(); });
+    VEXAR_ON_COMMAND(map, ID_REMOTE_SLAVE, CVEXARView::OnSlave);
     map.OnUpdate(ID_REMOTE_SLAVE, [this](ui::CmdUI& item) { OnUpdateSlave(item); });
-    map.On(ID_ASS_REM, [this] { OnRemoteAssistance(); });
-    map.On(static_cast<unsigned>(kCommandButtons[kActionRemote].button), [this] { OnBtnRemoteAssistance(); });
+    VEXAR_ON_COMMAND(map, ID_ASS_REM, CVEXARView::OnRemoteAssistance);
+    VEXAR_ON_COMMAND(map, static_cast<unsigned>(kCommandButtons[kActionRemote].button),
+                     CVEXARView::OnBtnRemoteAssistance);
 }
 
 void CVEXARView::OnMaster()

@@ -11,7 +11,7 @@ using namespace vexar::shell;
 
 void CVEXARView::RegisterTraceCommands()
 {
-    commands().On(ID_TRACE, [this] { OnShowTraceWindow(); });
+    VEXAR_ON_COMMAND(commands(), ID_TRACE, CVEXARView::OnShowTraceWindow);
 }
 
 // Made the first time; the window itself sets the application's trace

@@ -1,8 +1,9 @@
 #pragma once
 
-// The menu bar of resource 128 with its Italian resource texts: File,
-// Connection, View, Tools (baud rates, comments, line, ECU, remote
-// assistance), Functions, the language placeholder and "?".
+// The menu bar of resource 128 with its Italian resource texts, made from
+// the command table: File, Connection, View, Tools (baud rates, comments,
+// line, ECU, remote assistance), Functions, the language placeholder and
+// "?".
 
 class QMenuBar;
 
