@@ -284,11 +284,8 @@ bool CDlgAcqBenz::preTranslateMessage(QWidget& target, QEvent& event)
 
 void CDlgAcqBenz::keyPressEvent(QKeyEvent* event)
 {
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter || event->key() == Qt::Key_Escape) {
-        event->accept();
-        return;
-    }
-    QWidget::keyPressEvent(event);
+    if (!CUtility::SwallowEnterAndEscape(*event))
+        QWidget::keyPressEvent(event);
 }
 
 void CDlgAcqBenz::resizeEvent(QResizeEvent* event)

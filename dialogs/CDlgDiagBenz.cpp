@@ -8,6 +8,7 @@
 #include "pages/CCtrlLed.h"
 #include "pages/CCtrlList.h"
 #include "pages/CCtrlStatic.h"
+#include "pages/CUtilityPages.h"
 #include "pages/core/CVEXARPages.h"
 #include "platform/ui/CButtonMfc.h"
 #include "platform/ui/CUtilityUi.h"
@@ -173,11 +174,8 @@ std::intptr_t CDlgDiagBenz::onMessage(unsigned id, std::uintptr_t wParam, std::i
 
 void CDlgDiagBenz::keyPressEvent(QKeyEvent* event)
 {
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter || event->key() == Qt::Key_Escape) {
-        event->accept();
-        return;
-    }
-    QWidget::keyPressEvent(event);
+    if (!CUtility::SwallowEnterAndEscape(*event))
+        QWidget::keyPressEvent(event);
 }
 
 void CDlgDiagBenz::resizeEvent(QResizeEvent* event)

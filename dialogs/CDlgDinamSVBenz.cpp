@@ -5,6 +5,7 @@
 #include "dialogs/core/PetrolRules.h"
 #include "link/LinkMessages.h"
 #include "pages/CCtrlList.h"
+#include "pages/CUtilityPages.h"
 #include "pages/core/CVEXARPages.h"
 #include "platform/ui/MessagePayload.h"
 
@@ -381,11 +382,8 @@ void CDlgDinamSVBenz::closeEvent(QCloseEvent* event) { event->ignore(); }
 
 void CDlgDinamSVBenz::keyPressEvent(QKeyEvent* event)
 {
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter || event->key() == Qt::Key_Escape) {
-        event->accept();
-        return;
-    }
-    QWidget::keyPressEvent(event);
+    if (!CUtility::SwallowEnterAndEscape(*event))
+        QWidget::keyPressEvent(event);
 }
 
 void CDlgDinamSVBenz::resizeEvent(QResizeEvent* event)

@@ -68,4 +68,17 @@ bool TakePageKey(QWidget& page, QKeyEvent& event)
     }
 }
 
+bool SwallowEnterAndEscape(QKeyEvent& event)
+{
+    switch (event.key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape:
+        event.accept();
+        return true;
+    default:
+        return false;
+    }
+}
+
 }  // namespace CUtility

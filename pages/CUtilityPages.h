@@ -42,5 +42,8 @@ bool PostPageSelectKey(QWidget& page, const QEvent& event);
 // host hides), Enter is dropped, so that it never closes a page; both are
 // accepted. False, nothing done, for any other key.
 bool TakePageKey(QWidget& page, QKeyEvent& event);
+// Enter and Escape do nothing in a window that neither confirms nor
+// closes by key: taken (true) so that no default button or close follows.
+bool SwallowEnterAndEscape(QKeyEvent& event);
 
 }  // namespace CUtility
